@@ -1,0 +1,45 @@
+// Limb numbers: fixed-point non-negative numbers in radix 10000.
+//
+// An array p of L limbs (int16_t, most significant first) has the value
+//     x = sum_{i=0}^{L-1} p[i] * 10000^-(i+1),
+// so the radix point lies before limb 0. Limbs 1..L-1 are digits in 0..9999; limb 0 holds the
+// first four decimals together with the integer part and may exceed 9999 (1.0 = [10000, 0, ...],
+// 2.0 = [20000, ...]); the 16-bit limb bounds it to 32767, so 0 <= x < 3.2768.
+//
+// A computation of D digits works with n = D/4 limbs and allocates every number with n + 4 limbs:
+// limbs n..n+3 are guard limbs. Calls with count n neither read nor write them.
+//
+// The operations are single passes, allocate nothing and keep no state. Carries and borrows run
+// from limb L-1 towards limb 0; divisions from limb 0 towards limb L-1 and drop the final remainder.
+#pragma once
+#include <cstdint>
+
+// p[0] := v; p[1..L-1] := 0.
+void limb_set(int16_t* p, int16_t v, int32_t L);
+
+// out := a + b. out may be a or b. Limb 0 is not reduced: it ends as a[0] + b[0] + carry.
+// Precondition: a[0] + b[0] + 1 <= 32767.
+void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
+
+// out := a - b. out may be a or b. Precondition: a >= b (the borrow out of limb 0 is discarded).
+void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
+
+// p := p * m in place, 0 <= m <= 2^24. The carry out of limb 0 is discarded: p * m < 1 required.
+void limb_mul_small(int16_t* p, int32_t m, int32_t L);
+
+// p := p / 2 in place, truncated after limb L-1.
+void limb_half(int16_t* p, int32_t L);
+
+// p := p / 4 in place, truncated after limb L-1.
+void limb_quarter(int16_t* p, int32_t L);
+
+// dst := src / 2, truncated after limb L-1. dst may be src.
+void limb_half_into(const int16_t* src, int16_t* dst, int32_t L);
+
+// p := p + q over L limbs; the carry out of p[0] is added to p[-1] without further propagation
+// (a p[-1] of 9999 becomes 10000). Precondition: p[-1] exists.
+void limb_accumulate(int16_t* p, const int16_t* q, int32_t L);
+
+// p := (3p - q) / 2 in place, truncated after limb L-1.
+// Preconditions: 3 * p[0] + 2 <= 32767 and 3p >= q.
+void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t L);

@@ -1,0 +1,19 @@
+// The digit file pi.txt.
+//
+// Layout: "PI=3.\n\n", then the decimals of limbs p[0..a-1] (four per limb, zero-padded) in lines of
+// five groups of ten digits separated by one blank, with an empty line after every 1000 digits of the
+// main part (the first floor(a/25)*25 limbs). The remaining a mod 25 limbs (the tail) are written two
+// digits at a time: a blank after every tenth digit, a line end instead after every fiftieth. One
+// final line end closes the file. Text mode: CR LF on Windows, LF elsewhere.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+// Writes the layout above to an open stream. Returns false if any write failed.
+bool write_pi_digits(std::FILE* file, const int16_t* p, int32_t a);
+
+// Creates or truncates pi.txt in the current directory and writes p[0..a-1] to it.
+// If the file cannot be opened, prints "file open error!\n" and ends the process with status 1.
+// If a write or the close fails (a full disk), removes the cut-short file, prints
+// "file write error!\n" and ends the process with status 1.
+void write_pi_file(const int16_t* p, int32_t a);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian machine, skipping what is already there.
+# Usage: scripts/install-deps.sh [native|all]
+#   native: compiler, CMake, GoogleTest and the test oracles (GMP, MPFR, FFTW)
+#   all:    also the MinGW-w64 cross compiler, Wine, Xvfb, the Japanese locale and fonts
+set -euo pipefail
+what=${1:-all}
+
+packages=(g++ cmake make libgtest-dev libgmp-dev libmpfr-dev libfftw3-dev)
+if [ "$what" = all ]; then
+  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 xvfb x11-apps imagemagick
+             locales fonts-ipafont-gothic fonts-ipafont-mincho)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if [ "$what" = all ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  # The windowed programs' texts are code page 932; Wine shows them only under a Japanese locale.
+  $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi
