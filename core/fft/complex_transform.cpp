@@ -1,0 +1,1 @@
+#include "core/fft/complex_transform.h"
