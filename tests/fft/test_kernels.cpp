@@ -1,1 +1,196 @@
+// The fixed-size kernels against a direct DFT in long double, in their documented output order.
+#include "core/fft/kernels.h"
+
 #include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace {
+
+using cld = std::complex<long double>;
+
+const long double pi_l = 3.141592653589793238462643383279502884L;
+
+uint64_t test_seed() {
+  static const uint64_t seed = [] {
+    const char* env = std::getenv("PI_TEST_SEED");
+    const uint64_t s = env ? std::strtoull(env, nullptr, 0) : 20261207u;
+    std::printf("kernels: PI_TEST_SEED=%llu\n", static_cast<unsigned long long>(s));
+    return s;
+  }();
+  return seed;
+}
+
+struct kernel_case {
+  const char* name;
+  void (*run)(double*);
+  int points;         // L
+  int sign;           // exponent e^{sign 2 pi i ...}
+  int shift;          // 0 plain, 1 shifted: k + shift/2 in the exponent
+  bool bit_reversed;  // value for index k at point r_L(k)
+};
+
+const kernel_case kernels[] = {
+    {"kernel16_plain", kernel16_plain, 16, +1, 0, true},
+    {"kernel16_shifted", kernel16_shifted, 16, +1, 1, true},
+    {"kernel8_plain", kernel8_plain, 8, +1, 0, true},
+    {"kernel8_shifted", kernel8_shifted, 8, +1, 1, true},
+    {"kernel4_forward", kernel4_forward, 4, +1, 0, false},
+    {"kernel4_backward", kernel4_backward, 4, -1, 0, false},
+    {"kernel2", kernel2, 2, +1, 0, false},
+};
+
+int reverse_bits(int k, int points) {
+  int r = 0;
+  for (int bit = 1; bit < points; bit <<= 1) r = 2 * r + ((k & bit) ? 1 : 0);
+  return r;
+}
+
+// Y_k = sum_j z_j e^{sign pi i j (2k + shift) / L}, the exponent reduced exactly modulo 2L, returned
+// in the kernel's output order.
+std::vector<cld> expected_output(const kernel_case& kc, const std::vector<double>& in) {
+  const int len = kc.points, period = 2 * len;
+  std::vector<cld> out(len);
+  for (int k = 0; k < len; ++k) {
+    cld sum = 0;
+    for (int j = 0; j < len; ++j) {
+      const int t = (j * (2 * k + kc.shift)) % period;
+      const long double angle = kc.sign * pi_l * t / len;
+      sum += cld(in[2 * j], in[2 * j + 1]) * cld(std::cos(angle), std::sin(angle));
+    }
+    out[kc.bit_reversed ? reverse_bits(k, len) : k] = sum;
+  }
+  return out;
+}
+
+// The kernel applied to `in` inside an array with sentinels on both sides; fails if one is touched.
+const int guard = 8;
+const double sentinel = -9876.5;
+
+std::vector<double> run_guarded(const kernel_case& kc, const std::vector<double>& in) {
+  std::vector<double> buffer(in.size() + 2 * guard, sentinel);
+  std::copy(in.begin(), in.end(), buffer.begin() + guard);
+  kc.run(buffer.data() + guard);
+  for (int g = 0; g < guard; ++g) {
+    EXPECT_EQ(buffer[g], sentinel) << kc.name << " wrote before its block";
+    EXPECT_EQ(buffer[buffer.size() - 1 - g], sentinel) << kc.name << " wrote after its block";
+  }
+  return std::vector<double>(buffer.begin() + guard, buffer.end() - guard);
+}
+
+// ||out - expected||_2 / ||expected||_2.
+double relative_error(const std::vector<double>& out, const std::vector<cld>& expected) {
+  long double err = 0, norm = 0;
+  for (size_t k = 0; k < expected.size(); ++k) {
+    err += std::norm(cld(out[2 * k], out[2 * k + 1]) - expected[k]);
+    norm += std::norm(expected[k]);
+  }
+  return static_cast<double>(std::sqrt(err / norm));
+}
+
+// A transform of log2 L radix-2 levels, each a rounded addition (relative error <= eps/2) and at
+// most one product by a rounded constant (<= (sqrt(2) + 1/2) eps), keeps the 2-norm relative error
+// below 2 eps per level, so below 2 eps log2 L in all.
+double error_bound(int points) {
+  int levels = 0;
+  while ((1 << levels) < points) ++levels;
+  return 2.0 * DBL_EPSILON * levels;
+}
+
+std::vector<double> impulse(int points, int j) {
+  std::vector<double> v(2 * points, 0.0);
+  v[2 * j] = 1.0;
+  return v;
+}
+
+TEST(Kernels, MatchTheDirectTransformOnRandomBlocks) {
+  std::mt19937_64 gen(test_seed());
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  for (const kernel_case& kc : kernels) {
+    double worst = 0;
+    for (int trial = 0; trial < 500; ++trial) {
+      std::vector<double> in(2 * kc.points);
+      for (double& x : in) x = uniform(gen);
+      const double err = relative_error(run_guarded(kc, in), expected_output(kc, in));
+      worst = std::max(worst, err);
+    }
+    std::printf("  %-17s worst relative error %.2e eps (bound %.0f eps)\n", kc.name, worst / DBL_EPSILON,
+                error_bound(kc.points) / DBL_EPSILON);
+    EXPECT_LE(worst, error_bound(kc.points)) << kc.name;
+  }
+}
+
+TEST(Kernels, ImpulsesGiveTheColumnsOfTheTransform) {
+  for (const kernel_case& kc : kernels)
+    for (int j = 0; j < kc.points; ++j) {
+      const std::vector<double> in = impulse(kc.points, j);
+      EXPECT_LE(relative_error(run_guarded(kc, in), expected_output(kc, in)), error_bound(kc.points))
+          << kc.name << ", impulse at point " << j;
+    }
+
+  const double r = static_cast<double>(std::sqrt(0.5L));
+  const double tol = 2 * DBL_EPSILON;
+
+  // kernel8_plain on z_1 = 1: point r_8(k) holds e^{2 pi i k/8}; point 0 is 1, point 1 is -1, point 4 is rho.
+  const std::vector<double> p8 = run_guarded(kernels[2], impulse(8, 1));
+  EXPECT_EQ(p8[0], 1.0);
+  EXPECT_EQ(p8[1], 0.0);
+  EXPECT_EQ(p8[2], -1.0);
+  EXPECT_EQ(p8[3], 0.0);
+  EXPECT_NEAR(p8[8], r, tol);
+  EXPECT_NEAR(p8[9], r, tol);
+
+  // kernel8_shifted on z_0 = 1 leaves 1 in every point; on z_1 = 1 point 0 holds e^{i pi/8}.
+  const std::vector<double> s8_0 = run_guarded(kernels[3], impulse(8, 0));
+  for (int k = 0; k < 8; ++k) {
+    EXPECT_EQ(s8_0[2 * k], 1.0) << "point " << k;
+    EXPECT_EQ(s8_0[2 * k + 1], 0.0) << "point " << k;
+  }
+  const std::vector<double> s8_1 = run_guarded(kernels[3], impulse(8, 1));
+  EXPECT_NEAR(s8_1[0], static_cast<double>(std::cos(pi_l / 8)), tol);
+  EXPECT_NEAR(s8_1[1], static_cast<double>(std::sin(pi_l / 8)), tol);
+
+  // kernel4 on z_1 = 1: 1, i, -1, -i forward and 1, -i, -1, i backward, exactly.
+  const std::vector<double> forward = run_guarded(kernels[4], impulse(4, 1));
+  const std::vector<double> backward = run_guarded(kernels[5], impulse(4, 1));
+  EXPECT_EQ(forward, (std::vector<double>{1, 0, 0, 1, -1, 0, 0, -1}));
+  EXPECT_EQ(backward, (std::vector<double>{1, 0, 0, -1, -1, 0, 0, 1}));
+}
+
+TEST(Kernels, ZeroBlockStaysZero) {
+  for (const kernel_case& kc : kernels) {
+    const std::vector<double> out = run_guarded(kc, std::vector<double>(2 * kc.points, 0.0));
+    for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], 0.0) << kc.name << ", double " << i;
+  }
+}
+
+// All differences x_j - x_{j+L/2} vanish exactly, so every point but 0 is an exact zero, and point 0
+// is L v exactly (sums of equal doubles up to a power of two).
+TEST(Kernels, ConstantBlockGoesToPointZero) {
+  std::mt19937_64 gen(test_seed() + 1);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  for (const kernel_case& kc : kernels) {
+    if (kc.shift != 0) continue;
+    for (int trial = 0; trial < 10; ++trial) {
+      const double re = uniform(gen), im = uniform(gen);
+      std::vector<double> in(2 * kc.points);
+      for (int j = 0; j < kc.points; ++j) {
+        in[2 * j] = re;
+        in[2 * j + 1] = im;
+      }
+      const std::vector<double> out = run_guarded(kc, in);
+      EXPECT_EQ(out[0], kc.points * re) << kc.name;
+      EXPECT_EQ(out[1], kc.points * im) << kc.name;
+      for (size_t i = 2; i < out.size(); ++i) EXPECT_EQ(out[i], 0.0) << kc.name << ", double " << i;
+    }
+  }
+}
+
+}  // namespace
