@@ -1,1 +1,205 @@
+// The bit-reversal permutations against an index reversal computed here, with sentinels around
+// every array.
+#include "core/fft/bit_reverse.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+uint64_t test_seed() {
+  static const uint64_t seed = [] {
+    const char* env = std::getenv("PI_TEST_SEED");
+    const uint64_t s = env ? std::strtoull(env, nullptr, 0) : 20261207u;
+    std::printf("bit_reverse: PI_TEST_SEED=%llu\n", static_cast<unsigned long long>(s));
+    return s;
+  }();
+  return seed;
+}
+
+int32_t reverse_bits(int32_t j, int bits) {
+  int32_t r = 0;
+  for (int b = 0; b < bits; ++b) r |= ((j >> b) & 1) << (bits - 1 - b);
+  return r;
+}
+
+int log2_of(int32_t n) {
+  int b = 0;
+  while ((int32_t{1} << b) < n) ++b;
+  return b;
+}
+
+// n doubles with `guard` sentinels on each side.
+struct guarded {
+  static constexpr int32_t guard = 8;
+  static constexpr double sentinel = -4321.125;
+  std::vector<double> storage;
+
+  explicit guarded(int32_t n) : storage(n + 2 * guard, sentinel) {}
+  double* data() { return storage.data() + guard; }
+  bool intact() const {
+    for (int32_t g = 0; g < guard; ++g)
+      if (storage[g] != sentinel || storage[storage.size() - 1 - g] != sentinel) return false;
+    return true;
+  }
+};
+
+std::vector<double> random_doubles(int32_t n, std::mt19937_64& gen) {
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  std::vector<double> v(n);
+  for (double& x : v) x = uniform(gen);
+  return v;
+}
+
+bool same_bits(const double* x, const double* y, int32_t n) { return std::memcmp(x, y, n * sizeof(double)) == 0; }
+
+// Point j starts as (j, j + 1/2): every value tells where it came from, and no imaginary part is 0,
+// so a missing or doubled negation shows. One pass then checks z'[j] = z[rev(j)] (conjugated or not)
+// and counts the points that moved.
+TEST(BitReverse, MatchesIndexReversalAtEverySize) {
+  const int32_t largest = int32_t{1} << 24;
+  guarded buffer(largest);
+  double* a = buffer.data();
+  for (int32_t n = 16; n <= largest; n *= 2) {
+    const int32_t points = n / 2;
+    const int bits = log2_of(points);
+    for (int conj = 0; conj <= 1; ++conj) {
+      for (int32_t j = 0; j < points; ++j) {
+        a[2 * j] = j;
+        a[2 * j + 1] = j + 0.5;
+      }
+      if (conj)
+        bit_reverse_conj(n, a);
+      else
+        bit_reverse(n, a);
+
+      int32_t wrong = 0, moved = 0;
+      const double sign = conj ? -1.0 : 1.0;
+      for (int32_t j = 0; j < points; ++j) {
+        const int32_t r = reverse_bits(j, bits);
+        if (a[2 * j] != r || a[2 * j + 1] != sign * (r + 0.5)) ++wrong;
+        if (a[2 * j] != j) ++moved;
+      }
+      ASSERT_EQ(wrong, 0) << (conj ? "bit_reverse_conj" : "bit_reverse") << ", n = " << n;
+      ASSERT_TRUE(buffer.intact()) << "n = " << n;
+
+      // Pairs swapped: (N - P)/2 with P = 2^ceil(b/2) points equal to their own reversal.
+      const int32_t fixed = int32_t{1} << ((bits + 1) / 2);
+      EXPECT_EQ(moved, points - fixed) << "n = " << n;
+      if (n == 64) {
+        EXPECT_EQ(moved / 2, 12);
+      }
+      if (n == 128) {
+        EXPECT_EQ(moved / 2, 28);
+      }
+    }
+  }
+}
+
+TEST(BitReverse, AppliedTwiceRestores) {
+  std::mt19937_64 gen(test_seed());
+  for (int32_t n = 16; n <= (1 << 16); n *= 2) {
+    const std::vector<double> original = random_doubles(n, gen);
+    guarded buffer(n);
+    double* a = buffer.data();
+    std::memcpy(a, original.data(), n * sizeof(double));
+    bit_reverse(n, a);
+    bit_reverse(n, a);
+    EXPECT_TRUE(same_bits(a, original.data(), n)) << "bit_reverse, n = " << n;
+    bit_reverse_conj(n, a);
+    bit_reverse_conj(n, a);
+    EXPECT_TRUE(same_bits(a, original.data(), n)) << "bit_reverse_conj, n = " << n;
+    EXPECT_TRUE(buffer.intact()) << "n = " << n;
+  }
+}
+
+TEST(BitReverse, ConjugatesThePointsThatStay) {
+  const std::vector<int32_t> fixed_64 = {0, 4, 10, 14, 17, 21, 27, 31};
+  std::vector<int32_t> found;
+  for (int32_t j = 0; j < 32; ++j)
+    if (reverse_bits(j, 5) == j) found.push_back(j);
+  ASSERT_EQ(found, fixed_64);
+
+  std::mt19937_64 gen(test_seed() + 1);
+  const std::vector<double> original = random_doubles(64, gen);
+  guarded buffer(64);
+  double* a = buffer.data();
+  std::memcpy(a, original.data(), sizeof(double) * 64);
+  bit_reverse_conj(64, a);
+  for (int32_t j : fixed_64) {
+    EXPECT_EQ(a[2 * j], original[2 * j]) << "point " << j;
+    EXPECT_EQ(a[2 * j + 1], -original[2 * j + 1]) << "point " << j;
+  }
+  EXPECT_TRUE(buffer.intact());
+}
+
+struct fixed_case {
+  const char* name;
+  void (*run)(double*);
+  int32_t points;
+  bool negated_index;        // source rev((N - j) mod N) instead of rev(j)
+  std::vector<int32_t> sources;  // the source of each destination, as listed for the permutation
+};
+
+const std::vector<fixed_case>& fixed_cases() {
+  static const std::vector<fixed_case> cases = {
+      {"bit_reverse_16", bit_reverse_16, 16, false, {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15}},
+      {"bit_reverse_16_neg", bit_reverse_16_neg, 16, true, {0, 15, 7, 11, 3, 13, 5, 9, 1, 14, 6, 10, 2, 12, 4, 8}},
+      {"bit_reverse_8", bit_reverse_8, 8, false, {0, 4, 2, 6, 1, 5, 3, 7}},
+      {"bit_reverse_8_neg", bit_reverse_8_neg, 8, true, {0, 7, 3, 5, 1, 6, 2, 4}},
+  };
+  return cases;
+}
+
+// Each destination receives its source point unchanged (no sign change), and the listed sources are
+// the definition's: rev(j), or rev((N - j) mod N) for the twins, which keep only point 0 in place.
+TEST(BitReverse, FixedPermutationsTakeTheirSources) {
+  std::mt19937_64 gen(test_seed() + 2);
+  for (const fixed_case& fc : fixed_cases()) {
+    const int bits = log2_of(fc.points);
+    int32_t staying = 0;
+    for (int32_t j = 0; j < fc.points; ++j) {
+      const int32_t index = fc.negated_index ? (fc.points - j) % fc.points : j;
+      EXPECT_EQ(fc.sources[j], reverse_bits(index, bits)) << fc.name << ", destination " << j;
+      if (fc.sources[j] == j) ++staying;
+    }
+    if (fc.negated_index) {
+      EXPECT_EQ(staying, 1) << fc.name;
+    }
+
+    for (int trial = 0; trial < 4; ++trial) {
+      const std::vector<double> original = random_doubles(2 * fc.points, gen);
+      guarded buffer(2 * fc.points);
+      double* a = buffer.data();
+      std::memcpy(a, original.data(), original.size() * sizeof(double));
+      fc.run(a);
+      for (int32_t j = 0; j < fc.points; ++j) {
+        EXPECT_EQ(a[2 * j], original[2 * fc.sources[j]]) << fc.name << ", destination " << j;
+        EXPECT_EQ(a[2 * j + 1], original[2 * fc.sources[j] + 1]) << fc.name << ", destination " << j;
+      }
+      EXPECT_TRUE(buffer.intact()) << fc.name;
+    }
+  }
+}
+
+TEST(BitReverse, GeneralPermutationAgreesWithFixedOnes) {
+  std::mt19937_64 gen(test_seed() + 3);
+  for (int32_t n : {32, 16}) {
+    const std::vector<double> original = random_doubles(n, gen);
+    std::vector<double> general = original, fixed = original;
+    bit_reverse(n, general.data());
+    if (n == 32)
+      bit_reverse_16(fixed.data());
+    else
+      bit_reverse_8(fixed.data());
+    EXPECT_TRUE(same_bits(general.data(), fixed.data(), n)) << "n = " << n;
+  }
+}
+
+}  // namespace
