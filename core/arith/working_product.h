@@ -1,0 +1,29 @@
+// The truncated product at working length m used by the Newton iterations.
+//
+// At working length m a limb number is read as its first m + 4 limbs: the main part, limbs
+// 0..m-1; the head block, limbs 0..3; the tail block, limbs m..m+3. With P = Pm + Pt 10000^-m
+// (Pm the main part, Pt the tail block read as a four-limb fraction) and likewise Q,
+//     P Q = Pm Qm + (Ph Qt + Pt Qh) 10000^-m + Pt Qt 10000^-2m  (+ smaller terms of the heads),
+// where Ph, Qh are the head blocks. working_product keeps Pm Qm to m + 4 limbs (an FFT product of
+// length 2m), adds the two cross terms formed by eight-point block products at limb m, and
+// neglects the tail-times-tail term, which lies below limb 2m.
+//
+// Normalisation: if the product's limb 0 is 0 (value below 0.0001) it is shifted up by one limb,
+// i.e. multiplied by 10000. The Newton steps rely on this: at their fixed point exactly one of
+// their products is shifted, which fixes the scale of the result.
+//
+// W is the caller's work area of at least 4m doubles: main products use W[0..2m-1] and
+// W[2m..4m-1], block products W[0..7] and W[2m..2m+7].
+#pragma once
+#include <cstdint>
+
+// H[0..3] := A[0..3] * B[0..3], both read as four-limb fractions, kept to four limbs: H[1..3]
+// from c[0..2], H[0] the carry, c[3..5] only carried, c[6] dropped. m only places the second
+// operand at W + 2m (m >= 4). H must not overlap A or B.
+void block_product(const int16_t* A, const int16_t* B, int16_t* H, int32_t m, double* W);
+
+// T[0..m+3] := P * Q at working length m, normalised as above. General form (P != Q): Q may be T,
+// P is never T. Square form P == Q: one forward transform, the cross term added twice; T distinct
+// from P. Limbs of P, Q, T beyond m + 3 are neither read nor written.
+// m: a power of two, m >= 8. Precondition: the product is below 3.2768 (limb 0 <= 32767).
+void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W);
