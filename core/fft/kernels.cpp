@@ -7,44 +7,16 @@
 // Written in bit-reversed output order, each of these parts lands in consecutive points.
 #include "core/fft/kernels.h"
 
+#include "core/fft/complex_ops.h"
+
 namespace {
 
-// The doubles nearest to the exact values (22 significant digits, correctly rounded by the compiler).
-constexpr double cos_pi_4 = 0.7071067811865475244008;    // r = cos(pi/4) = sin(pi/4), rho = r (1 + i)
-constexpr double cos_pi_8 = 0.9238795325112867561282;    // cos(pi/8) = sin(3 pi/8)
-constexpr double sin_pi_8 = 0.3826834323650897717285;    // sin(pi/8) = cos(3 pi/8)
+// The doubles nearest to the angles of sixteenths (22 significant digits, correctly rounded by the
+// compiler); cos(pi/4), cos(pi/8) and sin(pi/8) come with the complex operations.
 constexpr double cos_pi_16 = 0.9807852804032304491262;   // cos(pi/16) = sin(7 pi/16)
 constexpr double sin_pi_16 = 0.1950903220161282678483;   // sin(pi/16) = cos(7 pi/16)
 constexpr double cos_3pi_16 = 0.8314696123025452370788;  // cos(3 pi/16) = sin(5 pi/16)
 constexpr double sin_3pi_16 = 0.5555702330196022247428;  // sin(3 pi/16) = cos(5 pi/16)
-
-struct complex_value {
-  double re;
-  double im;
-};
-
-complex_value load_point(const double* a, int p) { return {a[2 * p], a[2 * p + 1]}; }
-
-void store_point(double* a, int p, complex_value z) {
-  a[2 * p] = z.re;
-  a[2 * p + 1] = z.im;
-}
-
-complex_value add(complex_value x, complex_value y) { return {x.re + y.re, x.im + y.im}; }
-complex_value sub(complex_value x, complex_value y) { return {x.re - y.re, x.im - y.im}; }
-
-// x + i y and x - i y: two additions each, no multiplication.
-complex_value add_i(complex_value x, complex_value y) { return {x.re - y.im, x.im + y.re}; }
-complex_value sub_i(complex_value x, complex_value y) { return {x.re + y.im, x.im - y.re}; }
-
-// w z with a constant w: 4 multiplications, 2 additions.
-complex_value mul(complex_value w, complex_value z) {
-  return {w.re * z.re - w.im * z.im, w.re * z.im + w.im * z.re};
-}
-
-// rho z and rho^3 z, rho = e^{i pi/4} = r (1 + i), rho^3 = r (-1 + i): 2 multiplications, 2 additions.
-complex_value mul_rho(complex_value z) { return {cos_pi_4 * (z.re - z.im), cos_pi_4 * (z.re + z.im)}; }
-complex_value mul_rho3(complex_value z) { return {-cos_pi_4 * (z.re + z.im), cos_pi_4 * (z.re - z.im)}; }
 
 // Points p..p+3 := V_0, V_2, V_1, V_3 with V_k = sum_j v_j i^{jk} (plain, bit-reversed). 16 additions.
 void store_plain4(double* a, int p, complex_value v0, complex_value v1, complex_value v2, complex_value v3) {

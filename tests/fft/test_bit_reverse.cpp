@@ -2,60 +2,11 @@
 // every array.
 #include "core/fft/bit_reverse.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <random>
-#include <vector>
+#include "tests/fft/fft_reference.h"
 
 namespace {
 
-uint64_t test_seed() {
-  static const uint64_t seed = [] {
-    const char* env = std::getenv("PI_TEST_SEED");
-    const uint64_t s = env ? std::strtoull(env, nullptr, 0) : 20261207u;
-    std::printf("bit_reverse: PI_TEST_SEED=%llu\n", static_cast<unsigned long long>(s));
-    return s;
-  }();
-  return seed;
-}
-
-int32_t reverse_bits(int32_t j, int bits) {
-  int32_t r = 0;
-  for (int b = 0; b < bits; ++b) r |= ((j >> b) & 1) << (bits - 1 - b);
-  return r;
-}
-
-int log2_of(int32_t n) {
-  int b = 0;
-  while ((int32_t{1} << b) < n) ++b;
-  return b;
-}
-
-// n doubles with `guard` sentinels on each side.
-struct guarded {
-  static constexpr int32_t guard = 8;
-  static constexpr double sentinel = -4321.125;
-  std::vector<double> storage;
-
-  explicit guarded(int32_t n) : storage(n + 2 * guard, sentinel) {}
-  double* data() { return storage.data() + guard; }
-  bool intact() const {
-    for (int32_t g = 0; g < guard; ++g)
-      if (storage[g] != sentinel || storage[storage.size() - 1 - g] != sentinel) return false;
-    return true;
-  }
-};
-
-std::vector<double> random_doubles(int32_t n, std::mt19937_64& gen) {
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-  std::vector<double> v(n);
-  for (double& x : v) x = uniform(gen);
-  return v;
-}
+using namespace fft_test;
 
 bool same_bits(const double* x, const double* y, int32_t n) { return std::memcmp(x, y, n * sizeof(double)) == 0; }
 
@@ -64,8 +15,8 @@ bool same_bits(const double* x, const double* y, int32_t n) { return std::memcmp
 // and counts the points that moved.
 TEST(BitReverse, MatchesIndexReversalAtEverySize) {
   const int32_t largest = int32_t{1} << 24;
-  guarded buffer(largest);
-  double* a = buffer.data();
+  guarded_array buffer(std::vector<double>(largest, 0.0));
+  double* a = buffer.data;
   for (int32_t n = 16; n <= largest; n *= 2) {
     const int32_t points = n / 2;
     const int bits = log2_of(points);
@@ -82,12 +33,12 @@ TEST(BitReverse, MatchesIndexReversalAtEverySize) {
       int32_t wrong = 0, moved = 0;
       const double sign = conj ? -1.0 : 1.0;
       for (int32_t j = 0; j < points; ++j) {
-        const int32_t r = reverse_bits(j, bits);
+        const int32_t r = static_cast<int32_t>(reverse_bits(j, bits));
         if (a[2 * j] != r || a[2 * j + 1] != sign * (r + 0.5)) ++wrong;
         if (a[2 * j] != j) ++moved;
       }
       ASSERT_EQ(wrong, 0) << (conj ? "bit_reverse_conj" : "bit_reverse") << ", n = " << n;
-      ASSERT_TRUE(buffer.intact()) << "n = " << n;
+      ASSERT_TRUE(buffer.guards_intact()) << "n = " << n;
 
       // Pairs swapped: (N - P)/2 with P = 2^ceil(b/2) points equal to their own reversal.
       const int32_t fixed = int32_t{1} << ((bits + 1) / 2);
@@ -103,19 +54,17 @@ TEST(BitReverse, MatchesIndexReversalAtEverySize) {
 }
 
 TEST(BitReverse, AppliedTwiceRestores) {
-  std::mt19937_64 gen(test_seed());
   for (int32_t n = 16; n <= (1 << 16); n *= 2) {
-    const std::vector<double> original = random_doubles(n, gen);
-    guarded buffer(n);
-    double* a = buffer.data();
-    std::memcpy(a, original.data(), n * sizeof(double));
+    const std::vector<double> original = random_doubles(n, n);
+    guarded_array buffer(original);
+    double* a = buffer.data;
     bit_reverse(n, a);
     bit_reverse(n, a);
     EXPECT_TRUE(same_bits(a, original.data(), n)) << "bit_reverse, n = " << n;
     bit_reverse_conj(n, a);
     bit_reverse_conj(n, a);
     EXPECT_TRUE(same_bits(a, original.data(), n)) << "bit_reverse_conj, n = " << n;
-    EXPECT_TRUE(buffer.intact()) << "n = " << n;
+    EXPECT_TRUE(buffer.guards_intact()) << "n = " << n;
   }
 }
 
@@ -123,27 +72,25 @@ TEST(BitReverse, ConjugatesThePointsThatStay) {
   const std::vector<int32_t> fixed_64 = {0, 4, 10, 14, 17, 21, 27, 31};
   std::vector<int32_t> found;
   for (int32_t j = 0; j < 32; ++j)
-    if (reverse_bits(j, 5) == j) found.push_back(j);
+    if (static_cast<int32_t>(reverse_bits(j, 5)) == j) found.push_back(j);
   ASSERT_EQ(found, fixed_64);
 
-  std::mt19937_64 gen(test_seed() + 1);
-  const std::vector<double> original = random_doubles(64, gen);
-  guarded buffer(64);
-  double* a = buffer.data();
-  std::memcpy(a, original.data(), sizeof(double) * 64);
+  const std::vector<double> original = random_doubles(64, 1);
+  guarded_array buffer(original);
+  double* a = buffer.data;
   bit_reverse_conj(64, a);
   for (int32_t j : fixed_64) {
     EXPECT_EQ(a[2 * j], original[2 * j]) << "point " << j;
     EXPECT_EQ(a[2 * j + 1], -original[2 * j + 1]) << "point " << j;
   }
-  EXPECT_TRUE(buffer.intact());
+  EXPECT_TRUE(buffer.guards_intact());
 }
 
 struct fixed_case {
   const char* name;
   void (*run)(double*);
   int32_t points;
-  bool negated_index;        // source rev((N - j) mod N) instead of rev(j)
+  bool negated_index;            // source rev((N - j) mod N) instead of rev(j)
   std::vector<int32_t> sources;  // the source of each destination, as listed for the permutation
 };
 
@@ -160,13 +107,14 @@ const std::vector<fixed_case>& fixed_cases() {
 // Each destination receives its source point unchanged (no sign change), and the listed sources are
 // the definition's: rev(j), or rev((N - j) mod N) for the twins, which keep only point 0 in place.
 TEST(BitReverse, FixedPermutationsTakeTheirSources) {
-  std::mt19937_64 gen(test_seed() + 2);
+  uint64_t stream = 100;
   for (const fixed_case& fc : fixed_cases()) {
     const int bits = log2_of(fc.points);
     int32_t staying = 0;
     for (int32_t j = 0; j < fc.points; ++j) {
       const int32_t index = fc.negated_index ? (fc.points - j) % fc.points : j;
-      EXPECT_EQ(fc.sources[j], reverse_bits(index, bits)) << fc.name << ", destination " << j;
+      EXPECT_EQ(fc.sources[j], static_cast<int32_t>(reverse_bits(index, bits)))
+          << fc.name << ", destination " << j;
       if (fc.sources[j] == j) ++staying;
     }
     if (fc.negated_index) {
@@ -174,24 +122,22 @@ TEST(BitReverse, FixedPermutationsTakeTheirSources) {
     }
 
     for (int trial = 0; trial < 4; ++trial) {
-      const std::vector<double> original = random_doubles(2 * fc.points, gen);
-      guarded buffer(2 * fc.points);
-      double* a = buffer.data();
-      std::memcpy(a, original.data(), original.size() * sizeof(double));
+      const std::vector<double> original = random_doubles(2 * fc.points, ++stream);
+      guarded_array buffer(original);
+      double* a = buffer.data;
       fc.run(a);
       for (int32_t j = 0; j < fc.points; ++j) {
         EXPECT_EQ(a[2 * j], original[2 * fc.sources[j]]) << fc.name << ", destination " << j;
         EXPECT_EQ(a[2 * j + 1], original[2 * fc.sources[j] + 1]) << fc.name << ", destination " << j;
       }
-      EXPECT_TRUE(buffer.intact()) << fc.name;
+      EXPECT_TRUE(buffer.guards_intact()) << fc.name;
     }
   }
 }
 
 TEST(BitReverse, GeneralPermutationAgreesWithFixedOnes) {
-  std::mt19937_64 gen(test_seed() + 3);
   for (int32_t n : {32, 16}) {
-    const std::vector<double> original = random_doubles(n, gen);
+    const std::vector<double> original = random_doubles(n, 200 + n);
     std::vector<double> general = original, fixed = original;
     bit_reverse(n, general.data());
     if (n == 32)

@@ -1,32 +1,13 @@
 // The fixed-size kernels against a direct DFT in long double, in their documented output order.
 #include "core/fft/kernels.h"
 
-#include <gtest/gtest.h>
-
 #include <cfloat>
-#include <cmath>
-#include <complex>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <random>
-#include <vector>
+
+#include "tests/fft/fft_reference.h"
 
 namespace {
 
-using cld = std::complex<long double>;
-
-const long double pi_l = 3.141592653589793238462643383279502884L;
-
-uint64_t test_seed() {
-  static const uint64_t seed = [] {
-    const char* env = std::getenv("PI_TEST_SEED");
-    const uint64_t s = env ? std::strtoull(env, nullptr, 0) : 20261207u;
-    std::printf("kernels: PI_TEST_SEED=%llu\n", static_cast<unsigned long long>(s));
-    return s;
-  }();
-  return seed;
-}
+using namespace fft_test;
 
 struct kernel_case {
   const char* name;
@@ -47,42 +28,20 @@ const kernel_case kernels[] = {
     {"kernel2", kernel2, 2, +1, 0, false},
 };
 
-int reverse_bits(int k, int points) {
-  int r = 0;
-  for (int bit = 1; bit < points; bit <<= 1) r = 2 * r + ((k & bit) ? 1 : 0);
-  return r;
-}
-
-// Y_k = sum_j z_j e^{sign pi i j (2k + shift) / L}, the exponent reduced exactly modulo 2L, returned
-// in the kernel's output order.
+// The direct transform of `in`, placed in the kernel's output order.
 std::vector<cld> expected_output(const kernel_case& kc, const std::vector<double>& in) {
-  const int len = kc.points, period = 2 * len;
-  std::vector<cld> out(len);
-  for (int k = 0; k < len; ++k) {
-    cld sum = 0;
-    for (int j = 0; j < len; ++j) {
-      const int t = (j * (2 * k + kc.shift)) % period;
-      const long double angle = kc.sign * pi_l * t / len;
-      sum += cld(in[2 * j], in[2 * j + 1]) * cld(std::cos(angle), std::sin(angle));
-    }
-    out[kc.bit_reversed ? reverse_bits(k, len) : k] = sum;
-  }
+  const std::vector<cld> values = direct_dft(to_points(in.data(), in.size()), kc.sign, kc.shift);
+  std::vector<cld> out(values.size());
+  for (int k = 0; k < kc.points; ++k) out[kc.bit_reversed ? reverse_bits(k, log2_of(kc.points)) : k] = values[k];
   return out;
 }
 
-// The kernel applied to `in` inside an array with sentinels on both sides; fails if one is touched.
-const int guard = 8;
-const double sentinel = -9876.5;
-
+// The kernel applied to `in` between guard elements; fails if one is touched.
 std::vector<double> run_guarded(const kernel_case& kc, const std::vector<double>& in) {
-  std::vector<double> buffer(in.size() + 2 * guard, sentinel);
-  std::copy(in.begin(), in.end(), buffer.begin() + guard);
-  kc.run(buffer.data() + guard);
-  for (int g = 0; g < guard; ++g) {
-    EXPECT_EQ(buffer[g], sentinel) << kc.name << " wrote before its block";
-    EXPECT_EQ(buffer[buffer.size() - 1 - g], sentinel) << kc.name << " wrote after its block";
-  }
-  return std::vector<double>(buffer.begin() + guard, buffer.end() - guard);
+  guarded_array block(in);
+  kc.run(block.data);
+  EXPECT_TRUE(block.guards_intact()) << kc.name << " wrote outside its block";
+  return std::vector<double>(block.data, block.data + in.size());
 }
 
 // ||out - expected||_2 / ||expected||_2.
@@ -95,14 +54,11 @@ double relative_error(const std::vector<double>& out, const std::vector<cld>& ex
   return static_cast<double>(std::sqrt(err / norm));
 }
 
-// A transform of log2 L radix-2 levels, each a rounded addition (relative error <= eps/2) and at
-// most one product by a rounded constant (<= (sqrt(2) + 1/2) eps), keeps the 2-norm relative error
-// below 2 eps per level, so below 2 eps log2 L in all.
-double error_bound(int points) {
-  int levels = 0;
-  while ((1 << levels) < points) ++levels;
-  return 2.0 * DBL_EPSILON * levels;
-}
+// Measured in the 2-norm, a radix-2 level that only adds contributes a relative error of at most
+// u = eps/2; one that also multiplies by a rounded constant at most about (sqrt 5 + sqrt 2 + 1) u,
+// below 2.5 eps. At most half of the log2 L levels of each kernel multiply, so the total stays
+// below 2 eps log2 L.
+double error_bound(int points) { return 2.0 * DBL_EPSILON * log2_of(points); }
 
 std::vector<double> impulse(int points, int j) {
   std::vector<double> v(2 * points, 0.0);
@@ -111,13 +67,11 @@ std::vector<double> impulse(int points, int j) {
 }
 
 TEST(Kernels, MatchTheDirectTransformOnRandomBlocks) {
-  std::mt19937_64 gen(test_seed());
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  uint64_t stream = 0;
   for (const kernel_case& kc : kernels) {
     double worst = 0;
     for (int trial = 0; trial < 500; ++trial) {
-      std::vector<double> in(2 * kc.points);
-      for (double& x : in) x = uniform(gen);
+      const std::vector<double> in = random_doubles(2 * kc.points, ++stream);
       const double err = relative_error(run_guarded(kc, in), expected_output(kc, in));
       worst = std::max(worst, err);
     }
@@ -174,12 +128,12 @@ TEST(Kernels, ZeroBlockStaysZero) {
 // All differences x_j - x_{j+L/2} vanish exactly, so every point but 0 is an exact zero, and point 0
 // is L v exactly (sums of equal doubles up to a power of two).
 TEST(Kernels, ConstantBlockGoesToPointZero) {
-  std::mt19937_64 gen(test_seed() + 1);
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  uint64_t stream = 1000;
   for (const kernel_case& kc : kernels) {
     if (kc.shift != 0) continue;
     for (int trial = 0; trial < 10; ++trial) {
-      const double re = uniform(gen), im = uniform(gen);
+      const std::vector<double> v = random_doubles(2, ++stream);
+      const double re = v[0], im = v[1];
       std::vector<double> in(2 * kc.points);
       for (int j = 0; j < kc.points; ++j) {
         in[2 * j] = re;
