@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# End-to-end tests of a console program (mevroc or sudel) on the real executable.
+#
+#   console_test.sh PROGRAM CHECKER [RUNNER...]
+#
+# PROGRAM is the executable, CHECKER the native pi_file_check (or "" to skip the digit checks),
+# RUNNER an optional command that runs PROGRAM (scripts/wine-run for the Windows build).
+# Every case runs in a fresh directory. Prints one line per failure and a closing count.
+set -u
+program=$(realpath "$1") checker=${2:+$(realpath "$2")}
+shift 2
+runner=("$@")
+
+# The written decimals may differ from pi only in a short tail: the linear steps truncate at the
+# last working limb, and the truncation of (a - a')^2 is then multiplied by w <= 2^24, so t may be
+# off by about 2^25 units of the last written digit and the final quotient (factor about 3) by
+# about 10^8: the last 8 digits. Two more cover a carry running through nines or zeros.
+allowed_wrong_digits=10
+
+passed=0 failed=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL [$case]: $*"; failed=$((failed + 1)); }
+ok() { passed=$((passed + 1)); }
+
+# run INPUT: runs the program in a fresh directory with INPUT on standard input; sets $out
+# (standard output without carriage returns), $status and $dir.
+run() {
+  dir=$work/$((passed + failed))_$RANDOM
+  mkdir -p "$dir"
+  [ -n "${preexisting:-}" ] && printf 'earlier file\n' >"$dir/pi.txt"
+  (cd "$dir" && printf '%b' "$1" | "${runner[@]}" "$program" >stdout 2>stderr)
+  status=$?
+  out=$(tr -d '\r' <"$dir/stdout")
+}
+
+check_digits() {  # D
+  [ -z "$checker" ] && return 0
+  "$checker" "$dir/pi.txt" "$1" "$allowed_wrong_digits" >"$dir/check" || { fail "$(cat "$dir/check")"; return 1; }
+}
+
+# The whole transcript of a run of D digits, line by line.
+check_transcript() {  # D expected_memory
+  local D=$1 memory=$2 iterations=-1 k=1
+  while [ $((1 << k)) -lt "$D" ]; do k=$((k + 1)); done
+  iterations=$((k - 1))
+  mapfile -t lines <<<"$out"
+  local want=$((iterations + 4))
+  [ "${#lines[@]}" -eq "$want" ] || { fail "expected $want lines, got ${#lines[@]}: $out"; return 1; }
+  [ "${lines[0]}" = "length of pi =? bx = $D  use memory = $memory" ] || { fail "first line: ${lines[0]}"; return 1; }
+  [[ "${lines[1]}" =~ ^--\ [0-9]+msec$ ]] || { fail "setup line: ${lines[1]}"; return 1; }
+  for ((j = 1; j <= iterations; j++)); do
+    [[ "${lines[j + 1]}" =~ ^$(printf '%2d' "$j")\ [0-9]+msec$ ]] || { fail "iteration line $j: ${lines[j + 1]}"; return 1; }
+  done
+  [[ "${lines[iterations + 2]}" =~ ^--\ [0-9]+msec$ ]] || { fail "final phase line: ${lines[iterations + 2]}"; return 1; }
+  [[ "${lines[iterations + 3]}" =~ ^Total\ time\ :\ [0-9]+\ msec\.$ ]] || { fail "total line: ${lines[iterations + 3]}"; return 1; }
+}
+
+# A completed run: exit 0, the transcript, the digits.
+expect_run() {  # input D
+  run "$1"
+  [ "$status" -eq 0 ] || { fail "exit status $status"; return; }
+  check_transcript "$2" $((42 * $2 / 4 + 40)) && check_digits "$2" && ok
+}
+
+# A refused input: one line after the prompt, non-zero status, an earlier pi.txt untouched.
+expect_refusal() {  # input
+  preexisting=1 run "$1"
+  [ "$status" -ne 0 ] || { fail "accepted: $out"; return; }
+  [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || { fail "more than one line: $out"; return; }
+  [[ "$out" == "length of pi =? "?* ]] || { fail "no message after the prompt: $out"; return; }
+  [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return; }
+  ok
+}
+
+# Every size from 64 to 2^20 digits: transcript and digits.
+for ((e = 6; e <= 20; e++)); do
+  case="2^$e digits"
+  expect_run "$((1 << e))" "$((1 << e))"
+done
+
+# The length typed is rounded up to a power of two; what follows the number stays unread.
+case="16385"; expect_run '16385\n' 32768
+case="1000000"; expect_run '1000000\n' 1048576
+case="100 then letters"; expect_run '100abc\n' 128
+case="leading blank lines"; expect_run '\n\n   100\n' 128
+case="below 64 raised"; expect_run '10\n' 64
+case="1 raised"; expect_run '1\n' 64
+case="zero raised"; expect_run '0\n' 64
+case="negative raised"; expect_run '-5\n' 64
+
+case="letters only"; expect_refusal 'abc\n'
+case="empty input"; expect_refusal ''
+case="blank lines only"; expect_refusal '\n\n\n'
+case="sign without digits"; expect_refusal '-x\n'
+case="above 2^25"; expect_refusal '33554433\n'
+case="above 2^30"; expect_refusal '1073741825\n'
+case="above 2^31"; expect_refusal '2147483648\n'
+case="far above"; expect_refusal '99999999999999999999999\n'
+
+case="pi.txt cannot be opened"
+dir=$work/unopenable; mkdir -p "$dir/pi.txt"
+(cd "$dir" && printf '256\n' | "${runner[@]}" "$program" >stdout 2>/dev/null); status=$?
+out=$(tr -d '\r' <"$dir/stdout")
+if [ "$status" -eq 1 ] && [ "$(printf '%s\n' "$out" | tail -n 1)" = "file open error!" ] &&
+   ! printf '%s\n' "$out" | grep -q '^Total time'; then ok; else fail "status $status: $out"; fi
+
+if [ -z "${runner[*]}" ] && [ "$(uname)" = Linux ]; then
+  case="memory allocation failure"
+  dir=$work/nomemory; mkdir -p "$dir"
+  out=$(cd "$dir" && ulimit -v 300000 && printf '33554432\n' | "$program" 2>/dev/null); status=$?
+  if [ "$status" -eq 1 ] && [ "$out" = "length of pi =? Memory Allocation Failure!" ] && [ ! -e "$dir/pi.txt" ]; then
+    ok
+  else
+    fail "status $status: $out"
+  fi
+fi
+
+echo "$(basename "$program"): $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
