@@ -32,12 +32,12 @@ void store_plain4(double* a, int p, complex_value v0, complex_value v1, complex_
 // (shifted, bit-reversed). Since rho^2 = i: Y_0, Y_2 = (v0 + i v2) +- rho (v1 + i v3) and
 // Y_1, Y_3 = (v0 - i v2) +- rho^3 (v1 - i v3). 4 multiplications, 20 additions.
 void store_shifted4(double* a, int p, complex_value v0, complex_value v1, complex_value v2, complex_value v3) {
-  const complex_value u = add_i(v0, v2), u_conj = sub_i(v0, v2);
-  const complex_value v = mul_rho(add_i(v1, v3)), v_conj = mul_rho3(sub_i(v1, v3));
+  const complex_value u = add_i(v0, v2), u_minus = sub_i(v0, v2);
+  const complex_value v = mul_rho(add_i(v1, v3)), v_minus = mul_rho3(sub_i(v1, v3));
   store_point(a, p, add(u, v));
   store_point(a, p + 1, sub(u, v));
-  store_point(a, p + 2, add(u_conj, v_conj));
-  store_point(a, p + 3, sub(u_conj, v_conj));
+  store_point(a, p + 2, add(u_minus, v_minus));
+  store_point(a, p + 3, sub(u_minus, v_minus));
 }
 
 // Points 0..7 := the plain 8-point transform of x0..x7 in bit-reversed order. 4 multiplications,
@@ -47,11 +47,11 @@ void store_plain8(double* a, complex_value x0, complex_value x1, complex_value x
   const complex_value d0 = sub(x0, x4), d1 = sub(x1, x5), d2 = sub(x2, x6), d3 = sub(x3, x7);
   // X_1, X_5 = y +- rho z and X_3, X_7 = y' +- rho^3 z' (the 2-point transforms of the odd part).
   const complex_value y = add_i(d0, d2), z = mul_rho(add_i(d1, d3));
-  const complex_value y_conj = sub_i(d0, d2), z_conj = mul_rho3(sub_i(d1, d3));
+  const complex_value y_minus = sub_i(d0, d2), z_minus = mul_rho3(sub_i(d1, d3));
   store_point(a, 4, add(y, z));
   store_point(a, 5, sub(y, z));
-  store_point(a, 6, add(y_conj, z_conj));
-  store_point(a, 7, sub(y_conj, z_conj));
+  store_point(a, 6, add(y_minus, z_minus));
+  store_point(a, 7, sub(y_minus, z_minus));
   store_plain4(a, 0, add(x0, x4), add(x1, x5), add(x2, x6), add(x3, x7));
 }
 
@@ -68,14 +68,14 @@ butterfly_out shifted_butterfly(complex_value x0, complex_value x1, complex_valu
                                 complex_value alpha, complex_value rho_alpha, complex_value alpha3,
                                 complex_value rho3_alpha3) {
   const complex_value u = mul(alpha, add_i(x0, x2)), v = mul(rho_alpha, add_i(x1, x3));
-  const complex_value u_conj = mul(alpha3, sub_i(x0, x2)), v_conj = mul(rho3_alpha3, sub_i(x1, x3));
-  return {add(u, v), sub(u, v), add(u_conj, v_conj), sub(u_conj, v_conj)};
+  const complex_value u_minus = mul(alpha3, sub_i(x0, x2)), v_minus = mul(rho3_alpha3, sub_i(x1, x3));
+  return {add(u, v), sub(u, v), add(u_minus, v_minus), sub(u_minus, v_minus)};
 }
 
 butterfly_out shifted_butterfly_0(complex_value x0, complex_value x1, complex_value x2, complex_value x3) {
   const complex_value u = add_i(x0, x2), v = mul_rho(add_i(x1, x3));
-  const complex_value u_conj = sub_i(x0, x2), v_conj = mul_rho3(sub_i(x1, x3));
-  return {add(u, v), sub(u, v), add(u_conj, v_conj), sub(u_conj, v_conj)};
+  const complex_value u_minus = sub_i(x0, x2), v_minus = mul_rho3(sub_i(x1, x3));
+  return {add(u, v), sub(u, v), add(u_minus, v_minus), sub(u_minus, v_minus)};
 }
 
 }  // namespace
