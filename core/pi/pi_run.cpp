@@ -48,6 +48,9 @@ void open_pi_run(pi_run* run, int32_t D) {
 
 void close_pi_run(pi_run* run, const int16_t* result, int32_t phase_start_ms) {
   const double margin = max_rounding_distance();
+#ifdef PI_REPORT_ROUNDING
+  std::fprintf(stderr, "largest rounding distance %.4f\n", margin);
+#endif
   if (margin > PI_ROUNDING_LIMIT) {
     // Any pi.txt left here would pass for this run's result.
     std::remove("pi.txt");

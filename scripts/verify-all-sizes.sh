@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The long check, run by hand: every size from 2^14 to 2^25 digits with both console programs,
+# the digits compared with pi from MPFR, and a table of times, peak memory and the largest
+# rounding distance of each run. Needs a native build with benchmarks (built here) and GNU time.
+#   scripts/verify-all-sizes.sh [FIRST_EXPONENT [LAST_EXPONENT]]     (default 14 25)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+first=${1:-14} last=${2:-25}
+"$root/scripts/install-deps.sh" native
+command -v /usr/bin/time >/dev/null || { apt-get install -y -qq time >/dev/null 2>&1 || sudo apt-get install -y -qq time; }
+build=$root/build/verify
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPI_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target mevroc_reporting sudel_reporting pi_file_check >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+printf '%-8s %-7s %10s %10s %12s %9s %s\n' digits program "total ms" "wall s" "peak KiB" rounding digits
+failures=0
+for ((e = first; e <= last; e++)); do
+  D=$((1 << e))
+  for program in mevroc sudel; do
+    (cd "$work" && echo "$D" | /usr/bin/time -v "$build/bench/pi/${program}_reporting" >out 2>err) || true
+    total=$(sed -n 's/^Total time : \([0-9]*\) msec\./\1/p' "$work/out")
+    wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/err")
+    peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/err")
+    margin=$(sed -n 's/^largest rounding distance //p' "$work/err")
+    if check=$("$build/tests/pi/pi_file_check" "$work/pi.txt" "$D" 10); then verdict=ok; else verdict=FAIL; failures=$((failures + 1)); fi
+    printf '%-8s %-7s %10s %10s %12s %9s %s\n' "2^$e" "$program" "${total:--}" "${wall:--}" "${peak:--}" "${margin:--}" \
+      "$verdict (${check#*: })"
+    [ "$e" -eq 22 ] && cp "$work/err" "$root/build/verify/time-v-2^22-$program.txt"
+  done
+done
+echo "GNU time -v of the 2^22 runs: $build/time-v-2^22-*.txt"
+exit $((failures > 0))
