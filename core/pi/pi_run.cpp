@@ -54,7 +54,7 @@ void close_pi_run(pi_run* run, const int16_t* result, int32_t phase_start_ms) {
   if (margin > PI_ROUNDING_LIMIT) {
     // Any pi.txt left here would pass for this run's result.
     std::remove("pi.txt");
-    std::printf("rounding error too large (%.3f > %.3f): the digits cannot be trusted, pi.txt not written\n",
+    std::printf("rounding error too large (%.3g > %.3g): the digits cannot be trusted, pi.txt not written\n",
                 margin, PI_ROUNDING_LIMIT);
     std::exit(1);
   }
