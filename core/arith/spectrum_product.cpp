@@ -2,25 +2,23 @@
 // pair (A[i], A[i+1]) is one complex bin.
 #include "core/arith/fft_multiply.h"
 
-void spectrum_multiply(double* A, const double* B, int32_t N)
-{
-    A[0] = A[0] * B[0];
-    A[1] = A[1] * B[1];
-    for (int32_t i = 2; i < N; i += 2) {
-        const double ar = A[i], ai = A[i + 1];
-        const double br = B[i], bi = B[i + 1];
-        A[i] = ar * br - ai * bi;
-        A[i + 1] = ai * br + ar * bi;
-    }
+void spectrum_multiply(double* A, const double* B, int32_t N) {
+  A[0] = A[0] * B[0];
+  A[1] = A[1] * B[1];
+  for (int32_t i = 2; i < N; i += 2) {
+    const double ar = A[i], ai = A[i + 1];
+    const double br = B[i], bi = B[i + 1];
+    A[i] = ar * br - ai * bi;
+    A[i + 1] = ai * br + ar * bi;
+  }
 }
 
-void spectrum_square(double* A, int32_t N)
-{
-    A[0] = A[0] * A[0];
-    A[1] = A[1] * A[1];
-    for (int32_t i = 2; i < N; i += 2) {
-        const double ar = A[i], ai = A[i + 1];
-        A[i] = ar * ar - ai * ai;
-        A[i + 1] = ar * ai * 2.0;
-    }
+void spectrum_square(double* A, int32_t N) {
+  A[0] = A[0] * A[0];
+  A[1] = A[1] * A[1];
+  for (int32_t i = 2; i < N; i += 2) {
+    const double ar = A[i], ai = A[i + 1];
+    A[i] = ar * ar - ai * ai;
+    A[i + 1] = ar * ai * 2.0;
+  }
 }

@@ -11,48 +11,43 @@ namespace {
 
 constexpr int16_t kSentinel = -12345;
 
-Limbs filled(int32_t count, int16_t lead, int16_t rest)
-{
-    Limbs p(count, rest);
-    p[0] = lead;
-    return p;
+Limbs filled(int32_t count, int16_t lead, int16_t rest) {
+  Limbs p(count, rest);
+  p[0] = lead;
+  return p;
 }
 
-Limbs run_inv_sqrt(const Limbs& X, int32_t n)
-{
-    Limbs Y(n + 4), T(n + 4);
-    std::vector<double> W(4 * n);
-    inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
-    return Y;
+Limbs run_inv_sqrt(const Limbs& X, int32_t n) {
+  Limbs Y(n + 4), T(n + 4);
+  std::vector<double> W(4 * n);
+  inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
+  return Y;
 }
 
-Limbs run_reciprocal(const Limbs& X, int32_t n)
-{
-    Limbs Y(n + 4), T(n + 4);
-    std::vector<double> W(4 * n);
-    reciprocal(X.data(), Y.data(), T.data(), n, W.data());
-    return Y;
+Limbs run_reciprocal(const Limbs& X, int32_t n) {
+  Limbs Y(n + 4), T(n + 4);
+  std::vector<double> W(4 * n);
+  reciprocal(X.data(), Y.data(), T.data(), n, W.data());
+  return Y;
 }
 
 // The error of Y = 1/sqrt(10000 X) in units of Y's last limb (n+3), from the exact X Y^2:
 // X Y^2 10000 - 1 = 2 X Y 10000 dY to first order.
-double inv_sqrt_error_units(const Limbs& X, const Limbs& Y)
-{
-    const int32_t L = static_cast<int32_t>(Y.size());
-    const std::vector<int64_t> xy = schoolbook_product(X.data(), L, Y.data(), L);
-    const std::vector<int64_t> y = widened(Y.data(), L);
-    const std::vector<int64_t> xyy = schoolbook_product(xy.data(), 2 * L, y.data(), L);
-    const double excess = scaled_difference(xyy, {1}, L);  // (X Y^2 - 0.0001) 10000^L
-    return excess / (2.0 * leading_value(X.data(), 4) * leading_value(Y.data(), 4) * 10000.0);
+double inv_sqrt_error_units(const Limbs& X, const Limbs& Y) {
+  const int32_t L = static_cast<int32_t>(Y.size());
+  const std::vector<int64_t> xy = schoolbook_product(X.data(), L, Y.data(), L);
+  const std::vector<int64_t> y = widened(Y.data(), L);
+  const std::vector<int64_t> xyy = schoolbook_product(xy.data(), 2 * L, y.data(), L);
+  const double excess = scaled_difference(xyy, {1}, L);  // (X Y^2 - 0.0001) 10000^L
+  return excess / (2.0 * leading_value(X.data(), 4) * leading_value(Y.data(), 4) * 10000.0);
 }
 
 // The error of Y = 1/(10000 X) in units of Y's last limb, from the exact X Y:
 // X Y 10000 - 1 = X 10000 dY.
-double reciprocal_error_units(const Limbs& X, const Limbs& Y)
-{
-    const int32_t L = static_cast<int32_t>(Y.size());
-    const std::vector<int64_t> xy = schoolbook_product(X.data(), L, Y.data(), L);
-    return scaled_difference(xy, {1}, L) / (leading_value(X.data(), 4) * 10000.0);
+double reciprocal_error_units(const Limbs& X, const Limbs& Y) {
+  const int32_t L = static_cast<int32_t>(Y.size());
+  const std::vector<int64_t> xy = schoolbook_product(X.data(), L, Y.data(), L);
+  return scaled_difference(xy, {1}, L) / (leading_value(X.data(), 4) * 10000.0);
 }
 
 // The Newton results are good to a few units of limb n+2: the products are truncated to m + 4
@@ -62,191 +57,178 @@ constexpr double kNewtonBoundUnits = 10.0 * 10000.0;
 
 }  // namespace
 
-TEST(LimbDoubleSub, ExamplesAndExactArithmetic)
-{
-    Limbs p = {7000, 6000, 0};
-    limb_double_sub(p.data(), Limbs{1, 2, 3}.data(), 3);
-    EXPECT_EQ(p, (Limbs{14000, 1997, 9997}));
-    p = {5000, 0, 0};
-    limb_double_sub(p.data(), Limbs{0, 0, 3}.data(), 3);
-    EXPECT_EQ(p, (Limbs{9999, 9999, 9997}));
+TEST(LimbDoubleSub, ExamplesAndExactArithmetic) {
+  Limbs p = {7000, 6000, 0};
+  limb_double_sub(p.data(), Limbs{1, 2, 3}.data(), 3);
+  EXPECT_EQ(p, (Limbs{14000, 1997, 9997}));
+  p = {5000, 0, 0};
+  limb_double_sub(p.data(), Limbs{0, 0, 3}.data(), 3);
+  EXPECT_EQ(p, (Limbs{9999, 9999, 9997}));
 
-    // Four limbs read as integers fit in int64: compare with 2p - q computed exactly.
-    std::mt19937_64 gen = seeded_generator(10);
-    auto value = [](const Limbs& v) {
-        int64_t s = 0;
-        for (int16_t limb : v)
-            s = s * 10000 + limb;
-        return s;
-    };
-    for (int trial = 0; trial < 2000; ++trial) {
-        // Limb 0 of p at most 16383 keeps 2p within the format; q up to 2p.
-        Limbs a = random_limbs(gen, 4, 16383);
-        Limbs b = random_limbs(gen, 4, 2 * a[0]);
-        if (value(b) > 2 * value(a))
-            continue;
-        const int64_t expected = 2 * value(a) - value(b);
-        const Limbs q = b;
-        limb_double_sub(a.data(), b.data(), 4);
-        EXPECT_EQ(value(a), expected);
-        EXPECT_EQ(b, q) << "q must be unchanged";
-        for (int i = 1; i < 4; ++i)
-            EXPECT_TRUE(a[i] >= 0 && a[i] <= 9999);
-    }
+  // Four limbs read as integers fit in int64: compare with 2p - q computed exactly.
+  std::mt19937_64 gen = seeded_generator(10);
+  auto value = [](const Limbs& v) {
+    int64_t s = 0;
+    for (int16_t limb : v) s = s * 10000 + limb;
+    return s;
+  };
+  for (int trial = 0; trial < 2000; ++trial) {
+    // Limb 0 of p at most 16383 keeps 2p within the format; q up to 2p.
+    Limbs a = random_limbs(gen, 4, 16383);
+    Limbs b = random_limbs(gen, 4, 2 * a[0]);
+    if (value(b) > 2 * value(a)) continue;
+    const int64_t expected = 2 * value(a) - value(b);
+    const Limbs q = b;
+    limb_double_sub(a.data(), b.data(), 4);
+    EXPECT_EQ(value(a), expected);
+    EXPECT_EQ(b, q) << "q must be unchanged";
+    for (int i = 1; i < 4; ++i) EXPECT_TRUE(a[i] >= 0 && a[i] <= 9999);
+  }
 }
 
-TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation)
-{
-    std::mt19937_64 gen = seeded_generator(11);
-    for (int32_t m : {8, 16, 64, 512}) {
-        for (int trial = 0; trial < 4; ++trial) {
-            // Leading limbs small enough in some trials that the product falls below 0.0001.
-            const int32_t lead = trial < 2 ? 9999 : 60;
-            const Limbs P = random_limbs(gen, m + 4, lead);
-            const Limbs Q = random_limbs(gen, m + 4, lead);
-            std::vector<double> W(4 * m);
-            for (bool square : {false, true}) {
-                const Limbs& R = square ? P : Q;
-                Limbs T(m + 8, kSentinel);
-                working_product(P.data(), R.data(), T.data(), m, W.data());
-                for (int32_t i = m + 4; i < m + 8; ++i)
-                    EXPECT_EQ(T[i], kSentinel);
-                T.resize(m + 4);
+TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation) {
+  std::mt19937_64 gen = seeded_generator(11);
+  for (int32_t m : {8, 16, 64, 512}) {
+    for (int trial = 0; trial < 4; ++trial) {
+      // Leading limbs small enough in some trials that the product falls below 0.0001.
+      const int32_t lead = trial < 2 ? 9999 : 60;
+      const Limbs P = random_limbs(gen, m + 4, lead);
+      const Limbs Q = random_limbs(gen, m + 4, lead);
+      std::vector<double> W(4 * m);
+      for (bool square : {false, true}) {
+        const Limbs& R = square ? P : Q;
+        Limbs T(m + 8, kSentinel);
+        working_product(P.data(), R.data(), T.data(), m, W.data());
+        for (int32_t i = m + 4; i < m + 8; ++i) EXPECT_EQ(T[i], kSentinel);
+        T.resize(m + 4);
 
-                std::vector<int64_t> exact = schoolbook_product(P.data(), m + 4, R.data(), m + 4);
-                double allowed = 8.0;
-                if (exact[0] == 0) {
-                    exact.erase(exact.begin());  // the product shifted up by one limb
-                    allowed = 8.0 * 10000.0 + 10000.0;
-                }
-                // Below the exact product by the dropped terms of the main and block products,
-                // the head blocks' missing limbs and the neglected tail x tail term: at most a
-                // few units of limb m+3 (times 10000, plus the lost limb, after a shift).
-                const double below = scaled_difference(exact, widened(T.data(), m + 4), m + 4);
-                EXPECT_GE(below, 0.0) << "m = " << m << (square ? " square" : "");
-                EXPECT_LE(below, allowed) << "m = " << m << (square ? " square" : "");
-            }
+        std::vector<int64_t> exact = schoolbook_product(P.data(), m + 4, R.data(), m + 4);
+        double allowed = 8.0;
+        if (exact[0] == 0) {
+          exact.erase(exact.begin());  // the product shifted up by one limb
+          allowed = 8.0 * 10000.0 + 10000.0;
         }
+        // Below the exact product by the dropped terms of the main and block products,
+        // the head blocks' missing limbs and the neglected tail x tail term: at most a
+        // few units of limb m+3 (times 10000, plus the lost limb, after a shift).
+        const double below = scaled_difference(exact, widened(T.data(), m + 4), m + 4);
+        EXPECT_GE(below, 0.0) << "m = " << m << (square ? " square" : "");
+        EXPECT_LE(below, allowed) << "m = " << m << (square ? " square" : "");
+      }
     }
+  }
 }
 
-TEST(WorkingProduct, SecondFactorMayBeTheResult)
-{
-    std::mt19937_64 gen = seeded_generator(12);
-    for (int32_t m : {8, 32, 256}) {
-        const Limbs P = random_limbs(gen, m + 4, 9999);
-        const Limbs Q = random_limbs(gen, m + 4, 9999);
-        std::vector<double> W(4 * m);
-        Limbs separate(m + 4);
-        working_product(P.data(), Q.data(), separate.data(), m, W.data());
-        Limbs T = Q;
-        working_product(P.data(), T.data(), T.data(), m, W.data());
-        EXPECT_EQ(T, separate) << "m = " << m;
-    }
+TEST(WorkingProduct, SecondFactorMayBeTheResult) {
+  std::mt19937_64 gen = seeded_generator(12);
+  for (int32_t m : {8, 32, 256}) {
+    const Limbs P = random_limbs(gen, m + 4, 9999);
+    const Limbs Q = random_limbs(gen, m + 4, 9999);
+    std::vector<double> W(4 * m);
+    Limbs separate(m + 4);
+    working_product(P.data(), Q.data(), separate.data(), m, W.data());
+    Limbs T = Q;
+    working_product(P.data(), T.data(), T.data(), m, W.data());
+    EXPECT_EQ(T, separate) << "m = " << m;
+  }
 }
 
-TEST(InvSqrt, ScalesOfTheResult)
-{
-    const int32_t n = 64;
-    {
-        // 1 / sqrt(10000 * 0.0002) = 1/sqrt(2); the third product is the one shifted.
-        const Limbs Y = run_inv_sqrt(filled(n + 4, 2, 0), n);
-        const Limbs head = {7071, 678, 1186, 5475, 2440, 844, 3621, 484};
-        EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 8), head);
-        EXPECT_LE(std::fabs(inv_sqrt_error_units(filled(n + 4, 2, 0), Y)), kNewtonBoundUnits);
+TEST(InvSqrt, ScalesOfTheResult) {
+  const int32_t n = 64;
+  {
+    // 1 / sqrt(10000 * 0.0002) = 1/sqrt(2); the third product is the one shifted.
+    const Limbs Y = run_inv_sqrt(filled(n + 4, 2, 0), n);
+    const Limbs head = {7071, 678, 1186, 5475, 2440, 844, 3621, 484};
+    EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 8), head);
+    EXPECT_LE(std::fabs(inv_sqrt_error_units(filled(n + 4, 2, 0), Y)), kNewtonBoundUnits);
+  }
+  // 1 / sqrt(10000) = 0.01 is a fixed point of every step: exact.
+  EXPECT_EQ(run_inv_sqrt(filled(n + 4, 10000, 0), n), filled(n + 4, 100, 0));
+  {
+    // 1 / sqrt(32767): the largest input; Y^2 is shifted.
+    const Limbs X = filled(n + 4, 32767, 0);
+    const Limbs Y = run_inv_sqrt(X, n);
+    EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 4), (Limbs{55, 2435, 6023, 6463}));
+    EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
+  }
+  {
+    // Just below 1: Y just above 0.01.
+    Limbs X(n + 4, 0);
+    for (int i = 0; i < 5; ++i) X[i] = 9999;
+    const Limbs Y = run_inv_sqrt(X, n);
+    EXPECT_EQ(Y[0], 100);
+    EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
+  }
+  {
+    // Inputs as the drivers pass them (0.5 to 0.72), random limbs.
+    std::mt19937_64 gen = seeded_generator(13);
+    for (int32_t size : {16, 32, 128, 512}) {
+      Limbs X = random_limbs(gen, size + 4, 2200);
+      X[0] = static_cast<int16_t>(X[0] + 5000);
+      EXPECT_LE(std::fabs(inv_sqrt_error_units(X, run_inv_sqrt(X, size))), kNewtonBoundUnits)
+          << "n = " << size;
     }
-    // 1 / sqrt(10000) = 0.01 is a fixed point of every step: exact.
-    EXPECT_EQ(run_inv_sqrt(filled(n + 4, 10000, 0), n), filled(n + 4, 100, 0));
-    {
-        // 1 / sqrt(32767): the largest input; Y^2 is shifted.
-        const Limbs X = filled(n + 4, 32767, 0);
-        const Limbs Y = run_inv_sqrt(X, n);
-        EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 4), (Limbs{55, 2435, 6023, 6463}));
-        EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
-    }
-    {
-        // Just below 1: Y just above 0.01.
-        Limbs X(n + 4, 0);
-        for (int i = 0; i < 5; ++i)
-            X[i] = 9999;
-        const Limbs Y = run_inv_sqrt(X, n);
-        EXPECT_EQ(Y[0], 100);
-        EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
-    }
-    {
-        // Inputs as the drivers pass them (0.5 to 0.72), random limbs.
-        std::mt19937_64 gen = seeded_generator(13);
-        for (int32_t size : {16, 32, 128, 512}) {
-            Limbs X = random_limbs(gen, size + 4, 2200);
-            X[0] = static_cast<int16_t>(X[0] + 5000);
-            EXPECT_LE(std::fabs(inv_sqrt_error_units(X, run_inv_sqrt(X, size))), kNewtonBoundUnits)
-                << "n = " << size;
-        }
-    }
-    // 0.0001 is outside the range: the start estimate lands one power of 10000 lower.
-    EXPECT_EQ(run_inv_sqrt(filled(n + 4, 1, 0), n), filled(n + 4, 1, 0));
+  }
+  // 0.0001 is outside the range: the start estimate lands one power of 10000 lower.
+  EXPECT_EQ(run_inv_sqrt(filled(n + 4, 1, 0), n), filled(n + 4, 1, 0));
 }
 
-TEST(Reciprocal, ScalesOfTheResult)
-{
-    // 1 / (10000 * 0.5) = 0.0002, a fixed point of every step: exact.
-    EXPECT_EQ(run_reciprocal(filled(20, 5000, 0), 16), filled(20, 2, 0));
-    {
-        const Limbs X = filled(20, 9139, 0);
-        const Limbs Y = run_reciprocal(X, 16);
-        EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 6), (Limbs{1, 942, 1162, 527, 4100, 109}));
-        EXPECT_LE(std::fabs(reciprocal_error_units(X, Y)), kNewtonBoundUnits);
+TEST(Reciprocal, ScalesOfTheResult) {
+  // 1 / (10000 * 0.5) = 0.0002, a fixed point of every step: exact.
+  EXPECT_EQ(run_reciprocal(filled(20, 5000, 0), 16), filled(20, 2, 0));
+  {
+    const Limbs X = filled(20, 9139, 0);
+    const Limbs Y = run_reciprocal(X, 16);
+    EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 6), (Limbs{1, 942, 1162, 527, 4100, 109}));
+    EXPECT_LE(std::fabs(reciprocal_error_units(X, Y)), kNewtonBoundUnits);
+  }
+  {
+    // 0.5 + 10^-44 (one unit in limb 10): the estimate reads five limbs and starts from
+    // exactly 0.0002; the steps must find 0.0002 (1 - 2 10^-44) = 0.0002 - 4 10^-48, whose
+    // limbs are [1, 9999 x10, 9996, 0, ...] (the next term, 8 10^-92, lies beyond limb 19).
+    Limbs X = filled(20, 5000, 0);
+    X[10] = 1;
+    const Limbs Y = run_reciprocal(X, 16);
+    Limbs expected = filled(12, 1, 9999);
+    expected[11] = 9996;
+    EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 12), expected);
+    EXPECT_LE(std::fabs(reciprocal_error_units(X, Y)), kNewtonBoundUnits);
+  }
+  {
+    std::mt19937_64 gen = seeded_generator(14);
+    for (int32_t size : {16, 64, 256, 1024}) {
+      // 0.4 to 0.95 (the drivers use about 0.457 and 0.914).
+      Limbs X = random_limbs(gen, size + 4, 5500);
+      X[0] = static_cast<int16_t>(X[0] + 4000);
+      EXPECT_LE(std::fabs(reciprocal_error_units(X, run_reciprocal(X, size))), kNewtonBoundUnits)
+          << "n = " << size;
     }
-    {
-        // 0.5 + 10^-44 (one unit in limb 10): the estimate reads five limbs and starts from
-        // exactly 0.0002; the steps must find 0.0002 (1 - 2 10^-44) = 0.0002 - 4 10^-48, whose
-        // limbs are [1, 9999 x10, 9996, 0, ...] (the next term, 8 10^-92, lies beyond limb 19).
-        Limbs X = filled(20, 5000, 0);
-        X[10] = 1;
-        const Limbs Y = run_reciprocal(X, 16);
-        Limbs expected = filled(12, 1, 9999);
-        expected[11] = 9996;
-        EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 12), expected);
-        EXPECT_LE(std::fabs(reciprocal_error_units(X, Y)), kNewtonBoundUnits);
-    }
-    {
-        std::mt19937_64 gen = seeded_generator(14);
-        for (int32_t size : {16, 64, 256, 1024}) {
-            // 0.4 to 0.95 (the drivers use about 0.457 and 0.914).
-            Limbs X = random_limbs(gen, size + 4, 5500);
-            X[0] = static_cast<int16_t>(X[0] + 4000);
-            EXPECT_LE(std::fabs(reciprocal_error_units(X, run_reciprocal(X, size))),
-                      kNewtonBoundUnits)
-                << "n = " << size;
-        }
-    }
+  }
 }
 
-TEST(NewtonSteps, LeaveLimbsBeyondTheWorkingLengthAlone)
-{
-    std::mt19937_64 gen = seeded_generator(15);
-    const int32_t n = 64;
-    Limbs X = random_limbs(gen, n + 4, 2200);
-    X[0] = static_cast<int16_t>(X[0] + 5000);
-    const Limbs Yinv = run_inv_sqrt(X, n);
-    const Limbs Yrec = run_reciprocal(X, n);
+TEST(NewtonSteps, LeaveLimbsBeyondTheWorkingLengthAlone) {
+  std::mt19937_64 gen = seeded_generator(15);
+  const int32_t n = 64;
+  Limbs X = random_limbs(gen, n + 4, 2200);
+  X[0] = static_cast<int16_t>(X[0] + 5000);
+  const Limbs Yinv = run_inv_sqrt(X, n);
+  const Limbs Yrec = run_reciprocal(X, n);
 
-    for (int32_t m : {8, 16, 32}) {
-        for (bool inverse_root : {true, false}) {
-            Limbs Y = inverse_root ? Yinv : Yrec;
-            Limbs T(n + 4, kSentinel);
-            std::vector<double> W(4 * n, -1.0);
-            const Limbs before = Y;
-            if (inverse_root)
-                inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data());
-            else
-                reciprocal_step(X.data(), Y.data(), T.data(), m, W.data());
-            for (int32_t i = m + 4; i < n + 4; ++i) {
-                EXPECT_EQ(Y[i], before[i]) << "Y limb " << i << ", m = " << m;
-                EXPECT_EQ(T[i], kSentinel) << "T limb " << i << ", m = " << m;
-            }
-            for (int32_t i = 4 * m; i < 4 * n; ++i)
-                ASSERT_EQ(W[i], -1.0) << "work area beyond 4m, m = " << m;
-        }
+  for (int32_t m : {8, 16, 32}) {
+    for (bool inverse_root : {true, false}) {
+      Limbs Y = inverse_root ? Yinv : Yrec;
+      Limbs T(n + 4, kSentinel);
+      std::vector<double> W(4 * n, -1.0);
+      const Limbs before = Y;
+      if (inverse_root)
+        inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data());
+      else
+        reciprocal_step(X.data(), Y.data(), T.data(), m, W.data());
+      for (int32_t i = m + 4; i < n + 4; ++i) {
+        EXPECT_EQ(Y[i], before[i]) << "Y limb " << i << ", m = " << m;
+        EXPECT_EQ(T[i], kSentinel) << "T limb " << i << ", m = " << m;
+      }
+      for (int32_t i = 4 * m; i < 4 * n; ++i) ASSERT_EQ(W[i], -1.0) << "work area beyond 4m, m = " << m;
     }
+  }
 }

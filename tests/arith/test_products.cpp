@@ -15,194 +15,179 @@ constexpr double kSentinelDouble = -1.25e300;
 
 // fft_multiply on copies of P and Q with a separate output, checking that it writes exactly
 // n + 4 limbs and uses exactly 4n doubles of the work area.
-Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n)
-{
-    Limbs out(n + 8, kSentinel);
-    std::vector<double> W(4 * n + 8, kSentinelDouble);
-    fft_multiply(P.data(), Q.data(), out.data(), n, W.data());
-    for (int32_t i = n + 4; i < n + 8; ++i)
-        EXPECT_EQ(out[i], kSentinel) << "limb " << i << " beyond the result was written";
-    for (int32_t i = 4 * n; i < 4 * n + 8; ++i)
-        EXPECT_EQ(W[i], kSentinelDouble) << "work area overrun at " << i;
-    out.resize(n + 4);
-    return out;
+Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n) {
+  Limbs out(n + 8, kSentinel);
+  std::vector<double> W(4 * n + 8, kSentinelDouble);
+  fft_multiply(P.data(), Q.data(), out.data(), n, W.data());
+  for (int32_t i = n + 4; i < n + 8; ++i)
+    EXPECT_EQ(out[i], kSentinel) << "limb " << i << " beyond the result was written";
+  for (int32_t i = 4 * n; i < 4 * n + 8; ++i)
+    EXPECT_EQ(W[i], kSentinelDouble) << "work area overrun at " << i;
+  out.resize(n + 4);
+  return out;
 }
 
 // P, Q of n + 4 limbs; the guard limbs are random and must not matter.
-void expect_truncated_product(const Limbs& P, const Limbs& Q, int32_t n, const char* what)
-{
-    const Limbs out = guarded_product(P, Q, n);
-    const std::vector<int64_t> exact = schoolbook_product(P.data(), n, Q.data(), n);
-    // Truncation of P Q to n + 4 limbs, or one unit less: the dropped terms c[n+6]... add less
-    // than one unit to limb n+3.
-    const int32_t below = units_below(out.data(), exact.data(), n + 4);
-    EXPECT_TRUE(below == 0 || below == 1) << what << ", n = " << n;
+void expect_truncated_product(const Limbs& P, const Limbs& Q, int32_t n, const char* what) {
+  const Limbs out = guarded_product(P, Q, n);
+  const std::vector<int64_t> exact = schoolbook_product(P.data(), n, Q.data(), n);
+  // Truncation of P Q to n + 4 limbs, or one unit less: the dropped terms c[n+6]... add less
+  // than one unit to limb n+3.
+  const int32_t below = units_below(out.data(), exact.data(), n + 4);
+  EXPECT_TRUE(below == 0 || below == 1) << what << ", n = " << n;
 }
 
-Limbs filled(int32_t count, int16_t lead, int16_t rest)
-{
-    Limbs p(count, rest);
-    p[0] = lead;
-    return p;
+Limbs filled(int32_t count, int16_t lead, int16_t rest) {
+  Limbs p(count, rest);
+  p[0] = lead;
+  return p;
 }
 
 }  // namespace
 
-TEST(FftMultiply, SmallExamplesGiveTheirExactLimbs)
-{
-    const int32_t n = 8;
-    EXPECT_EQ(guarded_product(filled(12, 10000, 0), filled(12, 10000, 0), n), filled(12, 10000, 0))
-        << "1.0 x 1.0";
-    EXPECT_EQ(guarded_product(filled(12, 5000, 0), filled(12, 5000, 0), n), filled(12, 2500, 0))
-        << "0.5 x 0.5";
+TEST(FftMultiply, SmallExamplesGiveTheirExactLimbs) {
+  const int32_t n = 8;
+  EXPECT_EQ(guarded_product(filled(12, 10000, 0), filled(12, 10000, 0), n), filled(12, 10000, 0))
+      << "1.0 x 1.0";
+  EXPECT_EQ(guarded_product(filled(12, 5000, 0), filled(12, 5000, 0), n), filled(12, 2500, 0)) << "0.5 x 0.5";
 
-    const Limbs P = {1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
-    const Limbs Q = {8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0, 0};
-    const Limbs PQ = {0, 8, 23, 44, 70, 100, 133, 168, 204, 168, 133, 100};
-    EXPECT_EQ(guarded_product(P, Q, n), PQ);
+  const Limbs P = {1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
+  const Limbs Q = {8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0, 0};
+  const Limbs PQ = {0, 8, 23, 44, 70, 100, 133, 168, 204, 168, 133, 100};
+  EXPECT_EQ(guarded_product(P, Q, n), PQ);
 
-    // (1 - 10^-32)^2 = 1 - 2 10^-32 + 10^-64; the term c[14] = 9999^2 lies beyond what is kept, so
-    // the result is one unit below the exact truncation [9999 x7, 9998, 0, 0, 0, 0].
-    const Limbs nines = filled(12, 9999, 9999);
-    const Limbs expected = {9999, 9999, 9999, 9999, 9999, 9999, 9999, 9997, 9999, 9999, 9999, 9999};
-    EXPECT_EQ(guarded_product(nines, nines, n), expected);
+  // (1 - 10^-32)^2 = 1 - 2 10^-32 + 10^-64; the term c[14] = 9999^2 lies beyond what is kept, so
+  // the result is one unit below the exact truncation [9999 x7, 9998, 0, 0, 0, 0].
+  const Limbs nines = filled(12, 9999, 9999);
+  const Limbs expected = {9999, 9999, 9999, 9999, 9999, 9999, 9999, 9997, 9999, 9999, 9999, 9999};
+  EXPECT_EQ(guarded_product(nines, nines, n), expected);
 }
 
-TEST(FftMultiply, AgreesWithSchoolbookOnRandomAndExtremeFactors)
-{
-    std::mt19937_64 gen = seeded_generator(1);
-    for (int32_t n : {8, 16, 32, 128, 1024, 4096}) {
-        const Limbs nines = filled(n + 4, 9999, 9999);
-        // Largest limb 0 the format allows, times a factor below 1, so the product stays below
-        // 3.2768.
-        const Limbs top = filled(n + 4, 32767, 9999);
-        const Limbs a = random_limbs(gen, n + 4, 9999);
-        const Limbs b = random_limbs(gen, n + 4, 9999);
-        const Limbs c = random_limbs(gen, n + 4, 32767);
-        expect_truncated_product(a, b, n, "random x random");
-        expect_truncated_product(c, a, n, "random with limb 0 up to 32767 x random");
-        expect_truncated_product(nines, nines, n, "all 9999 squared");
-        expect_truncated_product(top, nines, n, "32767, 9999... x all 9999");
-        expect_truncated_product(a, nines, n, "random x all 9999");
-    }
+TEST(FftMultiply, AgreesWithSchoolbookOnRandomAndExtremeFactors) {
+  std::mt19937_64 gen = seeded_generator(1);
+  for (int32_t n : {8, 16, 32, 128, 1024, 4096}) {
+    const Limbs nines = filled(n + 4, 9999, 9999);
+    // Largest limb 0 the format allows, times a factor below 1, so the product stays below
+    // 3.2768.
+    const Limbs top = filled(n + 4, 32767, 9999);
+    const Limbs a = random_limbs(gen, n + 4, 9999);
+    const Limbs b = random_limbs(gen, n + 4, 9999);
+    const Limbs c = random_limbs(gen, n + 4, 32767);
+    expect_truncated_product(a, b, n, "random x random");
+    expect_truncated_product(c, a, n, "random with limb 0 up to 32767 x random");
+    expect_truncated_product(nines, nines, n, "all 9999 squared");
+    expect_truncated_product(top, nines, n, "32767, 9999... x all 9999");
+    expect_truncated_product(a, nines, n, "random x all 9999");
+  }
 }
 
-TEST(FftMultiply, GuardLimbsOfTheFactorsAreIgnored)
-{
-    std::mt19937_64 gen = seeded_generator(2);
-    const int32_t n = 64;
-    Limbs P = random_limbs(gen, n + 4, 9999);
-    Limbs Q = random_limbs(gen, n + 4, 9999);
-    const Limbs reference = guarded_product(P, Q, n);
-    for (int32_t i = n; i < n + 4; ++i) {
-        P[i] = static_cast<int16_t>(9999 - P[i]);
-        Q[i] = kSentinel;
-    }
-    EXPECT_EQ(guarded_product(P, Q, n), reference);
+TEST(FftMultiply, GuardLimbsOfTheFactorsAreIgnored) {
+  std::mt19937_64 gen = seeded_generator(2);
+  const int32_t n = 64;
+  Limbs P = random_limbs(gen, n + 4, 9999);
+  Limbs Q = random_limbs(gen, n + 4, 9999);
+  const Limbs reference = guarded_product(P, Q, n);
+  for (int32_t i = n; i < n + 4; ++i) {
+    P[i] = static_cast<int16_t>(9999 - P[i]);
+    Q[i] = kSentinel;
+  }
+  EXPECT_EQ(guarded_product(P, Q, n), reference);
 }
 
-TEST(FftMultiply, OutputMayAliasEitherFactorOrBoth)
-{
-    std::mt19937_64 gen = seeded_generator(3);
-    for (int32_t n : {8, 64, 1024}) {
-        const Limbs P = random_limbs(gen, n + 4, 20000);
-        const Limbs Q = random_limbs(gen, n + 4, 9999);
-        std::vector<double> W(4 * n);
-        const Limbs separate = guarded_product(P, Q, n);
-        const Limbs square = guarded_product(P, P, n);
+TEST(FftMultiply, OutputMayAliasEitherFactorOrBoth) {
+  std::mt19937_64 gen = seeded_generator(3);
+  for (int32_t n : {8, 64, 1024}) {
+    const Limbs P = random_limbs(gen, n + 4, 20000);
+    const Limbs Q = random_limbs(gen, n + 4, 9999);
+    std::vector<double> W(4 * n);
+    const Limbs separate = guarded_product(P, Q, n);
+    const Limbs square = guarded_product(P, P, n);
 
-        Limbs outP = P;
-        fft_multiply(outP.data(), Q.data(), outP.data(), n, W.data());
-        EXPECT_EQ(outP, separate) << "Out = P, n = " << n;
+    Limbs outP = P;
+    fft_multiply(outP.data(), Q.data(), outP.data(), n, W.data());
+    EXPECT_EQ(outP, separate) << "Out = P, n = " << n;
 
-        Limbs outQ = Q;
-        fft_multiply(P.data(), outQ.data(), outQ.data(), n, W.data());
-        EXPECT_EQ(outQ, separate) << "Out = Q, n = " << n;
+    Limbs outQ = Q;
+    fft_multiply(P.data(), outQ.data(), outQ.data(), n, W.data());
+    EXPECT_EQ(outQ, separate) << "Out = Q, n = " << n;
 
-        Limbs both = P;
-        fft_multiply(both.data(), both.data(), both.data(), n, W.data());
-        EXPECT_EQ(both, square) << "Out = P = Q, n = " << n;
-    }
+    Limbs both = P;
+    fft_multiply(both.data(), both.data(), both.data(), n, W.data());
+    EXPECT_EQ(both, square) << "Out = P = Q, n = " << n;
+  }
 }
 
 namespace {
 
 // The limbs of sum_{k < m+e-1} c[k] 10000^-(k+2) truncated to m limbs, with e = min(N - m, 3):
 // exact integer carries.
-Limbs carried(const std::vector<int64_t>& c, int32_t m, int32_t N)
-{
-    const int32_t e = std::min(N - m, 3);
-    int64_t carry = 0;
-    for (int32_t idx = m + e - 2; idx >= m - 1; --idx)
-        carry = (c[idx] + carry) / 10000;
-    Limbs out(m);
-    for (int32_t k = m - 1; k >= 1; --k) {
-        const int64_t t = c[k - 1] + carry;
-        out[k] = static_cast<int16_t>(t % 10000);
-        carry = t / 10000;
-    }
-    out[0] = static_cast<int16_t>(carry);
-    return out;
+Limbs carried(const std::vector<int64_t>& c, int32_t m, int32_t N) {
+  const int32_t e = std::min(N - m, 3);
+  int64_t carry = 0;
+  for (int32_t idx = m + e - 2; idx >= m - 1; --idx) carry = (c[idx] + carry) / 10000;
+  Limbs out(m);
+  for (int32_t k = m - 1; k >= 1; --k) {
+    const int64_t t = c[k - 1] + carry;
+    out[k] = static_cast<int16_t>(t % 10000);
+    carry = t / 10000;
+  }
+  out[0] = static_cast<int16_t>(carry);
+  return out;
 }
 
 }  // namespace
 
-TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp)
-{
-    std::mt19937_64 gen = seeded_generator(4);
-    // (m, N): block products, full products, main products of the Newton steps, and e = 1, 2.
-    const int32_t shapes[][2] = {{4, 8}, {12, 16}, {68, 128}, {1028, 2048}, {31, 32}, {30, 32}};
-    for (const auto& shape : shapes) {
-        const int32_t m = shape[0], N = shape[1];
-        std::vector<int64_t> c(N, 0);
-        // Terms up to 2^36: large enough that carries span several limbs, small enough that
-        // c - 0.49 is still held to better than 10^-5.
-        std::uniform_int_distribution<int64_t> term(0, int64_t{1} << 36);
-        for (int32_t k = 0; k < N - 1; ++k)
-            c[k] = term(gen);
-        // Keep the final carry within limb 0's range.
-        c[0] = std::min<int64_t>(c[0], 3000);
-        c[1] = std::min<int64_t>(c[1], 10000000);
-        const Limbs expected = carried(c, m, N);
+TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
+  std::mt19937_64 gen = seeded_generator(4);
+  // (m, N): block products, full products, main products of the Newton steps, and e = 1, 2.
+  const int32_t shapes[][2] = {{4, 8}, {12, 16}, {68, 128}, {1028, 2048}, {31, 32}, {30, 32}};
+  for (const auto& shape : shapes) {
+    const int32_t m = shape[0], N = shape[1];
+    std::vector<int64_t> c(N, 0);
+    // Terms up to 2^36: large enough that carries span several limbs, small enough that
+    // c - 0.49 is still held to better than 10^-5.
+    std::uniform_int_distribution<int64_t> term(0, int64_t{1} << 36);
+    for (int32_t k = 0; k < N - 1; ++k) c[k] = term(gen);
+    // Keep the final carry within limb 0's range.
+    c[0] = std::min<int64_t>(c[0], 3000);
+    c[1] = std::min<int64_t>(c[1], 10000000);
+    const Limbs expected = carried(c, m, N);
 
-        for (double offset : {0.0, -0.49, -0.25, 0.49}) {
-            std::vector<double> a(N);
-            for (int32_t k = 0; k < N; ++k)
-                a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
-            Limbs out(m + 2, kSentinel);
-            doubles_to_limbs(out.data(), m, a.data(), N);
-            EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
-                << "m = " << m << ", N = " << N << ", offset " << offset;
-            EXPECT_EQ(out[m], kSentinel);
-        }
+    for (double offset : {0.0, -0.49, -0.25, 0.49}) {
+      std::vector<double> a(N);
+      for (int32_t k = 0; k < N; ++k) a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
+      Limbs out(m + 2, kSentinel);
+      doubles_to_limbs(out.data(), m, a.data(), N);
+      EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
+          << "m = " << m << ", N = " << N << ", offset " << offset;
+      EXPECT_EQ(out[m], kSentinel);
     }
+  }
 }
 
-TEST(RoundingMargin, RecordsTheLargestDistanceUntilReset)
-{
-    reset_max_rounding_distance();
-    EXPECT_EQ(max_rounding_distance(), 0.0);
+TEST(RoundingMargin, RecordsTheLargestDistanceUntilReset) {
+  reset_max_rounding_distance();
+  EXPECT_EQ(max_rounding_distance(), 0.0);
 
-    // An exact product of small numbers: terms near 200, transform error near 10^-13.
-    const int32_t n = 8;
-    const Limbs P = {1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
-    const Limbs Q = {8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0, 0};
-    guarded_product(P, Q, n);
-    EXPECT_LT(max_rounding_distance(), 1e-9);
+  // An exact product of small numbers: terms near 200, transform error near 10^-13.
+  const int32_t n = 8;
+  const Limbs P = {1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
+  const Limbs Q = {8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0, 0};
+  guarded_product(P, Q, n);
+  EXPECT_LT(max_rounding_distance(), 1e-9);
 
-    // A convolution whose terms all lie 0.3 below an integer records 0.3.
-    const int32_t N = 16;
-    std::vector<double> a(N);
-    for (int32_t k = 0; k < N; ++k)
-        a[k] = (k < N - 1 ? 100.0 * k + 0.7 : 0.0) * (N / 2);
-    Limbs out(12);
-    doubles_to_limbs(out.data(), 12, a.data(), N);
-    EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
+  // A convolution whose terms all lie 0.3 below an integer records 0.3.
+  const int32_t N = 16;
+  std::vector<double> a(N);
+  for (int32_t k = 0; k < N; ++k) a[k] = (k < N - 1 ? 100.0 * k + 0.7 : 0.0) * (N / 2);
+  Limbs out(12);
+  doubles_to_limbs(out.data(), 12, a.data(), N);
+  EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
 
-    // A later product with a smaller distance does not lower the maximum.
-    guarded_product(P, Q, n);
-    EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
+  // A later product with a smaller distance does not lower the maximum.
+  guarded_product(P, Q, n);
+  EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
 
-    reset_max_rounding_distance();
-    EXPECT_EQ(max_rounding_distance(), 0.0);
+  reset_max_rounding_distance();
+  EXPECT_EQ(max_rounding_distance(), 0.0);
 }
