@@ -2,7 +2,6 @@
 
 #include "core/arith/fft_multiply.h"
 #include "core/fft/real_transform.h"
-#include "core/numbers/limb.h"
 
 namespace {
 
@@ -11,6 +10,26 @@ void normalise(int16_t* T, int32_t m) {
   if (T[0] != 0) return;
   for (int32_t i = 0; i < m + 3; ++i) T[i] = T[i + 1];
   T[m + 3] = 0;
+}
+
+// T[m..m+3] += H[0..3], the carry released upwards through T[m-1], T[m-2], ... as far as it goes
+// (limb 0 takes what is left, unreduced). H[0] may exceed 9999: a block product whose head block is
+// above 1 (X > 1 in inv_sqrt) reaches 32767 there. Adding into four limbs with a single carry into
+// T[m-1] would leave a limb of 10000 or more whenever H[0] is that large or T[m-1] is 9999; here
+// T's limbs 1..m+3 stay in 0..9999 and the value is the same.
+void add_cross_term(int16_t* T, int32_t m, const int16_t* H) {
+  int32_t cy = 0;  // 0 <= cy <= 4
+  for (int32_t i = 3; i >= 0; --i) {
+    const int32_t s = T[m + i] + H[i] + cy;  // s <= 9999 + 32767 + 4
+    cy = s / 10000;
+    T[m + i] = static_cast<int16_t>(s - 10000 * cy);
+  }
+  for (int32_t i = m - 1; i > 0 && cy != 0; --i) {
+    const int32_t s = T[i] + cy;  // s <= 9999 + 4
+    cy = s / 10000;
+    T[i] = static_cast<int16_t>(s - 10000 * cy);
+  }
+  T[0] = static_cast<int16_t>(T[0] + cy);
 }
 
 }  // namespace
@@ -28,8 +47,8 @@ void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, 
     real_transform(L, -1, W);
     doubles_to_limbs(T, m + 4, W, L);
     // The cross term head * tail occurs twice in a square.
-    limb_accumulate(T + m, H1, 4);
-    limb_accumulate(T + m, H1, 4);
+    add_cross_term(T, m, H1);
+    add_cross_term(T, m, H1);
   } else {
     // Both cross terms and both main factors are read before T is written: Q may be T.
     block_product(P, Q + m, H1, m, W);
@@ -41,8 +60,8 @@ void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, 
     spectrum_multiply(W, W + L, L);
     real_transform(L, -1, W);
     doubles_to_limbs(T, m + 4, W, L);
-    limb_accumulate(T + m, H1, 4);
-    limb_accumulate(T + m, H2, 4);
+    add_cross_term(T, m, H1);
+    add_cross_term(T, m, H2);
   }
   normalise(T, m);
 }

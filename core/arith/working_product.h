@@ -6,7 +6,9 @@
 //     P Q = Pm Qm + (Ph Qt + Pt Qh) 10000^-m + Pt Qt 10000^-2m  (+ smaller terms of the heads),
 // where Ph, Qh are the head blocks. working_product keeps Pm Qm to m + 4 limbs (an FFT product of
 // length 2m), adds the two cross terms formed by eight-point block products at limb m, and
-// neglects the tail-times-tail term, which lies below limb 2m.
+// neglects the tail-times-tail term, which lies below limb 2m. The cross terms are added with their
+// carry released as far up as it goes, so limbs 1..m+3 of the result are always in 0..9999, also
+// when a head block exceeds 1 (a block product's limb 0 then exceeds 9999).
 //
 // Normalisation: if the product's limb 0 is 0 (value below 0.0001) it is shifted up by one limb,
 // i.e. multiplied by 10000. The Newton steps rely on this: at their fixed point exactly one of

@@ -95,6 +95,13 @@ double scaled_difference(const std::vector<int64_t>& f, const std::vector<int64_
 
 std::vector<int64_t> widened(const int16_t* p, int32_t count) { return std::vector<int64_t>(p, p + count); }
 
+bool is_normalised(const int16_t* p, int32_t count) {
+  if (p[0] < 0) return false;
+  for (int32_t i = 1; i < count; ++i)
+    if (p[i] < 0 || p[i] > 9999) return false;
+  return true;
+}
+
 double leading_value(const int16_t* p, int32_t count) {
   double v = 0.0, w = 1.0;
   for (int32_t i = 0; i < count; ++i) {

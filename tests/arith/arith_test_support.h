@@ -33,5 +33,9 @@ int32_t units_below(const int16_t* out, const int64_t* exact, int32_t count);
 double scaled_difference(const std::vector<int64_t>& f, const std::vector<int64_t>& g, int32_t L);
 std::vector<int64_t> widened(const int16_t* p, int32_t count);
 
+// True if limbs 1..count-1 of p are in 0..9999 and limb 0 is not negative (a limb number in its
+// normal form).
+bool is_normalised(const int16_t* p, int32_t count);
+
 // The value of the first few limbs of p as a double (for sensitivities and bounds only).
 double leading_value(const int16_t* p, int32_t count);

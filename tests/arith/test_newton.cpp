@@ -21,6 +21,7 @@ Limbs run_inv_sqrt(const Limbs& X, int32_t n) {
   Limbs Y(n + 4), T(n + 4);
   std::vector<double> W(4 * n);
   inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
+  EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
   return Y;
 }
 
@@ -28,6 +29,7 @@ Limbs run_reciprocal(const Limbs& X, int32_t n) {
   Limbs Y(n + 4), T(n + 4);
   std::vector<double> W(4 * n);
   reciprocal(X.data(), Y.data(), T.data(), n, W.data());
+  EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "reciprocal, n = " << n << ", X[0] = " << X[0];
   return Y;
 }
 
@@ -101,6 +103,7 @@ TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation) {
         working_product(P.data(), R.data(), T.data(), m, W.data());
         for (int32_t i = m + 4; i < m + 8; ++i) EXPECT_EQ(T[i], kSentinel);
         T.resize(m + 4);
+        EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m;
 
         std::vector<int64_t> exact = schoolbook_product(P.data(), m + 4, R.data(), m + 4);
         double allowed = 8.0;
@@ -115,6 +118,36 @@ TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation) {
         EXPECT_GE(below, 0.0) << "m = " << m << (square ? " square" : "");
         EXPECT_LE(below, allowed) << "m = " << m << (square ? " square" : "");
       }
+    }
+  }
+}
+
+TEST(WorkingProduct, CrossTermCarriesStayNormalised) {
+  std::mt19937_64 gen = seeded_generator(16);
+  for (int32_t m : {8, 64}) {
+    std::vector<double> W(4 * m);
+    // P = 1.0 with a tail block of 9999s, Q all 9999: the main product ends in a run of 9999s
+    // (limbs 1..m-1) and the cross terms carry into it, rippling up to limb 0.
+    Limbs P(m + 4, 0), Q(m + 4, 9999);
+    P[0] = 10000;
+    for (int32_t i = m; i < m + 4; ++i) P[i] = 9999;
+    // A head block above 1 (limb 0 up to 32767) makes a block product's limb 0 exceed 9999.
+    const Limbs big = random_limbs(gen, m + 4, 32767);
+    Limbs small = random_limbs(gen, m + 4, 9999);
+    small[0] = static_cast<int16_t>(small[0] / 4);  // keeps big x small below 3.2768
+    for (const auto& pair : {std::make_pair(P, Q), std::make_pair(big, small), std::make_pair(small, big)}) {
+      Limbs T(m + 4);
+      working_product(pair.first.data(), pair.second.data(), T.data(), m, W.data());
+      EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m << ", P[0] = " << pair.first[0];
+      std::vector<int64_t> exact = schoolbook_product(pair.first.data(), m + 4, pair.second.data(), m + 4);
+      double allowed = 8.0;
+      if (exact[0] == 0) {
+        exact.erase(exact.begin());
+        allowed = 8.0 * 10000.0 + 10000.0;
+      }
+      const double below = scaled_difference(exact, widened(T.data(), m + 4), m + 4);
+      EXPECT_GE(below, 0.0) << "m = " << m << ", P[0] = " << pair.first[0];
+      EXPECT_LE(below, allowed) << "m = " << m << ", P[0] = " << pair.first[0];
     }
   }
 }
@@ -158,6 +191,16 @@ TEST(InvSqrt, ScalesOfTheResult) {
     const Limbs Y = run_inv_sqrt(X, n);
     EXPECT_EQ(Y[0], 100);
     EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
+  }
+  {
+    // Inputs above 1, where the block products of X's head exceed 1.
+    std::mt19937_64 gen = seeded_generator(17);
+    for (int32_t size : {16, 64, 256}) {
+      Limbs X = random_limbs(gen, size + 4, 22767);
+      X[0] = static_cast<int16_t>(X[0] + 10000);
+      EXPECT_LE(std::fabs(inv_sqrt_error_units(X, run_inv_sqrt(X, size))), kNewtonBoundUnits)
+          << "n = " << size << ", X[0] = " << X[0];
+    }
   }
   {
     // Inputs as the drivers pass them (0.5 to 0.72), random limbs.

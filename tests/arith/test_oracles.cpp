@@ -36,6 +36,7 @@ long product_shortfall(const Limbs& P, const Limbs& Q, int32_t n) {
   Limbs out(n + 4);
   std::vector<double> W(4 * static_cast<size_t>(n));
   fft_multiply(P.data(), Q.data(), out.data(), n, W.data());
+  EXPECT_TRUE(is_normalised(out.data(), n + 4)) << "n = " << n;
 
   mpz_t p, q, r, scale;
   mpz_inits(p, q, r, scale, nullptr);
@@ -141,6 +142,7 @@ TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
     }
     for (const Limbs& X : roots) {
       inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
+      EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
       const double err = std::fabs(newton_error_units(X, Y, true));
       worst_root = std::max(worst_root, err);
       EXPECT_LE(err, kNewtonBoundUnits) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
@@ -152,6 +154,7 @@ TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
       Limbs X = random_limbs(gen, n + 4, lead == 4000 ? 5500 : 90);
       X[0] = static_cast<int16_t>(X[0] + lead);
       reciprocal(X.data(), Y.data(), T.data(), n, W.data());
+      EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "reciprocal, n = " << n << ", X[0] = " << X[0];
       const double err = std::fabs(newton_error_units(X, Y, false));
       worst_reciprocal = std::max(worst_reciprocal, err);
       EXPECT_LE(err, kNewtonBoundUnits) << "reciprocal, n = " << n << ", X[0] = " << X[0];

@@ -24,6 +24,7 @@ Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n) {
   for (int32_t i = 4 * n; i < 4 * n + 8; ++i)
     EXPECT_EQ(W[i], kSentinelDouble) << "work area overrun at " << i;
   out.resize(n + 4);
+  EXPECT_TRUE(is_normalised(out.data(), n + 4));
   return out;
 }
 
