@@ -37,8 +37,8 @@ void doubles_to_limbs(int16_t* Out, int32_t m, const double* a, int32_t N) {
   for (int32_t idx = m + e - 2; idx >= m - 1; --idx) {
     const double u = a[idx] * scale;
     const double h = u + 0.5;
-    // u < n 9999^2 + 2^31 < 2^53 and carry <= t / 10000, so t < 2^53: the sum is exact up to
-    // u's own fraction, and trunc(t) = round(c) + carry.
+    // t < 2^53 (u < n 9999^2 + 2^31, carry <= t / 10000) and the carry is an integer, so
+    // trunc(t) = round(u) + carry.
     const double t = h + static_cast<double>(carry);
     carry = static_cast<int64_t>(t * kQuotientScale);
     const double d = distance_to_integer(u, h);
