@@ -2,8 +2,7 @@
 // against exact carries, and the rounding margin that the conversion records.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
+#include <algorithm>
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
