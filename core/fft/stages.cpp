@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/fft/complex_ops.h"
+#include "core/fft/complex_vector.h"
 
 // One stage makes the butterfly at p for every p of the first quarter, 0 <= p < Q = m/8, in this order:
 //   p = 0;
@@ -19,8 +19,8 @@ constexpr int32_t twiddle_run = 64;  // points per run of the recurrence
 
 // x[k] := z_{p + kQ}, read as its conjugate when Conj (the first stage of the backward transform).
 template <bool Conj>
-inline void read_quartet(const double* a, int32_t q, int32_t p, complex_value x[4]) {
-  for (int32_t k = 0; k < 4; ++k) x[k] = Conj ? load_point_conj(a, p + k * q) : load_point(a, p + k * q);
+inline void read_quartet(const double* a, int32_t q, int32_t p, complex_vector x[4]) {
+  for (int32_t k = 0; k < 4; ++k) x[k] = Conj ? conj(load_vector(a, p + k * q)) : load_vector(a, p + k * q);
 }
 
 // Plain butterfly of the points p, p + Q, p + 2Q, p + 3Q with w = e^{i phi_p}, w3 = w^3:
@@ -29,54 +29,54 @@ inline void read_quartet(const double* a, int32_t q, int32_t p, complex_value x[
 // The outputs are stored as computed, also when the inputs were read conjugated.
 
 template <bool Conj>
-inline void butterfly_plain(double* a, int32_t q, int32_t p, complex_value w, complex_value w3) {
-  complex_value x[4];
+inline void butterfly_plain(double* a, int32_t q, int32_t p, complex_vector w, complex_vector w3) {
+  complex_vector x[4];
   read_quartet<Conj>(a, q, p, x);
-  const complex_value s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
-  const complex_value d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
-  store_point(a, p, add(s02, s13));
-  store_point(a, p + q, sub(s02, s13));
-  store_point(a, p + 2 * q, mul(w, add_i(d02, d13)));
-  store_point(a, p + 3 * q, mul(w3, sub_i(d02, d13)));
+  const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
+  const complex_vector d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
+  store_vector(a, p, add(s02, s13));
+  store_vector(a, p + q, sub(s02, s13));
+  store_vector(a, p + 2 * q, mul(w, add_i(d02, d13)));
+  store_vector(a, p + 3 * q, mul(w3, sub_i(d02, d13)));
 }
 
 // p = 0: w = w3 = 1, no multiplication.
 template <bool Conj>
 inline void butterfly_plain_unit(double* a, int32_t q) {
-  complex_value x[4];
+  complex_vector x[4];
   read_quartet<Conj>(a, q, 0, x);
-  const complex_value s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
-  const complex_value d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
-  store_point(a, 0, add(s02, s13));
-  store_point(a, q, sub(s02, s13));
-  store_point(a, 2 * q, add_i(d02, d13));
-  store_point(a, 3 * q, sub_i(d02, d13));
+  const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
+  const complex_vector d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
+  store_vector(a, 0, add(s02, s13));
+  store_vector(a, q, sub(s02, s13));
+  store_vector(a, 2 * q, add_i(d02, d13));
+  store_vector(a, 3 * q, sub_i(d02, d13));
 }
 
 // p = Q/2: w = rho = e^{i pi/4}, w3 = rho^3, products by cos(pi/4) only.
 template <bool Conj>
 inline void butterfly_plain_middle(double* a, int32_t q) {
   const int32_t p = q / 2;
-  complex_value x[4];
+  complex_vector x[4];
   read_quartet<Conj>(a, q, p, x);
-  const complex_value s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
-  const complex_value d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
-  store_point(a, p, add(s02, s13));
-  store_point(a, p + q, sub(s02, s13));
-  store_point(a, p + 2 * q, mul_rho(add_i(d02, d13)));
-  store_point(a, p + 3 * q, mul_rho3(sub_i(d02, d13)));
+  const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
+  const complex_vector d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
+  store_vector(a, p, add(s02, s13));
+  store_vector(a, p + q, sub(s02, s13));
+  store_vector(a, p + 2 * q, mul_rho(add_i(d02, d13)));
+  store_vector(a, p + 3 * q, mul_rho3(sub_i(d02, d13)));
 }
 
 // Factors F = e^{i phi}, G = F^3 at two successive points, (F_{p-1}, F_p) and (G_{p-1}, G_p).
 struct plain_factors {
-  complex_value f_lo, f_hi, g_lo, g_hi;
+  complex_vector f_lo, f_hi, g_lo, g_hi;
 };
 
 // The factors at P0 and P0 + 1, from the library at P0; F_1 = (cb, sb).
-inline plain_factors seed_plain(double ew, int32_t p0, complex_value f1) {
+inline plain_factors seed_plain(double ew, int32_t p0, complex_vector f1) {
   const double angle = ew * static_cast<double>(2 * p0);
-  const complex_value f = {std::cos(angle), std::sin(angle)};
-  const complex_value f_next = mul(f1, f);
+  const complex_vector f = {std::cos(angle), std::sin(angle)};
+  const complex_vector f_next = mul(f1, f);
   return {f, f_next, triple_angle(f), triple_angle(f_next)};
 }
 
@@ -84,9 +84,9 @@ template <bool Conj>
 void plain_stage(int32_t m, double* a) {
   const int32_t q = m / 8;
   const double ew = half_pi / static_cast<double>(m / 4);  // phi_p = ew * 2p = 2 pi p / L
-  const complex_value f1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
-  const complex_value g1 = triple_angle(f1);
-  const double sigma1 = 2.0 * f1.im, sigma3 = 2.0 * g1.im;
+  const complex_vector f1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+  const complex_vector g1 = triple_angle(f1);
+  const double sigma1 = 2.0 * im(f1), sigma3 = 2.0 * im(g1);
 
   butterfly_plain_unit<Conj>(a, q);
   plain_factors t = {{1.0, 0.0}, f1, {1.0, 0.0}, g1};
@@ -117,33 +117,33 @@ void plain_stage(int32_t m, double* a) {
 // A = alpha, A' = rho alpha, B = alpha^3, B' = rho^3 alpha^3 (alpha = e^{i psi_p}):
 //   q0 = A u + A' v     q1 = A u - A' v     q2 = B u' + B' v'     q3 = B u' - B' v'
 struct shifted_factor {
-  complex_value a, a_rho, b, b_rho3;
+  complex_vector a, a_rho, b, b_rho3;
 };
 
 inline void butterfly_shifted(double* a, int32_t q, int32_t p, const shifted_factor& f) {
-  complex_value x[4];
+  complex_vector x[4];
   read_quartet<false>(a, q, p, x);
-  const complex_value u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
-  const complex_value u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
-  const complex_value au = mul(f.a, u), av = mul(f.a_rho, v);
-  const complex_value bu = mul(f.b, u_c), bv = mul(f.b_rho3, v_c);
-  store_point(a, p, add(au, av));
-  store_point(a, p + q, sub(au, av));
-  store_point(a, p + 2 * q, add(bu, bv));
-  store_point(a, p + 3 * q, sub(bu, bv));
+  const complex_vector u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
+  const complex_vector u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
+  const complex_vector au = mul(f.a, u), av = mul(f.a_rho, v);
+  const complex_vector bu = mul(f.b, u_c), bv = mul(f.b_rho3, v_c);
+  store_vector(a, p, add(au, av));
+  store_vector(a, p + q, sub(au, av));
+  store_vector(a, p + 2 * q, add(bu, bv));
+  store_vector(a, p + 3 * q, sub(bu, bv));
 }
 
 // p = 0: alpha = 1, so A u = u, A' v = rho v, B u' = u', B' v' = rho^3 v'.
 inline void butterfly_shifted_unit(double* a, int32_t q) {
-  complex_value x[4];
+  complex_vector x[4];
   read_quartet<false>(a, q, 0, x);
-  const complex_value u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
-  const complex_value u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
-  const complex_value av = mul_rho(v), bv = mul_rho3(v_c);
-  store_point(a, 0, add(u, av));
-  store_point(a, q, sub(u, av));
-  store_point(a, 2 * q, add(u_c, bv));
-  store_point(a, 3 * q, sub(u_c, bv));
+  const complex_vector u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
+  const complex_vector u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
+  const complex_vector av = mul_rho(v), bv = mul_rho3(v_c);
+  store_vector(a, 0, add(u, av));
+  store_vector(a, q, sub(u, av));
+  store_vector(a, 2 * q, add(u_c, bv));
+  store_vector(a, 3 * q, sub(u_c, bv));
 }
 
 // The factor at Q - p from the one at p: alpha_{Q-p} = rho conj(alpha_p), hence
@@ -152,13 +152,10 @@ inline shifted_factor mirror(const shifted_factor& f) {
   return {swap_parts(f.a_rho), swap_parts(f.a), swap_parts_neg(f.b_rho3), swap_parts_neg(f.b)};
 }
 
-// From alpha = (x, y): rho alpha = ((x - y) r, (x + y) r); and from beta = alpha^3 = (x, y):
-// rho^3 beta = (-(x + y) r, (x - y) r).
-inline shifted_factor shifted_from(complex_value alpha, complex_value beta) {
-  return {alpha,
-          {(alpha.re - alpha.im) * cos_pi_4, (alpha.re + alpha.im) * cos_pi_4},
-          beta,
-          {-(beta.re + beta.im) * cos_pi_4, (beta.re - beta.im) * cos_pi_4}};
+// The four factors from alpha and beta = alpha^3: rho alpha = ((x - y) r, (x + y) r) for alpha = (x, y),
+// rho^3 beta = (-(x + y) r, (x - y) r) for beta = (x, y).
+inline shifted_factor shifted_from(complex_vector alpha, complex_vector beta) {
+  return {alpha, mul_rho(alpha), beta, mul_rho3(beta)};
 }
 
 inline shifted_factor next_shifted(const shifted_factor& before, double sigma1, double sigma3,
@@ -176,9 +173,9 @@ void stage_plain_conj(int32_t m, double* a) { plain_stage<true>(m, a); }
 void stage_shifted(int32_t m, double* a) {
   const int32_t q = m / 8;
   const double ew = half_pi / static_cast<double>(m / 2);  // psi_p = ew * 2p = pi p / L
-  const complex_value a1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
-  const complex_value b1 = triple_angle(a1);
-  const double sigma1 = 2.0 * a1.im, sigma3 = 2.0 * b1.im;
+  const complex_vector a1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+  const complex_vector b1 = triple_angle(a1);
+  const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(b1);
 
   butterfly_shifted_unit(a, q);
   shifted_factor lo = {{1.0, 0.0}, {cos_pi_4, cos_pi_4}, {1.0, 0.0}, {-cos_pi_4, cos_pi_4}};
@@ -197,8 +194,8 @@ void stage_shifted(int32_t m, double* a) {
     if (end == last) break;
     p0 = end;
     const double angle = ew * static_cast<double>(2 * p0);
-    const complex_value alpha = {std::cos(angle), std::sin(angle)};
-    const complex_value alpha_next = mul(a1, alpha);
+    const complex_vector alpha = {std::cos(angle), std::sin(angle)};
+    const complex_vector alpha_next = mul(a1, alpha);
     lo = shifted_from(alpha, triple_angle(alpha));
     hi = shifted_from(alpha_next, triple_angle(alpha_next));
   }
