@@ -3,14 +3,16 @@
 //   bench_fft [measure]   FFTW plans with FFTW_MEASURE instead of FFTW_ESTIMATE
 // Every call starts from the same random input (copied in before the call, so that repeated transforms
 // do not grow into infinities); the time of that copy, measured alone, is subtracted. Each figure is the
-// best over several batches, each batch long enough (>= 20 ms) for the clock.
+// best over 7 batches of at least 20 ms, the batches of all contenders of one size taken in turns.
 #include <fftw3.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
+#include <vector>
 
 #include "core/fft/complex_transform.h"
 #include "core/fft/real_transform.h"
@@ -25,30 +27,30 @@ void fill(double* a, int32_t n, unsigned seed) {
   for (int32_t i = 0; i < n; ++i) a[i] = uniform(gen);
 }
 
-// Best time per call in seconds of `input -> a; run()`, `run` transforming `a` (n doubles) in place.
-template <typename Run>
-double best_batch_time(double* a, const double* input, int32_t n, Run run) {
-  int reps = 1;
-  for (;;) {  // batch length: at least 20 ms
-    const auto t0 = clock_type::now();
-    for (int r = 0; r < reps; ++r) std::memcpy(a, input, n * sizeof(double)), run();
-    if (std::chrono::duration<double>(clock_type::now() - t0).count() >= 0.02 || reps >= (1 << 20)) break;
-    reps *= 2;
+// One timed contender: `run` transforms `a` (n doubles) in place; every call is preceded by the copy
+// of the input into `a`.
+struct contender {
+  std::function<void()> run;
+  int reps = 1;         // calls per batch, at least 20 ms in all
+  double best = 1e300;  // best time per call of a batch, seconds, copy included
+};
+
+double batch_time(contender& c, double* a, const double* input, int32_t n) {
+  const auto t0 = clock_type::now();
+  for (int r = 0; r < c.reps; ++r) {
+    std::memcpy(a, input, n * sizeof(double));
+    c.run();
   }
-  double best = 1e300;
-  for (int trial = 0; trial < 7; ++trial) {
-    const auto t0 = clock_type::now();
-    for (int r = 0; r < reps; ++r) std::memcpy(a, input, n * sizeof(double)), run();
-    best = std::min(best, std::chrono::duration<double>(clock_type::now() - t0).count() / reps);
-  }
-  return best;
+  return std::chrono::duration<double>(clock_type::now() - t0).count();
 }
 
-// Time of `run` alone in microseconds: the batch time less that of the copy.
-template <typename Run>
-double transform_time_us(double* a, const double* input, int32_t n, Run run) {
-  const double copy = best_batch_time(a, input, n, [] {});
-  return (best_batch_time(a, input, n, run) - copy) * 1e6;
+// Calibrates every contender's batch, then runs the batches in turns (so that a change of the machine's
+// load touches all of them alike) and keeps each contender's best.
+void time_all(std::vector<contender>& all, double* a, const double* input, int32_t n, int rounds) {
+  for (contender& c : all)
+    while (batch_time(c, a, input, n) < 0.02 && c.reps < (1 << 20)) c.reps *= 2;
+  for (int round = 0; round < rounds; ++round)
+    for (contender& c : all) c.best = std::min(c.best, batch_time(c, a, input, n) / c.reps);
 }
 
 }  // namespace
@@ -70,10 +72,16 @@ int main(int argc, char** argv) {
     fftw_plan r2c = fftw_plan_dft_r2c_1d(n, a, c, flags);  // in place: n + 2 doubles
     fill(input, n + 2, 1);
 
-    const double ours_c = transform_time_us(a, input, n, [&] { complex_forward(n, a); });
-    const double fftw_c = transform_time_us(a, input, n, [&] { fftw_execute(c2c); });
-    const double ours_r = transform_time_us(a, input, n, [&] { real_transform(n, 1, a); });
-    const double fftw_r = transform_time_us(a, input, n, [&] { fftw_execute(r2c); });
+    std::vector<contender> all(5);
+    all[0].run = [] {};  // the copy alone
+    all[1].run = [&] { complex_forward(n, a); };
+    all[2].run = [&] { fftw_execute(c2c); };
+    all[3].run = [&] { real_transform(n, 1, a); };
+    all[4].run = [&] { fftw_execute(r2c); };
+    time_all(all, a, input, n, 7);
+    const double copy = all[0].best;
+    const double ours_c = (all[1].best - copy) * 1e6, fftw_c = (all[2].best - copy) * 1e6;
+    const double ours_r = (all[3].best - copy) * 1e6, fftw_r = (all[4].best - copy) * 1e6;
     std::printf("2^%-2d %4s | %12.1f %12.1f %6.2f | %12.1f %12.1f %6.2f\n", bits, "", ours_c, fftw_c,
                 ours_c / fftw_c, ours_r, fftw_r, ours_r / fftw_r);
     std::fflush(stdout);
