@@ -38,37 +38,66 @@ inline void separate_bin(double* a, int32_t j, int32_t k, double wr, double wi) 
 // which exactly reproduces the weights. At the start of every block after the first both pairs are
 // recomputed from the library sine and cosine, so no weight is more than 64 steps of each pair away from
 // an exact value.
+struct separation_weights {
+  double kr, ki;  // k-pair
+  double dr, di;  // d-pair
+};
+
+struct separation_constants {
+  double theta;   // pi/n
+  double c2, s2;  // cos 2 theta, sin 2 theta
+  double g;       // 2 sin 2 theta
+};
+
+// One step at j: bins j/2 + 1 and j/2 (positions j + 2, j + 3 and j, j + 1 with their mirrors).
+template <bool Inverse>
+inline void separation_step(int32_t n, double* a, int32_t j, double g, separation_weights& w) {
+  separate_bin<Inverse>(a, j + 2, n - j - 2, w.dr, w.di);  // bin j/2 + 1
+  w.kr += g * w.di;
+  w.ki += g * (0.5 - w.dr);  // now bin j/2
+  separate_bin<Inverse>(a, j, n - j, w.kr, w.ki);
+  w.dr += g * w.ki;
+  w.di += g * (0.5 - w.kr);  // now bin j/2 - 1
+}
+
+// Exact weights at a block boundary i0: bin i0/2 (k-pair) and, by the difference formulas, bin
+// i0/2 - 1 (d-pair); the angle is formed as i0 times theta.
+inline separation_weights seeded_weights(int32_t i0, const separation_constants& k) {
+  const double angle = static_cast<double>(i0) * k.theta;
+  const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
+  return {0.5 - u, v, 0.5 - (u * k.c2 - v * k.s2), u * k.s2 + v * k.c2};
+}
+
 template <bool Inverse>
 void separation_pass(int32_t n, double* a) {
   const double theta = pi / static_cast<double>(n);
   const double c = std::cos(theta), s = std::sin(theta);
   const double c2 = 1.0 - 2.0 * s * s;  // cos 2 theta
   const double s2 = 2.0 * s * c;        // sin 2 theta
-  const double g = 2.0 * s2;
+  const separation_constants k = {theta, c2, s2, 2.0 * s2};
 
-  double kr = 0.0, ki = 0.0;    // weights of the middle bin n/4
-  double dr = s * s, di = s * c;  // weights of bin n/4 - 1
-  for (int32_t i = n / 2;;) {
-    const int32_t i0 = i - 256 < 4 ? 4 : i - 256;
-    for (int32_t j = i - 4; j >= i0; j -= 4) {
-      separate_bin<Inverse>(a, j + 2, n - j - 2, dr, di);  // bin j/2 + 1
-      kr += g * di;
-      ki += g * (0.5 - dr);
-      separate_bin<Inverse>(a, j, n - j, kr, ki);  // bin j/2
-      dr += g * ki;
-      di += g * (0.5 - kr);
+  // The middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair).
+  separation_weights w = {0.0, 0.0, s * s, s * c};
+  int32_t i = n / 2;
+  // Full blocks two at a time, [i - 256, i) with the weights carried and [i - 512, i - 256) with its
+  // own seed: every block starts from its own weights and touches its own bins, so interleaving their
+  // steps breaks the chain of dependent recurrence updates and changes no double.
+  for (; i - 512 >= 256; i -= 512) {
+    separation_weights w_next = seeded_weights(i - 256, k);
+    for (int32_t j = i - 4; j >= i - 256; j -= 4) {
+      separation_step<Inverse>(n, a, j, k.g, w);
+      separation_step<Inverse>(n, a, j - 256, k.g, w_next);
     }
+    w = seeded_weights(i - 512, k);
+  }
+  for (;;) {
+    const int32_t i0 = i - 256 < 4 ? 4 : i - 256;
+    for (int32_t j = i - 4; j >= i0; j -= 4) separation_step<Inverse>(n, a, j, k.g, w);
     if (i0 == 4) break;
-    // Exact weights of bin i0/2 (k-pair) and, by the difference formulas, of bin i0/2 - 1 (d-pair).
-    const double angle = static_cast<double>(i0) * theta;
-    const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
-    dr = 0.5 - (u * c2 - v * s2);
-    di = u * s2 + v * c2;
-    kr = 0.5 - u;
-    ki = v;
+    w = seeded_weights(i0, k);
     i = i0;
   }
-  separate_bin<Inverse>(a, 2, n - 2, dr, di);  // bin 1
+  separate_bin<Inverse>(a, 2, n - 2, w.dr, w.di);  // bin 1
 }
 
 }  // namespace
