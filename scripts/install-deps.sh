@@ -9,7 +9,7 @@ what=${1:-all}
 packages=(g++ cmake make libgtest-dev libgmp-dev libmpfr-dev libfftw3-dev)
 if [ "$what" = all ]; then
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 xvfb x11-apps imagemagick
-             locales fonts-ipafont-gothic fonts-ipafont-mincho)
+             locales fonts-ipafont-gothic fonts-ipafont-mincho procps)
 fi
 
 missing=()

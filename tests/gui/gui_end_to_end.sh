@@ -143,7 +143,7 @@ scenario() {  # scenario NAME OTHER-NAME
   drv key "$class" 27
   check "$name: Escape during a run asks for confirmation" drv show-box "$finish_caption" "$confirm_text" 30000 >/dev/null
   shot "$name-run-confirm"
-  check "$name: No keeps the run going" drv answer "$finish_caption" "$confirm_text" 7 5000
+  check "$name: Enter answers No (the default) and keeps the run going" drv enter "$finish_caption" "$confirm_text" 5000
   check "$name: the window stays after No" drv wait-window "$class" 1000
   check "$name: the 2^20 run finishes" finish_run "$class" "" || return
   check "$name: no second run from the ignored size command" drv no-box 3000
@@ -189,6 +189,18 @@ scenario() {  # scenario NAME OTHER-NAME
   drv close "$class"
   check "$name: ends" ends_with_0 "$stale"
   check "$name: the stale marker is gone too" bash -c "! \"$wine_run\" \"$driver\" has-atom '$atom'"
+
+  # The driver ends the whole process when it cannot open pi.txt (here a directory of that name):
+  # the window vanishes, the status is 1, and the marker goes with the process.
+  rm -f "$work/pi.txt"; mkdir "$work/pi.txt"
+  start "$exe"; local failing=$last_pid
+  check "$name: starts for a run that cannot write pi.txt" drv wait-window "$class" 30000
+  drv command "$class" 101
+  check "$name: the window vanishes when pi.txt cannot be opened" drv wait-no-window "$class" 30000
+  wait "$failing"; local status=$?
+  check "$name: the process ends with status 1 ($status)" test "$status" = 1
+  check "$name: the marker is removed on that exit too" bash -c "! \"$wine_run\" \"$driver\" has-atom '$atom'"
+  rmdir "$work/pi.txt"
 }
 
 begin=$(date +%s)

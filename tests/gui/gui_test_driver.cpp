@@ -7,6 +7,7 @@
 //   close CLASS                   posts WM_CLOSE to it (the close box)
 //   answer CAPTION TEXT ID MS     waits for a dialog box with CAPTION that has a control showing TEXT,
 //                                 and ends it with button ID (1 OK, 2 cancel/close box, 6 Yes, 7 No)
+//   enter CAPTION TEXT MS         waits for that box and presses Enter in it (its default button)
 //   show-box CAPTION TEXT MS      waits for that box and prints every control's id and text
 //   no-box MS                     no dialog box appears within MS milliseconds
 //   add-atom NAME / has-atom NAME the global atom table, for the single-instance marker
@@ -150,6 +151,14 @@ int run(const std::vector<std::wstring>& a)
             PostMessageW(box, WM_CLOSE, 0, 0);  // the close box
         else
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(box, id)));
+        return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0 : fail(L"box stays open");
+    }
+    if (verb == L"enter" && a.size() == 4) {
+        HWND box = wait_box(a[1], a[2], number(3));
+        if (box == nullptr)
+            return fail(L"no box " + a[1] + L" / " + a[2]);
+        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC01C0001);
         return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0 : fail(L"box stays open");
     }
     if (verb == L"show-box" && a.size() == 4) {
