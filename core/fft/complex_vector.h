@@ -67,3 +67,17 @@ inline complex_vector triple_angle(complex_vector f) {
 inline complex_vector next_factor(complex_vector f_before, double sigma, complex_vector f) {
   return f_before + both(sigma) * mul_i(f);
 }
+
+// A twiddle factor w held spread as (both(re w), both(im w)): products w z = re(w) z + im(w) (i z) need
+// no shuffle of w, the recurrence steps both copies lane by lane (each lane computing the scalar formula),
+// and the mirrored factors (y, x) and (-y, -x) only exchange, or negate, the two vectors.
+struct spread_factor {
+  complex_vector re, im;
+};
+inline spread_factor spread(complex_vector w) { return {both(re(w)), both(im(w))}; }
+inline complex_vector mul(const spread_factor& w, complex_vector z) { return w.re * z + w.im * mul_i(z); }
+inline spread_factor next_factor(const spread_factor& f_before, complex_vector sigma, const spread_factor& f) {
+  return {f_before.re - sigma * f.im, f_before.im + sigma * f.re};
+}
+inline spread_factor swap_parts(const spread_factor& f) { return {f.im, f.re}; }
+inline spread_factor swap_parts_neg(const spread_factor& f) { return {-f.im, -f.re}; }

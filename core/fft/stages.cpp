@@ -29,7 +29,7 @@ inline void read_quartet(const double* a, int32_t q, int32_t p, complex_vector x
 // The outputs are stored as computed, also when the inputs were read conjugated.
 
 template <bool Conj>
-inline void butterfly_plain(double* a, int32_t q, int32_t p, complex_vector w, complex_vector w3) {
+inline void butterfly_plain(double* a, int32_t q, int32_t p, const spread_factor& w, const spread_factor& w3) {
   complex_vector x[4];
   read_quartet<Conj>(a, q, p, x);
   const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
@@ -67,9 +67,9 @@ inline void butterfly_plain_middle(double* a, int32_t q) {
   store_vector(a, p + 3 * q, mul_rho3(sub_i(d02, d13)));
 }
 
-// Factors F = e^{i phi}, G = F^3 at two successive points, (F_{p-1}, F_p) and (G_{p-1}, G_p).
+// Factors F = e^{i phi}, G = F^3 at two successive points, (F_{p-1}, F_p) and (G_{p-1}, G_p), spread.
 struct plain_factors {
-  complex_vector f_lo, f_hi, g_lo, g_hi;
+  spread_factor f_lo, f_hi, g_lo, g_hi;
 };
 
 // The factors at P0 and P0 + 1, from the library at P0; F_1 = (cb, sb).
@@ -77,7 +77,7 @@ inline plain_factors seed_plain(double ew, int32_t p0, complex_vector f1) {
   const double angle = ew * static_cast<double>(2 * p0);
   const complex_vector f = {std::cos(angle), std::sin(angle)};
   const complex_vector f_next = mul(f1, f);
-  return {f, f_next, triple_angle(f), triple_angle(f_next)};
+  return {spread(f), spread(f_next), spread(triple_angle(f)), spread(triple_angle(f_next))};
 }
 
 template <bool Conj>
@@ -89,19 +89,21 @@ void plain_stage(int32_t m, double* a) {
   const double sigma1 = 2.0 * im(f1), sigma3 = 2.0 * im(g1);
 
   butterfly_plain_unit<Conj>(a, q);
-  plain_factors t = {{1.0, 0.0}, f1, {1.0, 0.0}, g1};
+  const spread_factor one = spread(complex_vector{1.0, 0.0});
+  plain_factors t = {one, spread(f1), one, spread(g1)};
+  const complex_vector s1 = both(sigma1), s3 = both(sigma3);
   const int32_t last = q / 2 - 2;
   for (int32_t p0 = 0;;) {
     const int32_t end = p0 + twiddle_run < last ? p0 + twiddle_run : last;
     for (int32_t p = p0 + 1; p < end; p += 2) {
-      t.f_lo = next_factor(t.f_lo, sigma1, t.f_hi);  // F_{p+1}
-      t.g_lo = next_factor(t.g_lo, sigma3, t.g_hi);
+      t.f_lo = next_factor(t.f_lo, s1, t.f_hi);  // F_{p+1}
+      t.g_lo = next_factor(t.g_lo, s3, t.g_hi);
       butterfly_plain<Conj>(a, q, p, t.f_hi, t.g_hi);
       butterfly_plain<Conj>(a, q, p + 1, t.f_lo, t.g_lo);
       butterfly_plain<Conj>(a, q, q - p, swap_parts(t.f_hi), swap_parts_neg(t.g_hi));
       butterfly_plain<Conj>(a, q, q - p - 1, swap_parts(t.f_lo), swap_parts_neg(t.g_lo));
-      t.f_hi = next_factor(t.f_hi, sigma1, t.f_lo);  // F_{p+2}
-      t.g_hi = next_factor(t.g_hi, sigma3, t.g_lo);
+      t.f_hi = next_factor(t.f_hi, s1, t.f_lo);  // F_{p+2}
+      t.g_hi = next_factor(t.g_hi, s3, t.g_lo);
     }
     if (end == last) break;
     p0 = end;
@@ -117,7 +119,7 @@ void plain_stage(int32_t m, double* a) {
 // A = alpha, A' = rho alpha, B = alpha^3, B' = rho^3 alpha^3 (alpha = e^{i psi_p}):
 //   q0 = A u + A' v     q1 = A u - A' v     q2 = B u' + B' v'     q3 = B u' - B' v'
 struct shifted_factor {
-  complex_vector a, a_rho, b, b_rho3;
+  spread_factor a, a_rho, b, b_rho3;
 };
 
 inline void butterfly_shifted(double* a, int32_t q, int32_t p, const shifted_factor& f) {
@@ -155,10 +157,10 @@ inline shifted_factor mirror(const shifted_factor& f) {
 // The four factors from alpha and beta = alpha^3: rho alpha = ((x - y) r, (x + y) r) for alpha = (x, y),
 // rho^3 beta = (-(x + y) r, (x - y) r) for beta = (x, y).
 inline shifted_factor shifted_from(complex_vector alpha, complex_vector beta) {
-  return {alpha, mul_rho(alpha), beta, mul_rho3(beta)};
+  return {spread(alpha), spread(mul_rho(alpha)), spread(beta), spread(mul_rho3(beta))};
 }
 
-inline shifted_factor next_shifted(const shifted_factor& before, double sigma1, double sigma3,
+inline shifted_factor next_shifted(const shifted_factor& before, complex_vector sigma1, complex_vector sigma3,
                                    const shifted_factor& f) {
   return {next_factor(before.a, sigma1, f.a), next_factor(before.a_rho, sigma1, f.a_rho),
           next_factor(before.b, sigma3, f.b), next_factor(before.b_rho3, sigma3, f.b_rho3)};
@@ -178,18 +180,19 @@ void stage_shifted(int32_t m, double* a) {
   const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(b1);
 
   butterfly_shifted_unit(a, q);
-  shifted_factor lo = {{1.0, 0.0}, {cos_pi_4, cos_pi_4}, {1.0, 0.0}, {-cos_pi_4, cos_pi_4}};
+  shifted_factor lo = shifted_from(complex_vector{1.0, 0.0}, complex_vector{1.0, 0.0});
   shifted_factor hi = shifted_from(a1, b1);
+  const complex_vector s1 = both(sigma1), s3 = both(sigma3);
   const int32_t last = q / 2 - 2;
   for (int32_t p0 = 0;;) {
     const int32_t end = p0 + twiddle_run < last ? p0 + twiddle_run : last;
     for (int32_t p = p0 + 1; p < end; p += 2) {
-      lo = next_shifted(lo, sigma1, sigma3, hi);  // factors of p + 1
+      lo = next_shifted(lo, s1, s3, hi);  // factors of p + 1
       butterfly_shifted(a, q, p, hi);
       butterfly_shifted(a, q, p + 1, lo);
       butterfly_shifted(a, q, q - p, mirror(hi));
       butterfly_shifted(a, q, q - p - 1, mirror(lo));
-      hi = next_shifted(hi, sigma1, sigma3, lo);  // factors of p + 2
+      hi = next_shifted(hi, s1, s3, lo);  // factors of p + 2
     }
     if (end == last) break;
     p0 = end;
@@ -200,8 +203,8 @@ void stage_shifted(int32_t m, double* a) {
     hi = shifted_from(alpha_next, triple_angle(alpha_next));
   }
   // hi now holds the factors of Q/2 - 1; Q/2 has psi = pi/8.
-  const shifted_factor middle = {{cos_pi_8, sin_pi_8}, {sin_pi_8, cos_pi_8}, {sin_pi_8, cos_pi_8},
-                                 {-cos_pi_8, -sin_pi_8}};
+  const shifted_factor middle = {spread(complex_vector{cos_pi_8, sin_pi_8}), spread(complex_vector{sin_pi_8, cos_pi_8}),
+                                 spread(complex_vector{sin_pi_8, cos_pi_8}), spread(complex_vector{-cos_pi_8, -sin_pi_8})};
   butterfly_shifted(a, q, q / 2 - 1, hi);
   butterfly_shifted(a, q, q / 2, middle);
   butterfly_shifted(a, q, q / 2 + 1, mirror(hi));
