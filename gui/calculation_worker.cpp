@@ -63,11 +63,14 @@ static void repaint_main_window()
 
 void calculation_worker()
 {
+    // The run's own size: once computing is cleared below, a size command may already store the
+    // next run's digits before this run's time is recorded.
+    const int32_t run_digits = digits;
     const uint32_t start = millisecond_clock();
     scroll_lock_off();
 
     query_memory();
-    memory_required = run_memory_bytes(digits);
+    memory_required = run_memory_bytes(run_digits);
     if (memory_required > total_physical) {
         if (user_declines("メモリ不足です。仮想メモリを使って強制的に計算しますか？\n"
                           "(この場合ハードディスクを酷使します。また計算速度も著しく遅くなります。)")) {
@@ -82,7 +85,7 @@ void calculation_worker()
     }
 
     query_disk();
-    disk_required = pi_file_bytes(digits);
+    disk_required = pi_file_bytes(run_digits);
     if (disk_required > disk_free) {
         MessageBoxA(main_window, "ディスク容量が足りません。", "確認", MB_OK);
         abandon_run();
@@ -90,12 +93,13 @@ void calculation_worker()
     }
     repaint_main_window();  // the run screen with the figures above
 
-    agm_driver(digits);
+    agm_driver(run_digits);
 
     scroll_lock_on();
     const uint32_t now = millisecond_clock();
+    const uint32_t run_ms = now - start;  // unsigned: right across a wrap of the clock
     finished = 1;
-    elapsed_ms = now - start;  // unsigned: right across a wrap of the clock
+    elapsed_ms = run_ms;
     repaint_main_window();     // adds the time line
 
     MessageBoxA(main_window, "円周率の計算が終了しました", "確認", MB_OK);
@@ -104,7 +108,7 @@ void calculation_worker()
     enable_size_items();
     computing = 0;
     finished = 0;
-    update_record(digits, elapsed_ms);
+    update_record(run_digits, run_ms);
     save_record();
     repaint_main_window();  // the idle screen with the new best time
 }
