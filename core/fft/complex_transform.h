@@ -1,16 +1,26 @@
-// Complex DFT of N = n/2 points held as n doubles (real part first), in place, natural order in and
+// Complex DFT of N = n/2 points z_j = a[2j] + i a[2j+1] held as n doubles, in place, natural order in and
 // out, unnormalised, no work array and no tables:
 //   complex_forward:  X_k = sum_j z_j e^{+2 pi i jk/N}
 //   complex_backward: X_k = sum_j z_j e^{-2 pi i jk/N}
-// so backward(forward(z)) = N z. n is a power of two, 2 <= n <= 2^24 (n = 2 leaves a unchanged).
+// so backward(forward(z)) = N z. n is a power of two, 2 <= n <= 2^25 (n = 2 leaves a unchanged); the
+// relative error is a small multiple of log2(N) 2^-53. Nothing outside [a, a + n) is touched.
+//
+// Above 32 doubles the transform is one radix-4 stage over the whole array, the block recursion, and a
+// bit-reversal permutation; the backward direction is the conjugate of the forward transform of the
+// conjugated input. Every size argument counts doubles.
 #pragma once
 #include <cstdint>
 
 void complex_forward(int32_t n, double* a);
 void complex_backward(int32_t n, double* a);
 
-// Building blocks of the driver, exposed for testing.
-void quarter_kernels(int32_t n, double* a);                 // n = 128, or 64 for any other n
-void leaf_block(int32_t m, int32_t kind, double* a);        // m = 512, or 256 for any other m; kind 1 plain, 0 shifted
-void transform_blocks(int32_t n, double* a);                // n > 512, after stage_plain(n, a)
-int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a);  // returns the kind of leaf block [j - m, j)
+// Building blocks of the driver, exposed for testing. Kinds: 1 plain block, 0 shifted block.
+// After stage_plain(n, a) of the whole array, n = 64 or 128: the fixed kernels of its four quarters.
+void quarter_kernels(int32_t n, double* a);  // n = 128, or 64 for any other n
+// Finishes a leaf block of m doubles whose own stage is done: stages and kernels of its quarters.
+void leaf_block(int32_t m, int32_t kind, double* a);  // m = 512, or 256 for any other m
+// After stage_plain(n, a), n > 512: finishes the array leaf block by leaf block from its end, depth first.
+void transform_blocks(int32_t n, double* a);
+// Before leaf block number k (counted from the end of the array) [j - m, j): applies the stages owed by
+// the blocks ending at j, largest first, and returns the kind of the leaf block.
+int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a);

@@ -1,6 +1,24 @@
-// Radix-4 split-radix stages on one block of m doubles (L = m/2 points, m >= 64), in place, with
-// twiddle factors generated on the fly (library cos/sin at the start of each run of 64 points,
-// a three-term recurrence in between).
+// Radix-4 split-radix stages on one block of m doubles at a: L = m/2 points z_p = a[2p] + i a[2p+1],
+// m a power of two, m >= 64; quarters of Q = m/8 points. For 0 <= p < Q the stage reads
+// x0 = z_p, x1 = z_{p+Q}, x2 = z_{p+2Q}, x3 = z_{p+3Q} and writes q0..q3 back in their places:
+//
+//   stage_plain, w = e^{+2 pi i p/L}:
+//     q0 = (x0 + x2) + (x1 + x3)          q1 = (x0 + x2) - (x1 + x3)
+//     q2 = w   ((x0 - x2) + i (x1 - x3))  q3 = w^3 ((x0 - x2) - i (x1 - x3))
+//   stage_shifted, alpha = e^{+i pi p/L}, rho = e^{+i pi/4}, u = x0 + i x2, v = x1 + i x3,
+//   u' = x0 - i x2, v' = x1 - i x3:
+//     q0,1 = alpha u +- rho alpha v       q2,3 = alpha^3 u' +- rho^3 alpha^3 v'
+//   stage_plain_conj: stage_plain on conj(x0..x3); the outputs are stored as computed.
+//
+// A plain block owes X_k = sum_j z_j e^{+2 pi i jk/L}, a shifted one Y_k = sum_j z_j e^{+2 pi i j(k+1/2)/L},
+// both in bit-reversed order. After the stage, the quarters of a plain block are plain, shifted, plain,
+// plain blocks and those of a shifted block plain, shifted, plain, shifted: finishing each quarter
+// finishes the block (quarter c holds the values of the indices k = 4k' + rev2(c)).
+//
+// Twiddle factors come from the library cos/sin at the base angle and at the start of every run of 64
+// points after the first, from a three-term recurrence in between (at most 64 steps from an exact value),
+// from the triple-angle identity for third powers and from mirror symmetry for p > Q/2. In place; no
+// table, no state; nothing outside [a, a + m) is touched.
 #pragma once
 #include <cstdint>
 
