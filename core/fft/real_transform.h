@@ -16,7 +16,6 @@ void real_transform(int32_t n, int32_t direction, double* a);
 // The separation passes between the spectrum Z of the n/2 points x[2j] + i x[2j+1] and the packed real
 // spectrum (called by real_transform for n > 4 only, n >= 8): real_post_forward after complex_forward,
 // real_pre_inverse, its inverse (in exact arithmetic) on bins 1 .. n/4 - 1 and their mirrors, before
-// complex_backward. Positions 0, 1 and
-// n/2, n/2 + 1 are not touched.
+// complex_backward. Positions 0, 1 and n/2, n/2 + 1 are not touched.
 void real_post_forward(int32_t n, double* a);
 void real_pre_inverse(int32_t n, double* a);
