@@ -111,6 +111,8 @@ scenario() {  # scenario NAME OTHER-NAME
   start "$exe"; local first=$last_pid
   check "$name: window appears" drv wait-window "$class" 30000 || return
   sleep 0.5; shot "$name-idle-empty"
+  drv open-menu "$class" c && sleep 0.5 && shot "$name-menu"
+  drv cancel-mode "$class"
   check "$name: 2^14 run from the menu to the finish message" run_from_menu "$class" 101 "$name-run-finished" || return
   check "$name: pi.txt of 2^14 digits is pi" pi_file_ok 16384 18388
   check "$name: pi_rec.dat has 20 lines" record_has_20_lines

@@ -5,6 +5,8 @@
 //   command CLASS ID              posts WM_COMMAND ID (a menu command) to the window of CLASS
 //   key CLASS VK                  posts the key down and up of virtual key VK to it (for accelerators)
 //   close CLASS                   posts WM_CLOSE to it (the close box)
+//   open-menu CLASS LETTER        opens the menu of that mnemonic letter (as Alt+LETTER does)
+//   cancel-mode CLASS             sends WM_CANCELMODE to it, which closes an open menu
 //   answer CAPTION TEXT ID MS     waits for a dialog box with CAPTION that has a control showing TEXT,
 //                                 and ends it with button ID (1 OK, 2 cancel/close box, 6 Yes, 7 No)
 //   enter CAPTION TEXT MS         waits for that box and presses Enter in it (its default button)
@@ -140,6 +142,16 @@ int run(const std::vector<std::wstring>& a)
             PostMessageW(window, WM_KEYUP, number(2), 0xC0000001);
         } else
             PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if ((verb == L"open-menu" && a.size() == 3) || (verb == L"cancel-mode" && a.size() == 2)) {
+        HWND window = window_of(a[1]);
+        if (window == nullptr)
+            return fail(L"no window " + a[1]);
+        if (verb == L"open-menu")
+            PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, a[2][0]);
+        else
+            SendMessageW(window, WM_CANCELMODE, 0, 0);
         return 0;
     }
     if (verb == L"answer" && a.size() == 5) {
