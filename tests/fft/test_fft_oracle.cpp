@@ -15,8 +15,8 @@ namespace {
 constexpr double eps = 0x1p-53;
 
 // Largest error of the transforms, in units of log2(N) 2^-53 relative to the largest output.
-// Measured at most 0.41 (complex) and 0.40 (real) with the default seed; the bound leaves a factor
-// of about four for other inputs.
+// Measured at most 0.54 over four seeds (the default, 1, 777, 123456789); the bound leaves a factor of
+// almost four.
 constexpr double error_bound_units = 2.0;
 
 }  // namespace
