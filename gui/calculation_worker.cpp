@@ -9,10 +9,12 @@
 #include "gui/size_index.h"
 #include "gui/size_items.h"
 
-// Milliseconds since the program started; only differences are used, modulo 2^32.
+// Milliseconds since the program started (the C runtime's clock counts them on Windows); only
+// differences are used, modulo 2^32.
+static_assert(CLOCKS_PER_SEC == 1000, "clock() counts milliseconds");
 static uint32_t millisecond_clock()
 {
-    return uint32_t(uint64_t(std::clock()) * 1000 / CLOCKS_PER_SEC);
+    return uint32_t(std::clock());
 }
 
 void query_memory()
@@ -100,7 +102,7 @@ void calculation_worker()
     const uint32_t run_ms = now - start;  // unsigned: right across a wrap of the clock
     finished = 1;
     elapsed_ms = run_ms;
-    repaint_main_window();     // adds the time line
+    repaint_main_window();  // adds the time line
 
     MessageBoxA(main_window, "円周率の計算が終了しました", "確認", MB_OK);
 

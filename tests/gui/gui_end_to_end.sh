@@ -30,7 +30,13 @@ trap cleanup EXIT
 say() { echo "$(date +%T) $*"; }
 ok() { say "ok   $*"; }
 bad() { say "FAIL $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then ok "$what"; else bad "$what"; return 1; fi; }
+check() {
+  local what=$1; shift
+  "$@"; local status=$?
+  [ "$status" -eq 0 ] && { ok "$what"; return 0; }
+  bad "$what (status $status of: $*)"
+  return 1
+}
 
 # A free display of our own: Xvfb picks the number and reports it.
 exec 5< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>"$work/xvfb.log")
