@@ -20,7 +20,7 @@ def draw(size, tile, frame, mark):
     for i in range(size):
         image[0][i] = image[size - 1][i] = image[i][0] = image[i][size - 1] = frame
 
-    def box(x0, y0, x1, y1, colour):  # 16 x 16 design units, scaled
+    def box(x0, y0, x1, y1, colour):  # in units of the 16 x 16 image, scaled
         for y in range(y0 * s, y1 * s):
             for x in range(x0 * s, x1 * s):
                 image[y][x] = colour
