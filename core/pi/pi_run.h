@@ -6,8 +6,8 @@
 // The largest distance of a convolution term from its nearest integer that a run accepts. A term
 // within that distance of a half-integer can no longer be trusted to have rounded to the right
 // integer. Measured (bench/arith, scripts/verify-all-sizes.sh): real runs reach 0.19 at 2^25 digits
-// (the rounding error behaves like noise of about 0.03 standard deviation there, so 0.3 would be
-// a ten-sigma event); products that are still correct reach 0.25 (all-9999 squares at 2^22 limbs);
+// (were the error Gaussian noise, a maximum of 0.19 over the 10^9 terms of a run would mean a
+// standard deviation near 0.03, and 0.3 would be ten of them); products that are still correct reach 0.25 (all-9999 squares at 2^22 limbs);
 // products that come out wrong show 0.5 (all-9999 squares at 2^23 limbs). A run above the limit,
 // through an arithmetic fault or hardware that computes wrongly, fails instead of writing pi.txt.
 #ifndef PI_ROUNDING_LIMIT
