@@ -5,7 +5,9 @@
 # Screenshots go to BUILD_DIR/screenshots. pi.txt is checked with NATIVE_BUILD_DIR/tests/pi/pi_file_check
 # when a native build directory is given; without one that check is skipped.
 set -u
-mevrow=$1 sudelw=$2 driver=$3 build=$4 native=${5:-}
+[ $# -ge 4 ] || { echo "usage: $0 MEVROW.EXE SUDELW.EXE GUI_TEST_DRIVER.EXE BUILD_DIR [NATIVE_BUILD_DIR]"; exit 2; }
+mevrow=$(realpath "$1") sudelw=$(realpath "$2") driver=$(realpath "$3") build=$(realpath "$4")
+native=${5:+$(realpath "$5")}
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
