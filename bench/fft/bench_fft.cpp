@@ -1,6 +1,7 @@
 // Times complex_forward and real_transform (forward) against FFTW's in-place, single-threaded plans of
 // the same size, measured in the same run, for n = 2^10 .. 2^24 doubles.
-//   bench_fft [measure]   FFTW plans with FFTW_MEASURE instead of FFTW_ESTIMATE
+//   bench_fft [measure] [from to]   FFTW_MEASURE plans instead of FFTW_ESTIMATE; sizes 2^from .. 2^to
+//                                   (default 10 .. 24)
 // Every call starts from the same random input (copied in before the call, so that repeated transforms
 // do not grow into infinities); the time of that copy, measured alone, is subtracted. Each figure is the
 // best over 7 batches of at least 20 ms, the batches of all contenders of one size taken in turns.
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -56,13 +58,17 @@ void time_all(std::vector<contender>& all, double* a, const double* input, int32
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool measure = argc > 1 && std::strcmp(argv[1], "measure") == 0;
+  int arg = 1;
+  const bool measure = argc > arg && std::strcmp(argv[arg], "measure") == 0;
+  if (measure) ++arg;
+  const int from = argc > arg + 1 ? std::atoi(argv[arg]) : 10;
+  const int to = argc > arg + 1 ? std::atoi(argv[arg + 1]) : 24;
   const unsigned flags = measure ? FFTW_MEASURE : FFTW_ESTIMATE;
   std::printf("FFTW plans: %s, in place, one thread; times per forward transform in microseconds\n",
               measure ? "FFTW_MEASURE" : "FFTW_ESTIMATE");
   std::printf("%9s | %12s %12s %6s | %12s %12s %6s\n", "n doubles", "complex", "fftw c2c", "ratio", "real",
               "fftw r2c", "ratio");
-  for (int bits = 10; bits <= 24; ++bits) {
+  for (int bits = std::max(from, 2); bits <= std::min(to, 25); ++bits) {
     const int32_t n = int32_t{1} << bits;
     // fftw_malloc aligns to the vector size; our transforms get the same buffer.
     double* a = fftw_alloc_real(n + 2);
