@@ -1,7 +1,7 @@
 #include "core/arith/reciprocal.h"
 
+#include "core/arith/newton_schedule.h"
 #include "core/arith/working_product.h"
-#include "core/numbers/limb.h"
 
 void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W) {
   working_product(Y, Y, T, m, W);  // Y^2
@@ -10,20 +10,7 @@ void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double
 }
 
 void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W) {
-  limb_set(Y, 0, n + 4);
-
-  // s = 10^20 times the value of X's first five limbs.
-  double s = 0.0;
-  for (int32_t i = 0; i < 5; ++i) s = s * 10000.0 + X[i];
-  double b = 1.0 / s;
-  // For 0.0001 < x < 1 five multiplications leave b = 10^20 / s = 1/x, between 1 and 10000.
-  while (static_cast<int64_t>(b) == 0) b *= 10000.0;
-  for (int32_t j = 0; j < 5; ++j) {
-    Y[j] = static_cast<int16_t>(b);
-    b = (b - Y[j]) * 10000.0;
-  }
-
-  reciprocal_step(X, Y, T, 16, W);
-  reciprocal_step(X, Y, T, 16, W);
-  for (int32_t m = 8; m <= n; m *= 2) reciprocal_step(X, Y, T, m, W);
+  // For 0.0001 < x < 1 five multiplications by 10000 leave 10^20 / s = 1/x, between 1 and 10000.
+  set_start_estimate(1.0 / leading_value(X), Y, n);
+  run_newton_schedule(reciprocal_step, X, Y, T, n, W);
 }

@@ -1,0 +1,24 @@
+#include "core/arith/newton_schedule.h"
+
+#include "core/numbers/limb.h"
+
+double leading_value(const int16_t* X) {
+  double s = 0.0;
+  for (int32_t i = 0; i < 5; ++i) s = s * 10000.0 + X[i];
+  return s;
+}
+
+void set_start_estimate(double b, int16_t* Y, int32_t n) {
+  limb_set(Y, 0, n + 4);
+  while (static_cast<int64_t>(b) == 0) b *= 10000.0;
+  for (int32_t j = 0; j < 5; ++j) {
+    Y[j] = static_cast<int16_t>(b);
+    b = (b - Y[j]) * 10000.0;
+  }
+}
+
+void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W) {
+  step(X, Y, T, 16, W);
+  step(X, Y, T, 16, W);
+  for (int32_t m = 8; m <= n; m *= 2) step(X, Y, T, m, W);
+}
