@@ -56,7 +56,16 @@ if [ ! -f "$PI_WINEPREFIX/.pi-desktop" ]; then
   touch "$PI_WINEPREFIX/.pi-desktop"
 fi
 
-drv() { "$wine_run" "$driver" "$@"; }
+# The driver answers 0 (as asked) or 1 (not so). Any other status comes from starting it under
+# Wine, not from the programs under test; such a start is tried once more.
+drv() {
+  "$wine_run" "$driver" "$@"; local status=$?
+  if [ "$status" -gt 1 ]; then
+    say "test driver ended with status $status ($*); starting it again"
+    "$wine_run" "$driver" "$@"; status=$?
+  fi
+  return "$status"
+}
 start() {  # start PROGRAM.EXE: runs it in the work directory; its pid in $last_pid
   (cd "$work" && exec "$wine_run" "$1" >>"$work/$(basename "$1").out" 2>&1) &
   last_pid=$!
