@@ -1,9 +1,5 @@
 # GoogleTest for both builds: the system package natively, its sources (Debian package googletest)
 # compiled with the cross compiler for Windows.
-if(NOT PI_BUILD_TESTS AND DEFINED PI_BUILD_TESTS)
-  return()
-endif()
-
 if(CMAKE_CROSSCOMPILING)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
