@@ -13,85 +13,78 @@
 #include "gui/size_index.h"
 #include "gui/size_items.h"
 
-static unsigned __stdcall worker_thread(void*)
-{
-    calculation_worker();
-    return 0;
+static unsigned __stdcall worker_thread(void*) {
+  calculation_worker();
+  return 0;
 }
 
 // Starts a run of `run_digits` on a worker thread, unless one is in progress. The C runtime's thread
 // start gives the worker the runtime's per-thread state, which the driver's stdio needs.
-static void start_run(int32_t run_digits)
-{
-    if (computing != 0)
-        return;
-    gray_size_items();
-    computing = 1;
-    digits = run_digits;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, worker_thread, nullptr, 0, nullptr);
-    if (thread == 0) {
-        enable_size_items();
-        computing = 0;
-        MessageBoxA(main_window, "計算を開始できませんでした。", "エラー", MB_OK | MB_ICONERROR);
-        return;
-    }
-    CloseHandle(reinterpret_cast<HANDLE>(thread));  // nobody waits for the worker
+static void start_run(int32_t run_digits) {
+  if (computing != 0) return;
+  gray_size_items();
+  computing = 1;
+  digits = run_digits;
+  const uintptr_t thread = _beginthreadex(nullptr, 0, worker_thread, nullptr, 0, nullptr);
+  if (thread == 0) {
+    enable_size_items();
+    computing = 0;
+    MessageBoxA(main_window, "計算を開始できませんでした。", "エラー", MB_OK | MB_ICONERROR);
+    return;
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(thread));  // nobody waits for the worker
 }
 
-static void close_main_window(HWND window)
-{
-    if (computing == 1
-        && MessageBoxA(window, "計算中です。計算を中断して終了しますか？", "確認",
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return;
-    remove_instance_atom();
-    DestroyWindow(window);
+static void close_main_window(HWND window) {
+  if (computing == 1 && MessageBoxA(window, "計算中です。計算を中断して終了しますか？", "確認",
+                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return;
+  remove_instance_atom();
+  DestroyWindow(window);
 }
 
-static void run_command(int command)
-{
-    if (command >= COMMAND_SIZE_FIRST && command <= COMMAND_SIZE_LAST) {
-        start_run(digits_of_command(command));
-        return;
-    }
-    switch (command) {
+static void run_command(int command) {
+  if (command >= COMMAND_SIZE_FIRST && command <= COMMAND_SIZE_LAST) {
+    start_run(digits_of_command(command));
+    return;
+  }
+  switch (command) {
     case COMMAND_EXIT:
-        SendMessageA(main_window, WM_CLOSE, 0, 0);  // the close box's path, confirmation included
-        break;
+      SendMessageA(main_window, WM_CLOSE, 0, 0);  // the close box's path, confirmation included
+      break;
     case COMMAND_HELP:
-        open_help_file();
-        break;
+      open_help_file();
+      break;
     case COMMAND_ABOUT:
-        show_about_dialog();
-        break;
-    }
+      show_about_dialog();
+      break;
+  }
 }
 
-LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    switch (message) {
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
     case WM_CREATE:
-        main_window = window;
-        computing = 0;
-        finished = 0;
-        load_record();
-        return 0;
+      main_window = window;
+      computing = 0;
+      finished = 0;
+      load_record();
+      return 0;
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        paint_main_window(dc);
-        EndPaint(window, &paint);
-        return 0;
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      paint_main_window(dc);
+      EndPaint(window, &paint);
+      return 0;
     }
     case WM_CLOSE:
-        close_main_window(window);
-        return 0;
+      close_main_window(window);
+      return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+      PostQuitMessage(0);
+      return 0;
     case WM_COMMAND:
-        run_command(LOWORD(wparam));
-        return 0;
-    }
-    return DefWindowProcA(window, message, wparam, lparam);
+      run_command(LOWORD(wparam));
+      return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -8,7 +8,7 @@ extern const char window_title[];
 extern const char icon_resource_name[];
 extern const char menu_resource_name[];
 extern const char accelerator_resource_name[];
-extern const char instance_atom_name[];   // the single-instance marker in the global atom table
+extern const char instance_atom_name[];  // the single-instance marker in the global atom table
 
 // The AGM driver of the program: computes pi to `digits` decimals into pi.txt.
 extern void (*const agm_driver)(int32_t digits);

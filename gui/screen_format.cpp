@@ -17,55 +17,49 @@ static uint32_t minutes_of(uint32_t ms) { return ms / 60000 % 60; }
 static uint32_t seconds_of(uint32_t ms) { return ms / 1000 % 60; }
 static uint32_t hundredths_of(uint32_t ms) { return ms / 10 % 100; }
 
-void format_best_time(char* buffer, size_t size, uint32_t ms)
-{
-    if (ms == 0)
-        std::snprintf(buffer, size, "-まだ未計算です。");
-    else
-        std::snprintf(buffer, size, "%03" PRIu32 "時間 %02" PRIu32 "分 %02" PRIu32 ".%02" PRIu32 "秒",
-                      hours_of(ms), minutes_of(ms), seconds_of(ms), hundredths_of(ms));
+void format_best_time(char* buffer, size_t size, uint32_t ms) {
+  if (ms == 0)
+    std::snprintf(buffer, size, "-まだ未計算です。");
+  else
+    std::snprintf(buffer, size, "%03" PRIu32 "時間 %02" PRIu32 "分 %02" PRIu32 ".%02" PRIu32 "秒",
+                  hours_of(ms), minutes_of(ms), seconds_of(ms), hundredths_of(ms));
 }
 
 // The size in units of ten thousand digits, cut off: tenths below 131072 digits ("6.5" for 65536).
-static void format_ten_thousands(char* buffer, size_t size, int32_t digits)
-{
-    if (digits < 131072)
-        std::snprintf(buffer, size, "%d.%d", int(digits / 10000), int(digits / 1000 % 10));
-    else
-        std::snprintf(buffer, size, "%d", int(digits / 10000));
+static void format_ten_thousands(char* buffer, size_t size, int32_t digits) {
+  if (digits < 131072)
+    std::snprintf(buffer, size, "%d.%d", int(digits / 10000), int(digits / 1000 % 10));
+  else
+    std::snprintf(buffer, size, "%d", int(digits / 10000));
 }
 
-void format_size_label(char* buffer, size_t size, int index)
-{
-    char number[16];
-    format_ten_thousands(number, sizeof number, digits_of_size_index(index));
-    std::snprintf(buffer, size, "［%5s万桁］", number);
+void format_size_label(char* buffer, size_t size, int index) {
+  char number[16];
+  format_ten_thousands(number, sizeof number, digits_of_size_index(index));
+  std::snprintf(buffer, size, "［%5s万桁］", number);
 }
 
-void format_run_heading(char* buffer, size_t size, int32_t digits)
-{
-    char number[16];
-    format_ten_thousands(number, sizeof number, digits);
-    std::snprintf(buffer, size, "%s万桁の計算開始", number);
+void format_run_heading(char* buffer, size_t size, int32_t digits) {
+  char number[16];
+  format_ten_thousands(number, sizeof number, digits);
+  std::snprintf(buffer, size, "%s万桁の計算開始", number);
 }
 
-void format_memory_line(char* buffer, size_t size, const char* label, uint64_t bytes)
-{
+void format_memory_line(char* buffer, size_t size, const char* label, uint64_t bytes) {
+  std::snprintf(buffer, size, "%s%13" PRIu64, label, bytes);
+}
+
+void format_disk_line(char* buffer, size_t size, const char* label, uint64_t bytes) {
+  const uint64_t billion = 1000000000;
+  if (bytes < billion)
     std::snprintf(buffer, size, "%s%13" PRIu64, label, bytes);
+  else
+    std::snprintf(buffer, size, "%s%4" PRIu64 "%09" PRIu64, label, bytes / billion, bytes % billion);
 }
 
-void format_disk_line(char* buffer, size_t size, const char* label, uint64_t bytes)
-{
-    const uint64_t billion = 1000000000;
-    if (bytes < billion)
-        std::snprintf(buffer, size, "%s%13" PRIu64, label, bytes);
-    else
-        std::snprintf(buffer, size, "%s%4" PRIu64 "%09" PRIu64, label, bytes / billion, bytes % billion);
-}
-
-void format_elapsed_line(char* buffer, size_t size, uint32_t ms)
-{
-    std::snprintf(buffer, size,
-                  "%02" PRIu32 "時間 %02" PRIu32 "分 %02" PRIu32 ".%02" PRIu32 "秒  計算結果をpi.txtに出力しました",
-                  hours_of(ms), minutes_of(ms), seconds_of(ms), hundredths_of(ms));
+void format_elapsed_line(char* buffer, size_t size, uint32_t ms) {
+  std::snprintf(buffer, size,
+                "%02" PRIu32 "時間 %02" PRIu32 "分 %02" PRIu32 ".%02" PRIu32
+                "秒  計算結果をpi.txtに出力しました",
+                hours_of(ms), minutes_of(ms), seconds_of(ms), hundredths_of(ms));
 }

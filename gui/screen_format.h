@@ -31,9 +31,9 @@ void format_disk_line(char* buffer, size_t size, const char* label, uint64_t byt
 // Run screen time line, shown once the computation has ended.
 void format_elapsed_line(char* buffer, size_t size, uint32_t ms);
 
-extern const char physical_memory_label[];   // 物理メモリ＝
-extern const char free_memory_label[];       // 空きメモリ＝
-extern const char used_memory_label[];       // 使用メモリ＝
-extern const char disk_capacity_label[];     // ディスク容量＝
-extern const char free_disk_label[];         // 空きディスク＝
-extern const char used_disk_label[];         // 使用ディスク＝
+extern const char physical_memory_label[];  // 物理メモリ＝
+extern const char free_memory_label[];      // 空きメモリ＝
+extern const char used_memory_label[];      // 使用メモリ＝
+extern const char disk_capacity_label[];    // ディスク容量＝
+extern const char free_disk_label[];        // 空きディスク＝
+extern const char used_disk_label[];        // 使用ディスク＝

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 constexpr int size_count = 12;
-constexpr int first_size_command = 101;             // 2^14 digits
-constexpr int last_size_command = 112;              // 2^25 digits
+constexpr int first_size_command = 101;  // 2^14 digits
+constexpr int last_size_command = 112;   // 2^25 digits
 
-int32_t digits_of_size_index(int index);             // 1..12 -> 16384 .. 33554432
-int32_t digits_of_command(int command);              // 101..112 -> 2^(command - 87)
+int32_t digits_of_size_index(int index);  // 1..12 -> 16384 .. 33554432
+int32_t digits_of_command(int command);   // 101..112 -> 2^(command - 87)
 
 // The size index of a digit count: 16384 -> 1, doubling per index; counts below 32768 give 1.
 int size_index_of_digits(int32_t digits);

@@ -3,7 +3,4 @@
 
 #include "gui/register_and_run.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
-    return register_and_run(instance);
-}
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return register_and_run(instance); }

@@ -23,190 +23,167 @@
 
 namespace {
 
-std::string utf8(const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
+std::string utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
+  return out;
 }
 
-void print(const std::wstring& text)
-{
-    const std::string bytes = utf8(text);
-    DWORD written;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+void print(const std::wstring& text) {
+  const std::string bytes = utf8(text);
+  DWORD written;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
 
-std::wstring window_text(HWND window)
-{
-    wchar_t buffer[1024];
-    GetWindowTextW(window, buffer, 1024);
-    return buffer;
+std::wstring window_text(HWND window) {
+  wchar_t buffer[1024];
+  GetWindowTextW(window, buffer, 1024);
+  return buffer;
 }
 
-std::wstring class_of(HWND window)
-{
-    wchar_t buffer[256];
-    GetClassNameW(window, buffer, 256);
-    return buffer;
+std::wstring class_of(HWND window) {
+  wchar_t buffer[256];
+  GetClassNameW(window, buffer, 256);
+  return buffer;
 }
 
 // Polls `found` every 50 ms until it holds or `ms` milliseconds have passed.
 template <typename Predicate>
-bool wait_for(DWORD ms, Predicate found)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (found())
-            return true;
-        if (GetTickCount() - start >= ms)
-            return false;
-        Sleep(50);
-    }
+bool wait_for(DWORD ms, Predicate found) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (found()) return true;
+    if (GetTickCount() - start >= ms) return false;
+    Sleep(50);
+  }
 }
 
-std::vector<HWND> visible_dialogs()
-{
-    std::vector<HWND> dialogs;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            if (IsWindowVisible(window) && class_of(window) == L"#32770")
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&dialogs));
-    return dialogs;
+std::vector<HWND> visible_dialogs() {
+  std::vector<HWND> dialogs;
+  EnumWindows(
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsWindowVisible(window) && class_of(window) == L"#32770")
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&dialogs));
+  return dialogs;
 }
 
-std::vector<HWND> children(HWND parent)
-{
-    std::vector<HWND> list;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM out) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&list));
-    return list;
+std::vector<HWND> children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM out) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&list));
+  return list;
 }
 
-HWND find_box(const std::wstring& caption, const std::wstring& text)
-{
-    for (HWND box : visible_dialogs()) {
-        if (window_text(box) != caption)
-            continue;
-        for (HWND child : children(box))
-            if (window_text(child) == text)
-                return box;
-    }
-    return nullptr;
+HWND find_box(const std::wstring& caption, const std::wstring& text) {
+  for (HWND box : visible_dialogs()) {
+    if (window_text(box) != caption) continue;
+    for (HWND child : children(box))
+      if (window_text(child) == text) return box;
+  }
+  return nullptr;
 }
 
-HWND wait_box(const std::wstring& caption, const std::wstring& text, DWORD ms)
-{
-    HWND box = nullptr;
-    wait_for(ms, [&] { return (box = find_box(caption, text)) != nullptr; });
-    return box;
+HWND wait_box(const std::wstring& caption, const std::wstring& text, DWORD ms) {
+  HWND box = nullptr;
+  wait_for(ms, [&] { return (box = find_box(caption, text)) != nullptr; });
+  return box;
 }
 
-HWND window_of(const std::wstring& class_name)
-{
-    return FindWindowW(class_name.c_str(), nullptr);
+HWND window_of(const std::wstring& class_name) { return FindWindowW(class_name.c_str(), nullptr); }
+
+int fail(const std::wstring& what) {
+  print(L"gui_test_driver: " + what + L"\n");
+  return 1;
 }
 
-int fail(const std::wstring& what)
-{
-    print(L"gui_test_driver: " + what + L"\n");
-    return 1;
-}
+int run(const std::vector<std::wstring>& a) {
+  const std::wstring& verb = a[0];
+  auto number = [&](size_t i) { return DWORD(std::wcstoul(a[i].c_str(), nullptr, 10)); };
 
-int run(const std::vector<std::wstring>& a)
-{
-    const std::wstring& verb = a[0];
-    auto number = [&](size_t i) { return DWORD(std::wcstoul(a[i].c_str(), nullptr, 10)); };
-
-    if (verb == L"wait-window" && a.size() == 3)
-        return wait_for(number(2), [&] { return window_of(a[1]) != nullptr; }) ? 0 : fail(L"no window " + a[1]);
-    if (verb == L"wait-no-window" && a.size() == 3)
-        return wait_for(number(2), [&] { return window_of(a[1]) == nullptr; }) ? 0 : fail(L"still a window " + a[1]);
-    if ((verb == L"command" && a.size() == 3) || (verb == L"key" && a.size() == 3) || (verb == L"close" && a.size() == 2)) {
-        HWND window = window_of(a[1]);
-        if (window == nullptr)
-            return fail(L"no window " + a[1]);
-        if (verb == L"command")
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(number(2), 0), 0);
-        else if (verb == L"key") {
-            PostMessageW(window, WM_KEYDOWN, number(2), 1);
-            PostMessageW(window, WM_KEYUP, number(2), 0xC0000001);
-        } else
-            PostMessageW(window, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    if ((verb == L"open-menu" && a.size() == 3) || (verb == L"cancel-mode" && a.size() == 2)) {
-        HWND window = window_of(a[1]);
-        if (window == nullptr)
-            return fail(L"no window " + a[1]);
-        if (verb == L"open-menu")
-            PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, a[2][0]);
-        else
-            SendMessageW(window, WM_CANCELMODE, 0, 0);
-        return 0;
-    }
-    if (verb == L"answer" && a.size() == 5) {
-        HWND box = wait_box(a[1], a[2], number(4));
-        if (box == nullptr)
-            return fail(L"no box " + a[1] + L" / " + a[2]);
-        const WORD id = WORD(number(3));
-        if (id == IDCANCEL)
-            PostMessageW(box, WM_CLOSE, 0, 0);  // the close box
-        else
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(box, id)));
-        return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0 : fail(L"box stays open");
-    }
-    if (verb == L"enter" && a.size() == 4) {
-        HWND box = wait_box(a[1], a[2], number(3));
-        if (box == nullptr)
-            return fail(L"no box " + a[1] + L" / " + a[2]);
-        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC01C0001);
-        return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0 : fail(L"box stays open");
-    }
-    if (verb == L"show-box" && a.size() == 4) {
-        HWND box = wait_box(a[1], a[2], number(3));
-        if (box == nullptr)
-            return fail(L"no box " + a[1] + L" / " + a[2]);
-        for (HWND child : children(box))
-            print(std::to_wstring(GetDlgCtrlID(child)) + L" " + window_text(child) + L"\n");
-        return 0;
-    }
-    if (verb == L"no-box" && a.size() == 2) {
-        if (!wait_for(number(1), [] { return !visible_dialogs().empty(); }))
-            return 0;
-        return fail(L"a box appeared: " + window_text(visible_dialogs().front()));
-    }
-    if (verb == L"add-atom" && a.size() == 2)
-        return GlobalAddAtomW(a[1].c_str()) != 0 ? 0 : fail(L"atom not added");
-    if (verb == L"has-atom" && a.size() == 2)
-        return GlobalFindAtomW(a[1].c_str()) != 0 ? 0 : 1;
-    return 2;
+  if (verb == L"wait-window" && a.size() == 3)
+    return wait_for(number(2), [&] { return window_of(a[1]) != nullptr; }) ? 0 : fail(L"no window " + a[1]);
+  if (verb == L"wait-no-window" && a.size() == 3)
+    return wait_for(number(2), [&] { return window_of(a[1]) == nullptr; }) ? 0
+                                                                           : fail(L"still a window " + a[1]);
+  if ((verb == L"command" && a.size() == 3) || (verb == L"key" && a.size() == 3) ||
+      (verb == L"close" && a.size() == 2)) {
+    HWND window = window_of(a[1]);
+    if (window == nullptr) return fail(L"no window " + a[1]);
+    if (verb == L"command")
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(number(2), 0), 0);
+    else if (verb == L"key") {
+      PostMessageW(window, WM_KEYDOWN, number(2), 1);
+      PostMessageW(window, WM_KEYUP, number(2), 0xC0000001);
+    } else
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if ((verb == L"open-menu" && a.size() == 3) || (verb == L"cancel-mode" && a.size() == 2)) {
+    HWND window = window_of(a[1]);
+    if (window == nullptr) return fail(L"no window " + a[1]);
+    if (verb == L"open-menu")
+      PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, a[2][0]);
+    else
+      SendMessageW(window, WM_CANCELMODE, 0, 0);
+    return 0;
+  }
+  if (verb == L"answer" && a.size() == 5) {
+    HWND box = wait_box(a[1], a[2], number(4));
+    if (box == nullptr) return fail(L"no box " + a[1] + L" / " + a[2]);
+    const WORD id = WORD(number(3));
+    if (id == IDCANCEL)
+      PostMessageW(box, WM_CLOSE, 0, 0);  // the close box
+    else
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(box, id)));
+    return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0
+                                                                                   : fail(L"box stays open");
+  }
+  if (verb == L"enter" && a.size() == 4) {
+    HWND box = wait_box(a[1], a[2], number(3));
+    if (box == nullptr) return fail(L"no box " + a[1] + L" / " + a[2]);
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    return wait_for(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0
+                                                                                   : fail(L"box stays open");
+  }
+  if (verb == L"show-box" && a.size() == 4) {
+    HWND box = wait_box(a[1], a[2], number(3));
+    if (box == nullptr) return fail(L"no box " + a[1] + L" / " + a[2]);
+    for (HWND child : children(box))
+      print(std::to_wstring(GetDlgCtrlID(child)) + L" " + window_text(child) + L"\n");
+    return 0;
+  }
+  if (verb == L"no-box" && a.size() == 2) {
+    if (!wait_for(number(1), [] { return !visible_dialogs().empty(); })) return 0;
+    return fail(L"a box appeared: " + window_text(visible_dialogs().front()));
+  }
+  if (verb == L"add-atom" && a.size() == 2)
+    return GlobalAddAtomW(a[1].c_str()) != 0 ? 0 : fail(L"atom not added");
+  if (verb == L"has-atom" && a.size() == 2) return GlobalFindAtomW(a[1].c_str()) != 0 ? 0 : 1;
+  return 2;
 }
 
 }  // namespace
 
-int main()
-{
-    int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (argv == nullptr || count < 2) {
-        print(L"usage: gui_test_driver VERB ARGUMENTS...\n");
-        return 2;
-    }
-    const std::vector<std::wstring> arguments(argv + 1, argv + count);
-    LocalFree(argv);
-    const int status = run(arguments);
-    if (status == 2)
-        print(L"gui_test_driver: bad arguments for " + arguments[0] + L"\n");
-    return status;
+int main() {
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (argv == nullptr || count < 2) {
+    print(L"usage: gui_test_driver VERB ARGUMENTS...\n");
+    return 2;
+  }
+  const std::vector<std::wstring> arguments(argv + 1, argv + count);
+  LocalFree(argv);
+  const int status = run(arguments);
+  if (status == 2) print(L"gui_test_driver: bad arguments for " + arguments[0] + L"\n");
+  return status;
 }
