@@ -160,25 +160,25 @@ void kernel8_shifted(double* a) {
   store_point(a, 7, sub_i(b0.q3, b1.q3));
 }
 
+namespace {
+
 // With u = z0 + z2, u' = z0 - z2, v = z1 + z3, v' = z1 - z3 the transform with e^{+-2 pi i jk/4} is
-// (u + v, u' +- i v', u - v, u' -+ i v'). 16 additions.
-void kernel4_forward(double* a) {
+// (u + v, u' +- i v', u - v, u' -+ i v'): the backward one exchanges points 1 and 3. 16 additions.
+template <bool Backward>
+void kernel4(double* a) {
   const complex_value z0 = load_point(a, 0), z1 = load_point(a, 1), z2 = load_point(a, 2), z3 = load_point(a, 3);
   const complex_value u = add(z0, z2), u_diff = sub(z0, z2), v = add(z1, z3), v_diff = sub(z1, z3);
   store_point(a, 0, add(u, v));
-  store_point(a, 1, add_i(u_diff, v_diff));
+  store_point(a, Backward ? 3 : 1, add_i(u_diff, v_diff));
   store_point(a, 2, sub(u, v));
-  store_point(a, 3, sub_i(u_diff, v_diff));
+  store_point(a, Backward ? 1 : 3, sub_i(u_diff, v_diff));
 }
 
-void kernel4_backward(double* a) {
-  const complex_value z0 = load_point(a, 0), z1 = load_point(a, 1), z2 = load_point(a, 2), z3 = load_point(a, 3);
-  const complex_value u = add(z0, z2), u_diff = sub(z0, z2), v = add(z1, z3), v_diff = sub(z1, z3);
-  store_point(a, 0, add(u, v));
-  store_point(a, 1, sub_i(u_diff, v_diff));
-  store_point(a, 2, sub(u, v));
-  store_point(a, 3, add_i(u_diff, v_diff));
-}
+}  // namespace
+
+void kernel4_forward(double* a) { kernel4<false>(a); }
+
+void kernel4_backward(double* a) { kernel4<true>(a); }
 
 void kernel2(double* a) {
   const complex_value z0 = load_point(a, 0), z1 = load_point(a, 1);
