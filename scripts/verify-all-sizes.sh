@@ -14,6 +14,10 @@ cmake --build "$build" -j"$(nproc)" --target mevroc_reporting sudel_reporting pi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# The memory figure each run must print, as published for the menu sizes.
+declare -A published_memory=([14]=172072 [15]=344104 [16]=688168 [17]=1376296 [18]=2752552 [19]=5505064
+  [20]=11010088 [21]=22020136 [22]=44040232 [23]=88080424 [24]=176160808 [25]=352321576)
+
 printf '%-8s %-7s %10s %10s %12s %9s %s\n' digits program "total ms" "wall s" "peak KiB" rounding digits
 failures=0
 for ((e = first; e <= last; e++)); do
@@ -24,7 +28,11 @@ for ((e = first; e <= last; e++)); do
     wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/err")
     peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/err")
     margin=$(sed -n 's/^largest rounding distance //p' "$work/err")
-    if check=$("$build/tests/pi/pi_file_check" "$work/pi.txt" "$D" 10); then verdict=ok; else verdict=FAIL; failures=$((failures + 1)); fi
+    if check=$("$build/tests/pi/pi_file_check" "$work/pi.txt" "$D" 10); then verdict=ok; else verdict=FAIL; fi
+    memory=$(sed -n 's/.*use memory = \([0-9]*\)$/\1/p' "$work/out")
+    [ -z "${published_memory[$e]:-}" ] || [ "$memory" = "${published_memory[$e]}" ] ||
+      { verdict=FAIL; check="use memory = $memory, not ${published_memory[$e]}: $check"; }
+    [ "$verdict" = ok ] || failures=$((failures + 1))
     printf '%-8s %-7s %10s %10s %12s %9s %s\n' "2^$e" "$program" "${total:--}" "${wall:--}" "${peak:--}" "${margin:--}" \
       "$verdict (${check#*: })"
     [ "$e" -eq 22 ] && cp "$work/err" "$root/build/verify/time-v-2^22-$program.txt"
