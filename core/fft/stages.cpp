@@ -29,7 +29,8 @@ inline void read_quartet(const double* a, int32_t q, int32_t p, complex_vector x
 // The outputs are stored as computed, also when the inputs were read conjugated.
 
 template <bool Conj>
-inline void butterfly_plain(double* a, int32_t q, int32_t p, const spread_factor& w, const spread_factor& w3) {
+inline void butterfly_plain(double* a, int32_t q, int32_t p, const spread_factor& w,
+                            const spread_factor& w3) {
   complex_vector x[4];
   read_quartet<Conj>(a, q, p, x);
   const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
@@ -81,10 +82,10 @@ inline plain_factors seed_plain(double ew, int32_t p0, complex_vector f1) {
 }
 
 template <bool Conj>
-void plain_stage(int32_t m, double* a) {
+void plain_stage(int32_t m, double* a, complex_value step) {
   const int32_t q = m / 8;
   const double ew = half_pi / static_cast<double>(m / 4);  // phi_p = ew * 2p = 2 pi p / L
-  const complex_vector f1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+  const complex_vector f1 = {step.re, step.im};
   const complex_vector g1 = triple_angle(f1);
   const double sigma1 = 2.0 * im(f1), sigma3 = 2.0 * im(g1);
 
@@ -168,14 +169,28 @@ inline shifted_factor next_shifted(const shifted_factor& before, complex_vector 
 
 }  // namespace
 
-void stage_plain(int32_t m, double* a) { plain_stage<false>(m, a); }
+complex_value plain_step(int32_t m) {
+  const double ew = half_pi / static_cast<double>(m / 4);
+  return {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+}
 
-void stage_plain_conj(int32_t m, double* a) { plain_stage<true>(m, a); }
+complex_value shifted_step(int32_t m) {
+  const double ew = half_pi / static_cast<double>(m / 2);
+  return {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+}
 
-void stage_shifted(int32_t m, double* a) {
+void stage_plain(int32_t m, double* a) { plain_stage<false>(m, a, plain_step(m)); }
+
+void stage_plain(int32_t m, double* a, complex_value step) { plain_stage<false>(m, a, step); }
+
+void stage_plain_conj(int32_t m, double* a) { plain_stage<true>(m, a, plain_step(m)); }
+
+void stage_shifted(int32_t m, double* a) { stage_shifted(m, a, shifted_step(m)); }
+
+void stage_shifted(int32_t m, double* a, complex_value step) {
   const int32_t q = m / 8;
   const double ew = half_pi / static_cast<double>(m / 2);  // psi_p = ew * 2p = pi p / L
-  const complex_vector a1 = {std::cos(2.0 * ew), std::sin(2.0 * ew)};
+  const complex_vector a1 = {step.re, step.im};
   const complex_vector b1 = triple_angle(a1);
   const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(b1);
 
@@ -203,8 +218,9 @@ void stage_shifted(int32_t m, double* a) {
     hi = shifted_from(alpha_next, triple_angle(alpha_next));
   }
   // hi now holds the factors of Q/2 - 1; Q/2 has psi = pi/8.
-  const shifted_factor middle = {spread(complex_vector{cos_pi_8, sin_pi_8}), spread(complex_vector{sin_pi_8, cos_pi_8}),
-                                 spread(complex_vector{sin_pi_8, cos_pi_8}), spread(complex_vector{-cos_pi_8, -sin_pi_8})};
+  const shifted_factor middle = {
+      spread(complex_vector{cos_pi_8, sin_pi_8}), spread(complex_vector{sin_pi_8, cos_pi_8}),
+      spread(complex_vector{sin_pi_8, cos_pi_8}), spread(complex_vector{-cos_pi_8, -sin_pi_8})};
   butterfly_shifted(a, q, q / 2 - 1, hi);
   butterfly_shifted(a, q, q / 2, middle);
   butterfly_shifted(a, q, q / 2 + 1, mirror(hi));

@@ -22,6 +22,17 @@
 #pragma once
 #include <cstdint>
 
+#include "core/fft/complex_ops.h"
+
 void stage_plain(int32_t m, double* a);       // stage of a plain block
 void stage_shifted(int32_t m, double* a);     // stage of a shifted block
 void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conjugated input points
+
+// The factor of the first twiddle step of a stage of m doubles, from the library cos and sin:
+// e^{2 pi i/L} for a plain stage, e^{i pi/L} for a shifted one. The stages above compute it on every
+// call; a caller that runs many stages of one size computes it once and hands it to the two below,
+// which then do exactly what stage_plain and stage_shifted do.
+complex_value plain_step(int32_t m);
+complex_value shifted_step(int32_t m);
+void stage_plain(int32_t m, double* a, complex_value step);    // step = plain_step(m)
+void stage_shifted(int32_t m, double* a, complex_value step);  // step = shifted_step(m)
