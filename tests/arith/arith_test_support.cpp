@@ -5,17 +5,6 @@
 #include <cstdlib>
 #include <limits>
 
-uint64_t test_seed() {
-  static const uint64_t seed = [] {
-    uint64_t s = 20240611;
-    if (const char* env = std::getenv("PI_TEST_SEED")) s = std::strtoull(env, nullptr, 10);
-    std::printf("arith tests: seed %llu (set PI_TEST_SEED to replay another)\n",
-                static_cast<unsigned long long>(s));
-    return s;
-  }();
-  return seed;
-}
-
 std::mt19937_64 seeded_generator(uint64_t tag) {
   std::seed_seq seq{test_seed(), tag};
   return std::mt19937_64(seq);

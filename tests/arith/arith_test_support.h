@@ -5,11 +5,9 @@
 #include <random>
 #include <vector>
 
-using Limbs = std::vector<int16_t>;
+#include "tests/support/test_seed.h"
 
-// The seed of every random test: PI_TEST_SEED from the environment if set, else a fixed value.
-// Printed once, so a failure can be replayed.
-uint64_t test_seed();
+using Limbs = std::vector<int16_t>;
 
 // A generator seeded from test_seed() and a tag, so that tests do not depend on each other's order.
 std::mt19937_64 seeded_generator(uint64_t tag);

@@ -12,22 +12,13 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/test_seed.h"
+
 namespace fft_test {
 
 using cld = std::complex<long double>;
 
 const long double pi_l = 3.141592653589793238462643383279502884L;
-
-// The seed of every random input: PI_TEST_SEED if set, else a fixed value; printed once.
-inline uint64_t test_seed() {
-  static const uint64_t seed = [] {
-    const char* env = std::getenv("PI_TEST_SEED");
-    const uint64_t s = env ? std::strtoull(env, nullptr, 0) : 20261207u;
-    std::printf("PI_TEST_SEED=%llu\n", static_cast<unsigned long long>(s));
-    return s;
-  }();
-  return seed;
-}
 
 // Values uniform in [-1, 1); `stream` separates the inputs of different cases.
 inline std::vector<double> random_doubles(size_t count, uint64_t stream) {

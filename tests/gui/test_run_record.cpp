@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "gui/front_end_state.h"
 #include "gui/run_record.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -18,18 +18,7 @@ namespace {
 
 class RunRecord : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    std::random_device seed;
-    directory_ = fs::temp_directory_path() / ("pi_rec_test_" + std::to_string(seed()));
-    fs::create_directories(directory_);
-    fs::current_path(directory_);
-    clear_table();
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
-  }
+  void SetUp() override { clear_table(); }
   static void clear_table() {
     for (uint32_t& slot : best_times) slot = 0;
   }
@@ -42,7 +31,7 @@ class RunRecord : public ::testing::Test {
   }
   static std::vector<uint32_t> table() { return {best_times, best_times + record_slots}; }
 
-  fs::path previous_, directory_;
+  ScopedTempDir directory_{"pi_rec"};  // the current directory during the test
 };
 
 TEST_F(RunRecord, MissingFileMeansNoSizeWasRun) {
