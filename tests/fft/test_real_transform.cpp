@@ -127,6 +127,17 @@ TEST(RealTransform, MatchesDirectSumsInBothDirections) {
   }
 }
 
+// a := a (.) b in the packed layout: real products at positions 0 and 1, complex products elsewhere.
+static void multiply_packed_spectra(std::vector<double>& a, const std::vector<double>& b) {
+  a[0] *= b[0];
+  a[1] *= b[1];
+  for (size_t i = 2; i < a.size(); i += 2) {
+    const double ar = a[i], ai = a[i + 1];
+    a[i] = ar * b[i] - ai * b[i + 1];
+    a[i + 1] = ai * b[i] + ar * b[i + 1];
+  }
+}
+
 // The convolution rule: with A, B the packed spectra of x and y and P their pointwise product
 // (real products at positions 0 and 1, complex products elsewhere), (2/n) backward(P) is the cyclic
 // convolution of x and y.
@@ -136,13 +147,7 @@ TEST(RealTransform, PointwiseProductGivesCyclicConvolution) {
     std::vector<double> a = x, b = y;
     real_transform(n, 1, a.data());
     real_transform(n, 1, b.data());
-    a[0] *= b[0];
-    a[1] *= b[1];
-    for (int32_t i = 2; i < n; i += 2) {
-      const double ar = a[i], ai = a[i + 1];
-      a[i] = ar * b[i] - ai * b[i + 1];
-      a[i + 1] = ai * b[i] + ar * b[i + 1];
-    }
+    multiply_packed_spectra(a, b);
     real_transform(n, -1, a.data());
     long double worst = 0, largest = 0;
     for (int32_t k = 0; k < n; ++k) {
@@ -171,13 +176,7 @@ TEST(RealTransform, ZeroPaddedProductGivesExactLinearConvolution) {
     for (int32_t i = 0; i < half; ++i) a[i] = static_cast<double>(px[i]), b[i] = static_cast<double>(py[i]);
     real_transform(n, 1, a.data());
     real_transform(n, 1, b.data());
-    a[0] *= b[0];
-    a[1] *= b[1];
-    for (int32_t i = 2; i < n; i += 2) {
-      const double ar = a[i], ai = a[i + 1];
-      a[i] = ar * b[i] - ai * b[i + 1];
-      a[i + 1] = ai * b[i] + ar * b[i + 1];
-    }
+    multiply_packed_spectra(a, b);
     real_transform(n, -1, a.data());
     double worst_distance = 0;
     int64_t mismatches = 0;
