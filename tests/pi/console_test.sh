@@ -25,11 +25,12 @@ fail() { echo "FAIL [$case]: $*"; failed=$((failed + 1)); }
 ok() { passed=$((passed + 1)); }
 
 # run INPUT: runs the program in a fresh directory with INPUT on standard input; sets $out
-# (standard output without carriage returns), $status and $dir.
+# (standard output without carriage returns), $status and $dir. A function named in $setup
+# prepares the directory first.
 run() {
   dir=$work/$((passed + failed))_$RANDOM
   mkdir -p "$dir"
-  [ -n "${preexisting:-}" ] && printf 'earlier file\n' >"$dir/pi.txt"
+  [ -n "${setup:-}" ] && "$setup" "$dir"
   (cd "$dir" && printf '%b' "$1" | "${runner[@]}" "$program" >stdout 2>stderr)
   status=$?
   out=$(tr -d '\r' <"$dir/stdout")
@@ -70,9 +71,12 @@ expect_run() {  # input D
   check_transcript "$2" "$(memory_figure "$2")" && check_digits "$2" && ok
 }
 
+earlier_file() { printf 'earlier file\n' >"$1/pi.txt"; }
+pi_txt_directory() { mkdir "$1/pi.txt"; }  # a directory cannot be opened for writing
+
 # A refused input: one line after the prompt, non-zero status, an earlier pi.txt untouched.
 expect_refusal() {  # input
-  preexisting=1 run "$1"
+  setup=earlier_file run "$1"
   [ "$status" -ne 0 ] || { fail "accepted: $out"; return; }
   [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || { fail "more than one line: $out"; return; }
   [[ "$out" == "length of pi =? "?* ]] || { fail "no message after the prompt: $out"; return; }
@@ -106,9 +110,7 @@ case="above 2^31"; expect_refusal '2147483648\n'
 case="far above"; expect_refusal '99999999999999999999999\n'
 
 case="pi.txt cannot be opened"
-dir=$work/unopenable; mkdir -p "$dir/pi.txt"
-(cd "$dir" && printf '256\n' | "${runner[@]}" "$program" >stdout 2>/dev/null); status=$?
-out=$(tr -d '\r' <"$dir/stdout")
+setup=pi_txt_directory run '256\n'
 if [ "$status" -eq 1 ] && [ "$(printf '%s\n' "$out" | tail -n 1)" = "file open error!" ] &&
    ! printf '%s\n' "$out" | grep -q '^Total time'; then ok; else fail "status $status: $out"; fi
 
