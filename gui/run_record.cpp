@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "gui/front_end_state.h"
+#include "gui/replace_file.h"
 #include "gui/size_index.h"
 
 static const char record_file_name[] = "pi_rec.dat";
@@ -41,18 +42,23 @@ static number_read read_time(FILE* file, uint32_t* time) {
   return number_read::found;
 }
 
-void load_record() {
+// Reads the file's numbers into the first slots of `times`, as load_record describes. Returns false,
+// leaving `times` as it was, when the file cannot be opened.
+static bool read_record_file(uint32_t* times) {
   FILE* file = std::fopen(record_file_name, "r");
-  if (file == nullptr) {
-    for (uint32_t& slot : best_times) slot = 0;
-    return;
-  }
-  for (uint32_t& slot : best_times) {
+  if (file == nullptr) return false;
+  for (int k = 0; k < record_slots; ++k) {
     uint32_t time;
     if (read_time(file, &time) != number_read::found) break;  // past a non-number nothing more can be read
-    slot = time;
+    times[k] = time;
   }
   std::fclose(file);
+  return true;
+}
+
+void load_record() {
+  if (!read_record_file(best_times))
+    for (uint32_t& slot : best_times) slot = 0;
 }
 
 void update_record(int32_t run_digits, uint32_t t) {
@@ -60,11 +66,27 @@ void update_record(int32_t run_digits, uint32_t t) {
   if (slot == 0 || t < slot) slot = t;
 }
 
-void save_record() {
-  FILE* file = std::fopen(record_file_name, "w");
-  if (file == nullptr) return;
-  // Unsigned decimal: the same text as a signed conversion for every time below 2^31 ms (24 days),
-  // and no negative numbers, which load_record would reject, above.
-  for (uint32_t slot : best_times) std::fprintf(file, "%" PRIu32 "\n", slot);
-  std::fclose(file);
+void merge_best_times(uint32_t* times, const uint32_t* other) {
+  for (int k = 0; k < record_slots; ++k)
+    if (times[k] == 0 || (other[k] != 0 && other[k] < times[k])) times[k] = other[k];
+}
+
+bool save_record() {
+  uint32_t on_disk[record_slots] = {};
+  read_record_file(on_disk);  // missing or unreadable: nothing to keep
+  merge_best_times(best_times, on_disk);
+
+  // The text of the file, with the line ends that text mode writes on this platform. Unsigned
+  // decimal: the same text as a signed conversion for every time below 2^31 ms (24 days), and no
+  // negative numbers, which load_record would reject, above.
+#ifdef _WIN32
+  static const char line_end[] = "\r\n";
+#else
+  static const char line_end[] = "\n";
+#endif
+  char text[record_slots * 16];  // at most 10 digits and 2 line-end bytes per slot
+  size_t length = 0;
+  for (uint32_t slot : best_times)
+    length += size_t(std::snprintf(text + length, sizeof text - length, "%" PRIu32 "%s", slot, line_end));
+  return replace_file(record_file_name, text, length);
 }

@@ -1,4 +1,4 @@
-// pi_rec.dat: load, update and save of the best times, in a fresh temporary directory per test.
+// pi_rec.dat: load, update, merge and save of the best times, in a fresh temporary directory per test.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -147,6 +147,58 @@ TEST_F(RunRecord, RunAfterLoadWritesBackEverySlot) {
                                              "888", "999", "1010", "1111", "1212", "13",  "14",
                                              "15",  "16",  "17",   "18",   "19",   "20"};
   EXPECT_EQ(lines, expected);
+}
+
+TEST(RecordMerge, KeepsTheBetterTimeOfEachSlot) {
+  const struct {
+    uint32_t mine, theirs, kept;
+  } slots[] = {
+      {0, 0, 0},            // neither program has a time
+      {0, 500, 500},        // only the file's
+      {500, 0, 500},        // only ours
+      {400, 500, 400},      // ours shorter
+      {500, 400, 400},      // theirs shorter
+      {500, 500, 500},      // the same time
+      {4000000000u, 1, 1},  // unsigned: long times are not negative ones
+      {1, 4000000000u, 1}, {0, 4294967295u, 4294967295u},
+  };
+  static_assert(sizeof slots / sizeof slots[0] <= record_slots, "one slot per case");
+  uint32_t mine[record_slots] = {}, theirs[record_slots] = {}, kept[record_slots] = {};
+  int k = 0;
+  for (const auto& slot : slots) mine[k] = slot.mine, theirs[k] = slot.theirs, kept[k++] = slot.kept;
+  merge_best_times(mine, theirs);
+  for (k = 0; k < record_slots; ++k) EXPECT_EQ(mine[k], kept[k]) << "slot " << k;
+}
+
+TEST_F(RunRecord, SaveKeepsTimesThatAnotherProgramSavedSinceTheLoad) {
+  load_record();  // no file yet: all slots empty
+  write_file("900\n500\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n77\n");  // the other program
+  update_record(16384, 700);                                                        // faster than 900
+  update_record(65536, 300);                                                        // a slot only we have
+  ASSERT_TRUE(save_record());
+  std::vector<std::string> expected(record_slots, "0");
+  expected[0] = "700", expected[1] = "500", expected[2] = "300", expected[19] = "77";
+  EXPECT_EQ(file_lines(), expected);
+  clear_table();
+  load_record();
+  EXPECT_EQ(best_times[1], 500u) << "the table shows the merged times as well";
+}
+
+TEST_F(RunRecord, FailedSaveLeavesTheEarlierRecordAndNoTemporaryFile) {
+  // Obstacles that make the replacement fail on every platform: the record name taken by a directory,
+  // empty or not.
+  for (const bool with_content : {false, true}) {
+    fs::remove_all("pi_rec.dat");
+    fs::create_directory("pi_rec.dat");
+    if (with_content) std::ofstream("pi_rec.dat/inside") << "kept";
+    best_times[3] = 1234;
+    EXPECT_FALSE(save_record()) << "directory with content: " << with_content;
+    EXPECT_TRUE(fs::is_directory("pi_rec.dat"));
+    EXPECT_EQ(best_times[3], 1234u) << "the table keeps the time for the next save";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"pi_rec.dat"}) << "no temporary file left";
+  }
 }
 
 }  // namespace
