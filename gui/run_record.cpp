@@ -3,10 +3,13 @@
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 
+#include "core/numbers/file_replacement.h"
 #include "gui/front_end_state.h"
-#include "gui/replace_file.h"
 #include "gui/size_index.h"
+
+namespace fs = std::filesystem;
 
 static const char record_file_name[] = "pi_rec.dat";
 
@@ -71,22 +74,28 @@ void merge_best_times(uint32_t* times, const uint32_t* other) {
     if (times[k] == 0 || (other[k] != 0 && other[k] < times[k])) times[k] = other[k];
 }
 
+// A record that exists as something other than a file the owner may write (a directory in the way,
+// or a file made read-only) is left as it is: a rename would replace a read-only file all the same
+// on some systems.
+static bool record_may_be_replaced() {
+  std::error_code error;
+  const fs::file_status status = fs::status(record_file_name, error);
+  if (!fs::exists(status)) return true;
+  return fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
 bool save_record() {
   uint32_t on_disk[record_slots] = {};
   read_record_file(on_disk);  // missing or unreadable: nothing to keep
   merge_best_times(best_times, on_disk);
+  if (!record_may_be_replaced()) return false;
 
-  // The text of the file, with the line ends that text mode writes on this platform. Unsigned
-  // decimal: the same text as a signed conversion for every time below 2^31 ms (24 days), and no
-  // negative numbers, which load_record would reject, above.
-#ifdef _WIN32
-  static const char line_end[] = "\r\n";
-#else
-  static const char line_end[] = "\n";
-#endif
-  char text[record_slots * 16];  // at most 10 digits and 2 line-end bytes per slot
-  size_t length = 0;
+  file_replacement replacement;
+  if (!begin_file_replacement(&replacement, record_file_name, true)) return false;
+  // Unsigned decimal: the same text as a signed conversion for every time below 2^31 ms (24 days),
+  // and no negative numbers, which load_record would reject, above.
+  bool written = true;
   for (uint32_t slot : best_times)
-    length += size_t(std::snprintf(text + length, sizeof text - length, "%" PRIu32 "%s", slot, line_end));
-  return replace_file(record_file_name, text, length);
+    written = std::fprintf(replacement.file, "%" PRIu32 "\n", slot) > 0 && written;
+  return commit_file_replacement(&replacement, written);
 }

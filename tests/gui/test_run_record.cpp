@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class RunRecord : public ::testing::Test {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+  }
+  static std::string file_text() {
+    std::ifstream in("pi_rec.dat", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   static std::vector<uint32_t> table() { return {best_times, best_times + record_slots}; }
 
@@ -185,20 +190,44 @@ TEST_F(RunRecord, SaveKeepsTimesThatAnotherProgramSavedSinceTheLoad) {
 }
 
 TEST_F(RunRecord, FailedSaveLeavesTheEarlierRecordAndNoTemporaryFile) {
-  // Obstacles that make the replacement fail on every platform: the record name taken by a directory,
-  // empty or not.
-  for (const bool with_content : {false, true}) {
+  const std::string earlier = "5\n6\n";  // the read-only record's text
+  const struct {
+    const char* obstacle;
+    void (*make)();
+  } cases[] = {
+      {"an empty directory named pi_rec.dat", [] { fs::create_directory("pi_rec.dat"); }},
+      {"a directory with content",
+       [] {
+         fs::create_directory("pi_rec.dat");
+         std::ofstream("pi_rec.dat/inside") << "kept";
+       }},
+      {"a read-only record",
+       [] {
+         std::ofstream("pi_rec.dat", std::ios::binary) << "5\n6\n";
+         fs::permissions("pi_rec.dat",
+                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                         fs::perm_options::remove);
+       }},
+  };
+  for (const auto& c : cases) {
+    std::error_code ignored;
+    fs::permissions("pi_rec.dat", fs::perms::owner_write, fs::perm_options::add, ignored);
     fs::remove_all("pi_rec.dat");
-    fs::create_directory("pi_rec.dat");
-    if (with_content) std::ofstream("pi_rec.dat/inside") << "kept";
+    c.make();
+    const bool directory = fs::is_directory("pi_rec.dat");
+    const size_t entries = directory ? size_t(std::distance(fs::directory_iterator("pi_rec.dat"), {})) : 0;
     best_times[3] = 1234;
-    EXPECT_FALSE(save_record()) << "directory with content: " << with_content;
-    EXPECT_TRUE(fs::is_directory("pi_rec.dat"));
-    EXPECT_EQ(best_times[3], 1234u) << "the table keeps the time for the next save";
+    EXPECT_FALSE(save_record()) << c.obstacle;
+    if (directory)
+      EXPECT_EQ(size_t(std::distance(fs::directory_iterator("pi_rec.dat"), {})), entries) << c.obstacle;
+    else
+      EXPECT_EQ(file_text(), earlier) << c.obstacle;
+    EXPECT_EQ(best_times[3], 1234u) << c.obstacle << ": the table keeps the time for the next save";
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"pi_rec.dat"}) << "no temporary file left";
+    EXPECT_EQ(names, std::vector<std::string>{"pi_rec.dat"}) << c.obstacle << ": no temporary file left";
   }
+  fs::permissions("pi_rec.dat", fs::perms::owner_write, fs::perm_options::add);  // so that it can be removed
 }
 
 }  // namespace
