@@ -286,12 +286,12 @@ side_by_side() {
 
   # A close confirmed while the finish message is open still records the run's time.
   rm -f "$work/pi_rec.dat"
-  drv command sudelwClass 101
+  drv command sudelwClass 103
   check "both: sudelw's finish message" drv show-box "$finish_caption" "$finish_text" 300000 >/dev/null
   drv close sudelwClass
   check "both: closing during the finish message asks" drv answer "$finish_caption" "$confirm_text" 6 10000
   check "both: sudelw ends" drv wait-no-window sudelwClass 30000
-  check "both: the time of that run is recorded ($(slot 0))" test -n "$(slot 0)" -a "$(slot 0)" != 0
+  check "both: the time of that 2^16 run is recorded ($(slot 2))" test -n "$(slot 2)" -a "$(slot 2)" != 0
 
   drv close mevrowClass
   check "both: mevrow ends" ends_with_0 "$first"
