@@ -1,14 +1,12 @@
 #include "gui/calculation_worker.h"
 
-#include <cstdlib>
 #include <ctime>
 
 #include "gui/front_end_handles.h"
 #include "gui/front_end_state.h"
 #include "gui/program_names.h"
-#include "gui/run_record.h"
+#include "gui/screen_format.h"
 #include "gui/size_index.h"
-#include "gui/size_items.h"
 
 // Milliseconds since the program started (the C runtime's clock counts them on Windows); only
 // differences are used, modulo 2^32.
@@ -46,31 +44,29 @@ static bool user_declines(const char* text) {
   return MessageBoxA(main_window, text, "警告", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES;
 }
 
-static void abandon_run() {
-  enable_size_items();
-  computing = 0;
-}
-
 static void repaint_main_window() { InvalidateRect(main_window, nullptr, TRUE); }
 
+// The worker's last act, on every path: the window thread takes over (see calculation_worker.h).
+static void end_worker() { PostMessageA(main_window, run_ended_message, 0, 0); }
+
+static bool stop_polled(void*) { return stop_requested.load(); }
+
 void calculation_worker() {
-  // The run's own size: once computing is cleared below, a size command may already store the
-  // next run's digits before this run's time is recorded.
+  // The run's own size, as it was when the run started.
   const int32_t run_digits = digits;
-  const uint32_t start = millisecond_clock();
   scroll_lock_off();
 
   query_memory();
-  memory_required = run_memory_bytes(run_digits);
+  memory_required = uint64_t(pi_memory_bytes(run_digits));
   if (memory_required > total_physical) {
     if (user_declines("メモリ不足です。仮想メモリを使って強制的に計算しますか？\n"
                       "(この場合ハードディスクを酷使します。また計算速度も著しく遅くなります。)")) {
-      abandon_run();
+      end_worker();
       return;
     }
   } else if (memory_required > available_physical) {
     if (user_declines("メモリ不足です。仮想メモリを使って計算しますか？")) {
-      abandon_run();
+      end_worker();
       return;
     }
   }
@@ -79,29 +75,44 @@ void calculation_worker() {
   disk_required = pi_file_bytes(run_digits);
   if (disk_required > disk_free) {
     MessageBoxA(main_window, "ディスク容量が足りません。", "確認", MB_OK);
-    abandon_run();
+    end_worker();
     return;
   }
+
+  // The time of the run starts once every question has been answered.
+  const uint32_t start = millisecond_clock();
   repaint_main_window();  // the run screen with the figures above
 
-  // Until each failure has a message box of its own, a failed run ends the program with status 1,
-  // as it did when the core ended the process itself.
-  if (agm_driver(run_digits, nullptr, nullptr) != pi_status::ok) std::exit(1);
+  // driver_running before stop_requested is read, and the window thread stores stop_requested before
+  // it reads driver_running (both sequentially consistent): either the window sees the driver
+  // running and waits, or this thread sees the stop and never starts the driver.
+  driver_running = 1;
+  pi_status status = pi_status::cancelled;
+  pi_result result = {};
+  if (!stop_requested) {
+    const pi_events events = {nullptr, nullptr, nullptr, stop_polled};
+    status = agm_driver(run_digits, &events, &result);
+  }
+  if (status == pi_status::ok) {
+    scroll_lock_on();
+    const uint32_t run_ms = millisecond_clock() - start;  // unsigned: right across a wrap of the clock
+    elapsed_ms = run_ms;
+    finished = 1;  // after the time: a repaint or a close that sees finished sees this run's time
+  }
+  driver_running = 0;
 
-  scroll_lock_on();
-  const uint32_t now = millisecond_clock();
-  const uint32_t run_ms = now - start;  // unsigned: right across a wrap of the clock
-  finished = 1;
-  elapsed_ms = run_ms;
-  repaint_main_window();  // adds the time line
-
-  MessageBoxA(main_window, "円周率の計算が終了しました", "確認", MB_OK);
-
-  scroll_lock_off();
-  enable_size_items();
-  computing = 0;
-  finished = 0;
-  update_record(run_digits, run_ms);
-  save_record();
-  repaint_main_window();  // the idle screen with the new best time
+  if (stop_requested) {  // the program is closing: no message; the window thread records the time
+    end_worker();
+    return;
+  }
+  if (status == pi_status::ok) {
+    repaint_main_window();  // adds the time line
+    MessageBoxA(main_window, "円周率の計算が終了しました", "確認", MB_OK);
+    scroll_lock_off();
+  } else {
+    char text[256];
+    format_failure_message(text, sizeof text, status, result.first_wrong_decimal);
+    MessageBoxA(main_window, text, failure_caption, MB_OK | MB_ICONERROR);
+  }
+  end_worker();
 }

@@ -9,6 +9,7 @@
 #include "gui/help_and_about.h"
 #include "gui/paint_main_window.h"
 #include "gui/run_record.h"
+#include "gui/screen_format.h"
 #include "gui/single_instance.h"
 #include "gui/size_index.h"
 #include "gui/size_items.h"
@@ -25,22 +26,62 @@ static void start_run(int32_t run_digits) {
   gray_size_items();
   computing = 1;
   digits = run_digits;
+  finished = 0;
+  stop_requested = false;
   const uintptr_t thread = _beginthreadex(nullptr, 0, worker_thread, nullptr, 0, nullptr);
   if (thread == 0) {
     enable_size_items();
     computing = 0;
-    MessageBoxA(main_window, "計算を開始できませんでした。", "エラー", MB_OK | MB_ICONERROR);
+    MessageBoxA(main_window, "計算を開始できませんでした。", failure_caption, MB_OK | MB_ICONERROR);
     return;
   }
   CloseHandle(reinterpret_cast<HANDLE>(thread));  // nobody waits for the worker
 }
 
-static void close_main_window(HWND window) {
-  if (computing == 1 && MessageBoxA(window, "計算中です。計算を中断して終了しますか？", "確認",
-                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-    return;
+// A close confirmed while the driver runs: the window waits for the worker's end-of-run message.
+static bool closing;
+
+static void end_program(HWND window) {
   remove_instance_atom();
   DestroyWindow(window);
+}
+
+// Keeps the time of a finished run that has not been recorded yet (finished is 1 from the end of
+// the computation until here), then saves the record.
+static void record_finished_run() {
+  if (finished.exchange(0) != 1) return;
+  update_record(digits, elapsed_ms);
+  save_record();
+}
+
+static void close_main_window(HWND window) {
+  if (closing) return;  // confirmed already; the worker is stopping
+  if (computing == 1) {
+    if (MessageBoxA(window, "計算中です。計算を中断して終了しますか？", "確認",
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+      return;
+    // The run may have ended while the question was open; then these find nothing to stop.
+    stop_requested = true;
+    if (driver_running == 1) {  // it stops at its next iteration boundary, or commits pi.txt first
+      closing = true;
+      return;
+    }
+    record_finished_run();  // a close during the finish message keeps the run's time
+  }
+  end_program(window);
+}
+
+// The worker's last act (calculation_worker.h): back to the idle state, or the end of the program
+// when a close has been waiting for the worker.
+static void end_run(HWND window) {
+  enable_size_items();
+  computing = 0;
+  record_finished_run();
+  if (closing) {
+    end_program(window);
+    return;
+  }
+  InvalidateRect(window, nullptr, TRUE);  // the idle screen with the new best time
 }
 
 static void run_command(int command) {
@@ -84,6 +125,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_COMMAND:
       run_command(LOWORD(wparam));
+      return 0;
+    case run_ended_message:
+      end_run(window);
       return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -63,3 +63,45 @@ void format_elapsed_line(char* buffer, size_t size, uint32_t ms) {
                 "秒  計算結果をpi.txtに出力しました",
                 hours_of(ms), minutes_of(ms), seconds_of(ms), hundredths_of(ms));
 }
+
+const char failure_caption[] = "エラー";
+
+void format_failure_message(char* buffer, size_t size, pi_status status, int64_t first_wrong_decimal) {
+  static const char unchanged[] = "pi.txtは元のままです。";
+  switch (status) {
+    case pi_status::ok:
+      std::snprintf(buffer, size, "%s", "");
+      return;
+    case pi_status::memory:
+      std::snprintf(buffer, size, "メモリを確保できませんでした。計算を中止しました。\n%s", unchanged);
+      return;
+    case pi_status::file_open:
+      std::snprintf(buffer, size,
+                    "pi.txtを書き出すファイルを作成できませんでした。計算を中止しました。\n"
+                    "フォルダに書き込めるか確認してください。\n%s",
+                    unchanged);
+      return;
+    case pi_status::file_write:
+      std::snprintf(buffer, size,
+                    "計算結果をpi.txtに書き出せませんでした。\n"
+                    "ディスクの空き容量を確認してください。\n%s",
+                    unchanged);
+      return;
+    case pi_status::rounding:
+      std::snprintf(buffer, size, "計算の丸め誤差が大きすぎるため、計算結果を信頼できません。\n%s",
+                    unchanged);
+      return;
+    case pi_status::verification:
+      std::snprintf(buffer, size,
+                    "計算結果が円周率と一致しませんでした(小数第%" PRId64
+                    "桁から)。\n"
+                    "ハードウェアの異常が考えられます。\n%s",
+                    first_wrong_decimal, unchanged);
+      return;
+    case pi_status::cancelled:
+      std::snprintf(buffer, size, "計算を中断しました。\n%s", unchanged);
+      return;
+  }
+  // A status this front end does not know yet.
+  std::snprintf(buffer, size, "計算に失敗しました。\n%s", unchanged);
+}

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/pi/pi.h"
+
 // Times split as hours = t / 3600000, minutes = t / 60000 mod 60, seconds = t / 1000 mod 60 and
 // hundredths = t / 10 mod 100, all cut off. Both screens pad the hours to a minimum width and widen
 // beyond it: three digits on the idle screen, two on the run screen.
@@ -37,3 +39,10 @@ extern const char used_memory_label[];      // 使用メモリ＝
 extern const char disk_capacity_label[];    // ディスク容量＝
 extern const char free_disk_label[];        // 空きディスク＝
 extern const char used_disk_label[];        // 使用ディスク＝
+
+// The message box of a run that ended without a result (caption failure_caption): what happened and
+// that pi.txt was left as it was. For pi_status::verification the text names the first decimal of
+// the first block that differs; for pi_status::ok it is empty.
+void format_failure_message(char* buffer, size_t size, pi_status status, int64_t first_wrong_decimal);
+
+extern const char failure_caption[];  // エラー

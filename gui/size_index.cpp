@@ -14,8 +14,6 @@ int size_index_of_digits(int32_t digits) {
   return index;
 }
 
-uint64_t run_memory_bytes(int32_t digits) { return uint64_t(digits / 4) * 42 + 40; }
-
 uint64_t pi_file_bytes(int32_t digits) {
   const uint64_t line_end = 2;                      // CR LF
   const uint64_t limbs = uint64_t(digits / 4) - 1;  // four decimals per limb; limb 0 holds the 3

@@ -13,10 +13,6 @@ int32_t digits_of_command(int command);   // 101..112 -> 2^(command - 87)
 // The size index of a digit count: 16384 -> 1, doubling per index; counts below 32768 give 1.
 int size_index_of_digits(int32_t digits);
 
-// Bytes the AGM driver allocates for a run: five limb numbers of D/4 + 4 two-byte limbs and a work
-// area of 4 * (D/4) doubles, i.e. 42 * (D/4) + 40.
-uint64_t run_memory_bytes(int32_t digits);
-
 // Exact size of the pi.txt that a run of D digits writes with CR LF line ends: the header "PI=3."
 // and an empty line, lines of five ten-digit groups with an empty line after every thousand
 // digits, the tail of fewer than 100 digits, and the final line end (18388 bytes for 2^14 digits).

@@ -16,6 +16,7 @@ wineserver=$(dirname "$wine")/wineserver
 export PI_WINEPREFIX=$build/wineprefix WINEPREFIX=$build/wineprefix
 shots=$build/screenshots
 work=$(mktemp -d /tmp/pi-gui-e2e.XXXXXX)
+saved=$(mktemp -d /tmp/pi-gui-e2e-saved.XXXXXX)  # earlier files to compare with
 mkdir -p "$shots"
 failures=0
 started=()
@@ -25,7 +26,7 @@ cleanup() {
   for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
   "$wineserver" -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
+  rm -rf "$work" "$saved"
 }
 trap cleanup EXIT
 
@@ -102,6 +103,8 @@ confirm_text=計算中です。計算を中断して終了しますか？
 double_caption=二重起動
 double_text='既に円周率計算ソフト[ mev???w.exe ]が起動しています。'
 about_caption=バージョン情報
+error_caption=エラー
+unchanged_text=pi.txtは元のままです。
 
 # finish_run CLASS SHOT: waits for the finish message of a run and answers OK; SHOT names a
 # screenshot of the run screen with its time line beside the message. The worker then rewrites
@@ -114,6 +117,11 @@ finish_run() {
   wait_record
 }
 run_from_menu() { drv command "$1" "$2" && finish_run "$1" "$3"; }
+# finish_keeping_record CLASS ID: a run from the menu that leaves pi_rec.dat in place; the worker
+# saves right after the OK, so two seconds later the record is as the program left it.
+finish_keeping_record() {
+  drv command "$1" "$2" && drv answer "$finish_caption" "$finish_text" 1 300000 && sleep 2
+}
 
 scenario() {  # scenario NAME OTHER-NAME
   local name=$1 other=$2
@@ -186,7 +194,7 @@ scenario() {  # scenario NAME OTHER-NAME
   local controls; controls=$(drv show-box "$about_caption" "$name" 10000)
   local rule; rule=$(printf '━%.0s' $(seq 24))
   local line
-  for line in "1 OK" "201 $name" "203 $rule" "204 サポートホームページ" "210 https://pi-agm.example.org/"; do
+  for line in "1 OK" "201 $name" "203 $rule" "204 サポートホームページ" "210 readme.txt"; do
     check "$name: about dialog shows '$line'" grep -qxF "$line" <<<"$controls"
   done
   shot "$name-about"
@@ -209,21 +217,90 @@ scenario() {  # scenario NAME OTHER-NAME
   check "$name: ends" ends_with_0 "$stale"
   check "$name: the stale marker is gone too" bash -c "! \"$wine_run\" \"$driver\" has-atom '$atom'"
 
-  # The driver ends the whole process when it cannot open pi.txt (here a directory of that name):
-  # the window vanishes, the status is 1, and the marker goes with the process.
+  # A run that cannot write pi.txt (a directory of that name) ends in an error box; OK leaves the
+  # window idle with the record as it was, and the next run works.
+  printf '%s\r\n' 5000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 >"$work/pi_rec.dat"
+  cp "$work/pi_rec.dat" "$saved/record.before"
   rm -f "$work/pi.txt"; mkdir "$work/pi.txt"
   start "$exe"; local failing=$last_pid
-  check "$name: starts for a run that cannot write pi.txt" drv wait-window "$class" 30000
+  check "$name: starts for a run that cannot write pi.txt" drv wait-window "$class" 30000 || return
   drv command "$class" 101
-  check "$name: the window vanishes when pi.txt cannot be opened" drv wait-no-window "$class" 30000
-  wait "$failing"; local status=$?
-  check "$name: the process ends with status 1 ($status)" test "$status" = 1
-  check "$name: the marker is removed on that exit too" bash -c "! \"$wine_run\" \"$driver\" has-atom '$atom'"
+  local box; box=$(drv show-box "$error_caption" '*' 60000)
+  check "$name: an error box appears" test -n "$box"
+  check "$name: it says pi.txt was left as it was ($(tr '\n' ' ' <<<"$box"))" grep -qF "$unchanged_text" <<<"$box"
+  shot "$name-error-box"
+  check "$name: OK closes the error box" drv answer "$error_caption" '*' 1 5000
+  check "$name: the window stays after the error" drv wait-window "$class" 3000
+  check "$name: no time recorded" cmp -s "$work/pi_rec.dat" "$saved/record.before"
+  sleep 0.5; shot "$name-idle-after-error"
   rmdir "$work/pi.txt"
+  check "$name: idle again: the next run starts and finishes" run_from_menu "$class" 101 "" || return
+  check "$name: pi.txt of that run is pi" pi_file_ok 16384 18388
+  cp "$work/pi.txt" "$saved/pi.before"
+
+  # A close confirmed during a long run ends the program promptly; pi.txt is the earlier file or a
+  # complete new one, and no temporary file stays behind.
+  drv command "$class" 109
+  sleep 2
+  drv close "$class"
+  check "$name: closing during the run asks" drv answer "$finish_caption" "$confirm_text" 6 10000
+  local asked=$SECONDS
+  check "$name: a confirmed close ends the program" drv wait-no-window "$class" 120000
+  check "$name: ends with status 0 after a confirmed close (in $((SECONDS - asked)) s)" ends_with_0 "$failing"
+  if cmp -s "$work/pi.txt" "$saved/pi.before"; then
+    ok "$name: pi.txt is the earlier file byte for byte"
+  else
+    check "$name: pi.txt is a complete new file of 2^22 digits" pi_file_ok 4194304 4706015
+  fi
+  local stray; stray=$(cd "$work" && ls -A | grep -vxE 'pi\.txt|pi_rec\.dat|.*\.exe\.out|xvfb\.log' | tr '\n' ' ')
+  check "$name: no temporary file left ($stray)" test -z "$stray"
+}
+
+# Both programs side by side in one directory: each saves its own time without losing the other's.
+side_by_side() {
+  say "---- side by side"
+  rm -f "$work/pi.txt" "$work/pi_rec.dat"
+  start "$mevrow"; local first=$last_pid
+  start "$sudelw"; local second=$last_pid
+  check "both: windows appear" drv wait-window mevrowClass 30000 || return
+  check "both: windows appear" drv wait-window sudelwClass 30000 || return
+  check "both: mevrow runs 2^14 digits" run_from_menu mevrowClass 101 "" || return
+  check "both: sudelw runs 2^15 digits" finish_keeping_record sudelwClass 102 || return
+  check "both: pi_rec.dat holds mevrow's time ($(slot 0)) and sudelw's ($(slot 1))" \
+    test "$(slot 0)" -gt 0 -a "$(slot 1)" -gt 0
+  check "both: pi.txt of sudelw's run is pi" pi_file_ok 32768 36770
+
+  # A record that cannot be replaced (a directory in the way, or a read-only file) stays as it was.
+  rm -f "$work/pi_rec.dat"; mkdir "$work/pi_rec.dat"; echo kept >"$work/pi_rec.dat/inside"
+  check "both: a run with a directory named pi_rec.dat" finish_keeping_record mevrowClass 101
+  check "both: the directory stays as it was" test "$(cat "$work/pi_rec.dat/inside")" = kept
+  rm -rf "$work/pi_rec.dat"
+  printf '%s\r\n' 7 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 >"$work/pi_rec.dat"
+  cp "$work/pi_rec.dat" "$saved/record.before"
+  chmod a-w "$work/pi_rec.dat"
+  check "both: a run with a read-only pi_rec.dat" finish_keeping_record sudelwClass 102
+  check "both: the read-only record is unchanged" cmp "$work/pi_rec.dat" "$saved/record.before"
+  local stray; stray=$(cd "$work" && ls -A | grep -vxE 'pi\.txt|pi_rec\.dat|.*\.exe\.out|xvfb\.log' | tr '\n' ' ')
+  check "both: no temporary file left ($stray)" test -z "$stray"
+  chmod u+w "$work/pi_rec.dat"
+
+  # A close confirmed while the finish message is open still records the run's time.
+  rm -f "$work/pi_rec.dat"
+  drv command sudelwClass 103
+  check "both: sudelw's finish message" drv show-box "$finish_caption" "$finish_text" 300000 >/dev/null
+  drv close sudelwClass
+  check "both: closing during the finish message asks" drv answer "$finish_caption" "$confirm_text" 6 10000
+  check "both: sudelw ends" drv wait-no-window sudelwClass 30000
+  check "both: the time of that 2^16 run is recorded ($(slot 2))" test -n "$(slot 2)" -a "$(slot 2)" != 0
+
+  drv close mevrowClass
+  check "both: mevrow ends" ends_with_0 "$first"
+  check "both: sudelw ends" ends_with_0 "$second"
 }
 
 begin=$(date +%s)
 scenario mevrow sudelw
 scenario sudelw mevrow
+side_by_side
 say "$failures failure(s) in $(($(date +%s) - begin)) s; screenshots in $shots"
 [ "$failures" -eq 0 ]

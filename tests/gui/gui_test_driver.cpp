@@ -7,7 +7,8 @@
 //   close CLASS                   posts WM_CLOSE to it (the close box)
 //   open-menu CLASS LETTER        opens the menu of that mnemonic letter (as Alt+LETTER does)
 //   cancel-mode CLASS             sends WM_CANCELMODE to it, which closes an open menu
-//   answer CAPTION TEXT ID MS     waits for a dialog box with CAPTION that has a control showing TEXT,
+//   answer CAPTION TEXT ID MS     waits for a dialog box with CAPTION that has a control showing TEXT
+//                                 (TEXT "*": any box with that caption),
 //                                 and ends it with button ID (1 OK, 2 cancel/close box, 6 Yes, 7 No)
 //   enter CAPTION TEXT MS         waits for that box and presses Enter in it (its default button)
 //   show-box CAPTION TEXT MS      waits for that box and prints every control's id and text
@@ -86,6 +87,7 @@ std::vector<HWND> children(HWND parent) {
 HWND find_box(const std::wstring& caption, const std::wstring& text) {
   for (HWND box : visible_dialogs()) {
     if (window_text(box) != caption) continue;
+    if (text == L"*") return box;
     for (HWND child : children(box))
       if (window_text(child) == text) return box;
   }

@@ -1,9 +1,10 @@
-// pi_rec.dat: load, update and save of the best times, in a fresh temporary directory per test.
+// pi_rec.dat: load, update, merge and save of the best times, in a fresh temporary directory per test.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class RunRecord : public ::testing::Test {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+  }
+  static std::string file_text() {
+    std::ifstream in("pi_rec.dat", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   static std::vector<uint32_t> table() { return {best_times, best_times + record_slots}; }
 
@@ -147,6 +152,82 @@ TEST_F(RunRecord, RunAfterLoadWritesBackEverySlot) {
                                              "888", "999", "1010", "1111", "1212", "13",  "14",
                                              "15",  "16",  "17",   "18",   "19",   "20"};
   EXPECT_EQ(lines, expected);
+}
+
+TEST(RecordMerge, KeepsTheBetterTimeOfEachSlot) {
+  const struct {
+    uint32_t mine, theirs, kept;
+  } slots[] = {
+      {0, 0, 0},            // neither program has a time
+      {0, 500, 500},        // only the file's
+      {500, 0, 500},        // only ours
+      {400, 500, 400},      // ours shorter
+      {500, 400, 400},      // theirs shorter
+      {500, 500, 500},      // the same time
+      {4000000000u, 1, 1},  // unsigned: long times are not negative ones
+      {1, 4000000000u, 1}, {0, 4294967295u, 4294967295u},
+  };
+  static_assert(sizeof slots / sizeof slots[0] <= record_slots, "one slot per case");
+  uint32_t mine[record_slots] = {}, theirs[record_slots] = {}, kept[record_slots] = {};
+  int k = 0;
+  for (const auto& slot : slots) mine[k] = slot.mine, theirs[k] = slot.theirs, kept[k++] = slot.kept;
+  merge_best_times(mine, theirs);
+  for (k = 0; k < record_slots; ++k) EXPECT_EQ(mine[k], kept[k]) << "slot " << k;
+}
+
+TEST_F(RunRecord, SaveKeepsTimesThatAnotherProgramSavedSinceTheLoad) {
+  load_record();  // no file yet: all slots empty
+  write_file("900\n500\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n77\n");  // the other program
+  update_record(16384, 700);                                                        // faster than 900
+  update_record(65536, 300);                                                        // a slot only we have
+  ASSERT_TRUE(save_record());
+  std::vector<std::string> expected(record_slots, "0");
+  expected[0] = "700", expected[1] = "500", expected[2] = "300", expected[19] = "77";
+  EXPECT_EQ(file_lines(), expected);
+  clear_table();
+  load_record();
+  EXPECT_EQ(best_times[1], 500u) << "the table shows the merged times as well";
+}
+
+TEST_F(RunRecord, FailedSaveLeavesTheEarlierRecordAndNoTemporaryFile) {
+  const std::string earlier = "5\n6\n";  // the read-only record's text
+  const struct {
+    const char* obstacle;
+    void (*make)();
+  } cases[] = {
+      {"an empty directory named pi_rec.dat", [] { fs::create_directory("pi_rec.dat"); }},
+      {"a directory with content",
+       [] {
+         fs::create_directory("pi_rec.dat");
+         std::ofstream("pi_rec.dat/inside") << "kept";
+       }},
+      {"a read-only record",
+       [] {
+         std::ofstream("pi_rec.dat", std::ios::binary) << "5\n6\n";
+         fs::permissions("pi_rec.dat",
+                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                         fs::perm_options::remove);
+       }},
+  };
+  for (const auto& c : cases) {
+    std::error_code ignored;
+    fs::permissions("pi_rec.dat", fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all("pi_rec.dat");
+    c.make();
+    const bool directory = fs::is_directory("pi_rec.dat");
+    const size_t entries = directory ? size_t(std::distance(fs::directory_iterator("pi_rec.dat"), {})) : 0;
+    best_times[3] = 1234;
+    EXPECT_FALSE(save_record()) << c.obstacle;
+    if (directory)
+      EXPECT_EQ(size_t(std::distance(fs::directory_iterator("pi_rec.dat"), {})), entries) << c.obstacle;
+    else
+      EXPECT_EQ(file_text(), earlier) << c.obstacle;
+    EXPECT_EQ(best_times[3], 1234u) << c.obstacle << ": the table keeps the time for the next save";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"pi_rec.dat"}) << c.obstacle << ": no temporary file left";
+  }
+  fs::permissions("pi_rec.dat", fs::perms::owner_write, fs::perm_options::add);  // so that it can be removed
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 // first test pins that conversion down byte by byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "gui/screen_format.h"
 
@@ -99,6 +101,21 @@ TEST(ScreenFormat, SmallBuffersAreNeverOverrun) {
   format_elapsed_line(buffer, 8, 3723456);
   EXPECT_EQ(std::string(buffer), "01時間 ");  // 7 bytes and the terminating zero
   for (size_t i = 8; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0x55) << "byte " << i;
+}
+
+TEST(ScreenFormat, EveryFailureHasItsOwnMessageSayingPiTxtIsUnchanged) {
+  const pi_status failures[] = {pi_status::memory,   pi_status::file_open,    pi_status::file_write,
+                                pi_status::rounding, pi_status::verification, pi_status::cancelled};
+  const int64_t first_wrong = 1234567;
+  std::vector<std::string> texts;
+  for (pi_status status : failures) {
+    const std::string text = formatted(format_failure_message, status, first_wrong);
+    EXPECT_NE(text.find("pi.txtは元のままです。"), std::string::npos) << text;
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), text), 0) << "two failures share: " << text;
+    texts.push_back(text);
+  }
+  EXPECT_NE(texts[4].find("小数第1234567桁"), std::string::npos) << "verification names the decimal";
+  EXPECT_EQ(formatted(format_failure_message, pi_status::ok, int64_t(0)), "");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Menu sizes, what a run needs in memory and on disk, and the help file path.
+// Menu sizes, what a run needs on disk, and the help file path.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,13 +21,6 @@ TEST(Sizes, CommandsIndexesAndDigitsAgree) {
   EXPECT_EQ(last_size_command - first_size_command + 1, size_count);
   EXPECT_EQ(digits_of_command(101), 16384);
   EXPECT_EQ(digits_of_command(112), 33554432);
-}
-
-TEST(Sizes, MemoryOfEveryMenuSize) {
-  const uint64_t expected[size_count] = {172072,   344104,   688168,   1376296,  2752552,   5505064,
-                                         11010088, 22020136, 44040232, 88080424, 176160808, 352321576};
-  for (int k = 1; k <= size_count; ++k)
-    EXPECT_EQ(run_memory_bytes(digits_of_size_index(k)), expected[k - 1]) << "size index " << k;
 }
 
 // The digit file as the writer lays it out, emitted character by character with CR LF line ends:
