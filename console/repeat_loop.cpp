@@ -26,19 +26,19 @@ int run_repeatedly(const run_series& series) {
     // verify is a failed run here.
     const bool good = outcome.status == pi_status::ok;
 
-    if (series.json) {
-      const run_description description{series.program->name, run,
-                                        outcome.phases_done,  outcome.status,
-                                        outcome.exit_status,  &outcome.result};
-      std::fprintf(series.json, "%s\n", json_record(description).c_str());
-      std::fflush(series.json);
-    }
     if (repeating && !options.quiet) {
       if (good)
         std::printf("run %d of %d: %d msec, %s\n", run, runs, outcome.result.total_ms,
                     outcome.result.verified ? "verified" : "not verified");
       else
         std::printf("run %d of %d: failed, exit status %d\n", run, runs, outcome.exit_status);
+    }
+    if (series.json) {
+      const run_description description{series.program->name, run,
+                                        outcome.phases_done,  outcome.status,
+                                        outcome.exit_status,  &outcome.result};
+      std::fprintf(series.json, "%s\n", json_record(description).c_str());
+      std::fflush(series.json);
     }
     std::fflush(stdout);
     if (!good) return outcome.exit_status;
