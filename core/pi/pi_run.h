@@ -48,8 +48,7 @@ bool finish_phase(pi_run* run, int32_t phase);
 pi_status cancel_pi_run(pi_run* run);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
-// of every product of the run, the range of every limb and the decimals against the built-in
-// table of pi; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
+// of every product of the run and the range of every limb; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
 // pi.txt. Reports the last phase, releases the buffers and returns how the run ended; on any
 // failure the temporary file is removed and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);
