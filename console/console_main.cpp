@@ -95,7 +95,8 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   }
 
   if (!options.digits_given && !ask_length(&asked)) return exit_refused;
-  const run_series series{&program, run_digits(asked), &options, json, standard_error_is_terminal()};
+  const int32_t digits = run_digits(asked);
+  const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
   int exit_status = run_repeatedly(series);
 
   if (json && !json_to_stdout) {
