@@ -82,8 +82,9 @@ std::string json_record(const run_description& run) {
     phases += (phase ? ", " : "") + number(result.phase_ms[phase]);
   phases += "]";
 
+  // Nothing was measured when no phase ran (the run failed at its start).
   char distance[32] = "null";
-  if (std::isfinite(result.max_rounding_distance))
+  if (run.phases_done > 0 && std::isfinite(result.max_rounding_distance))
     std::snprintf(distance, sizeof distance, "%.6g", result.max_rounding_distance);
 
   std::string out = "{";

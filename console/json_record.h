@@ -20,5 +20,5 @@ struct run_description {
 };
 
 // The record of one run, without a line end. The largest rounding distance is null when it is
-// not a number (JSON has no NaN).
+// not a finite number (JSON has none) or when no phase ran.
 std::string json_record(const run_description& run);
