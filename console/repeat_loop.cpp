@@ -26,13 +26,12 @@ int run_repeatedly(const run_series& series) {
     // verify is a failed run here.
     const bool good = outcome.status == pi_status::ok;
 
-    if (repeating && !options.quiet) {
-      if (good)
-        std::printf("run %d of %d: %d msec, %s\n", run, runs, outcome.result.total_ms,
-                    outcome.result.verified ? "verified" : "not verified");
-      else
-        std::printf("run %d of %d: failed, exit status %d\n", run, runs, outcome.exit_status);
-    }
+    // Which run failed is part of the failure: said even when quiet.
+    if (repeating && good && !options.quiet)
+      std::printf("run %d of %d: %d msec, %s\n", run, runs, outcome.result.total_ms,
+                  outcome.result.verified ? "verified" : "not verified");
+    else if (repeating && !good)
+      std::printf("run %d of %d: failed, exit status %d\n", run, runs, outcome.exit_status);
     if (series.json) {
       const run_description description{series.program->name, run,
                                         outcome.phases_done,  outcome.status,

@@ -59,7 +59,7 @@ expect_usage() {  # the message (words), then the usage line
   [[ "$err" == *$'\n'"Usage: $name [OPTIONS] [DIGITS]"$'\n'* ]] || fail "no usage line: $err"
 }
 expect_repeat() { quiet_stderr && runs_right --digits "$2" --runs "$1" --repeat && digits_right "$2"; }  # "N D"
-expect_stop() {  # "STATUS" after the first of several runs failed to commit pi.txt
+expect_stop() {  # the first of several runs failed to commit pi.txt: its message, its run line, nothing more
   [ "$(grep -c '^run ' <<<"$out")" -eq 1 ] && [[ "$out" == *$'\n'"run 1 of 3: failed, exit status $status" ]] ||
     fail "did not stop after the failed run: $out"
 }
@@ -77,7 +77,7 @@ expect_json() {  # "FILE N D [--quiet]": the records against the run's own lines
 while IFS='|' read -r case arguments want check detail; do
   case=${case%"${case##*[! ]}"} want=${want// /} check=${check// /}
   read -r -a args <<<"$arguments"
-  setup=$( [ "$case" = "repeat stops at a failed run" ] && echo pi_txt_directory) run "${args[@]}"
+  setup=$([[ "$case" == *"stops at a failed run" ]] && echo pi_txt_directory) run "${args[@]}"
   [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want; $out $err"; continue; }
   read -r -a details <<<"$detail"
   failed_before=$failed
@@ -114,6 +114,7 @@ far above                     | 99999999999999999999999    | 2 | expect_refusal 
 --repeat 3                    | --repeat 3 1K              | 0 | expect_repeat  | 3 1024
 --repeat=2                    | --repeat=2 64              | 0 | expect_repeat  | 2 64
 repeat stops at a failed run  | --repeat 3 1K              | 1 | expect_stop    |
+quietly stops at a failed run | -q --repeat 3 1K           | 1 | expect_stop    |
 --json FILE with --repeat     | --repeat 2 --json runs.json 1K | 0 | expect_json | runs.json 2 1024 --repeat
 --json=FILE                   | --json=runs.json 256       | 0 | expect_json    | runs.json 1 256
 --json - quietly              | -q --json - 2K             | 0 | expect_json    | - 1 2048 --quiet
