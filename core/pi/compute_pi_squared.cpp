@@ -20,7 +20,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   limb_set(A, 10000, n + 4);  // a^2 = 1
   limb_set(B, 5000, n + 4);   // b^2 = 1/2
   limb_set(T, 5000, n + 4);   // 2t = 1/2
-  finish_phase(&run, 0);
+  if (finish_phase(&run, 0)) return cancel_pi_run(&run);
 
   int32_t w2 = 2;  // 2^j in iteration j, at most 2^24
   for (int32_t j = 1; j <= run.iterations; ++j) {

@@ -2,21 +2,44 @@
 
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <initializer_list>
-#include <new>
 
 #include "core/arith/arith.h"
 #include "core/numbers/pi_file.h"
 #include "core/pi/clock.h"
+#include "core/pi/pi_digest.h"
 #include "core/pi/result_check.h"
 
 namespace {
 
-constexpr std::align_val_t work_alignment{64};
+constexpr size_t work_alignment = 64;
+
+// The C allocation functions, which answer a shortage with a null pointer and never throw or
+// end the process (operator new(std::nothrow) may still reach std::terminate near a limit).
+// MinGW has no aligned_alloc, and memory from _aligned_malloc must go back through _aligned_free.
+void* allocate_aligned(size_t bytes) {
+#ifdef _WIN32
+  return _aligned_malloc(bytes, work_alignment);
+#else
+  void* p = nullptr;
+  return posix_memalign(&p, work_alignment, bytes) == 0 ? p : nullptr;
+#endif
+}
+
+void release_aligned(void* p) {
+#ifdef _WIN32
+  _aligned_free(p);
+#else
+  std::free(p);
+#endif
+}
 
 void release_buffers(pi_run* run) {
-  for (int16_t* p : {run->A, run->B, run->T, run->P, run->S}) delete[] p;
-  ::operator delete[](run->W, work_alignment, std::nothrow);
+  for (int16_t* p : {run->A, run->B, run->T, run->P, run->S}) release_aligned(p);
+  release_aligned(run->W);
   run->A = run->B = run->T = run->P = run->S = nullptr;
   run->W = nullptr;
 }
@@ -51,9 +74,9 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->digit_file = file_replacement{};
 
   const size_t limbs = static_cast<size_t>(run->n) + 4;
-  for (int16_t** p : {&run->A, &run->B, &run->T, &run->P, &run->S}) *p = new (std::nothrow) int16_t[limbs];
-  run->W = static_cast<double*>(
-      ::operator new[](sizeof(double) * 4 * static_cast<size_t>(run->n), work_alignment, std::nothrow));
+  for (int16_t** p : {&run->A, &run->B, &run->T, &run->P, &run->S})
+    *p = static_cast<int16_t*>(allocate_aligned(sizeof(int16_t) * limbs));
+  run->W = static_cast<double*>(allocate_aligned(sizeof(double) * 4 * static_cast<size_t>(run->n)));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
   // Created now, so that an unwritable directory is reported before the work rather than after.
   if (!begin_file_replacement(&run->digit_file, "pi.txt", true)) return end_run(run, pi_status::file_open);
@@ -71,7 +94,7 @@ bool finish_phase(pi_run* run, int32_t phase) {
   const pi_events* events = run->events;
   if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);
   run->phase_start_ms = clock_ms();
-  return phase >= 1 && events && events->stop_requested && events->stop_requested(events->context);
+  return phase <= run->iterations && events && events->stop_requested && events->stop_requested(events->context);
 }
 
 pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled); }
@@ -88,6 +111,9 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
     r->first_wrong_decimal = bad_limb == 0 ? 1 : 4 * int64_t{bad_limb - 1} + 1;
     return end_run(run, pi_status::verification);
   }
+  r->first_wrong_decimal = verify_pi_decimals(result + 1, run->digits);
+  if (r->first_wrong_decimal != 0) return end_run(run, pi_status::verification);
+  r->verified = true;
   const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
   if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
   finish_phase(run, run->iterations + 1);

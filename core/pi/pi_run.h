@@ -40,7 +40,8 @@ struct pi_run {
 pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
 
 // Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
-// time and starts the next one. After an iteration returns true when the caller asked to stop.
+// time and starts the next one. Returns true when the caller asked to stop (polled after the start
+// values and after every iteration, never after the last phase).
 bool finish_phase(pi_run* run, int32_t phase);
 
 // Ends a run that was asked to stop: removes the temporary file, releases everything and returns
@@ -48,7 +49,8 @@ bool finish_phase(pi_run* run, int32_t phase);
 pi_status cancel_pi_run(pi_run* run);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
-// of every product of the run and the range of every limb; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
+// of every product of the run, the range of every limb and the decimals against the built-in
+// table of pi; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
 // pi.txt. Reports the last phase, releases the buffers and returns how the run ended; on any
 // failure the temporary file is removed and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);

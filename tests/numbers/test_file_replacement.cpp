@@ -66,10 +66,12 @@ struct Case {
 void plain_target() { std::ofstream("target", std::ios::binary) << earlier; }
 void no_target() {}
 void directory_target() { fs::create_directory("target"); }
+#ifndef _WIN32
 void symlink_target() {
   std::ofstream("linked", std::ios::binary) << earlier;
   fs::create_symlink("linked", "target");
 }
+#endif
 
 bool commit_after_write(file_replacement* r) { return write_contents(r); }
 bool commit_with_failed_writes(file_replacement* r) {
