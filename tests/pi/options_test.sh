@@ -2,16 +2,17 @@
 # End-to-end tests of the command line of a console program (mevroc or sudel), on the real
 # executable: DIGITS in every form, the options, their refusals, --repeat, --json.
 #
-#   options_test.sh PROGRAM CHECKER [RUNNER...]
+#   options_test.sh PROGRAM CORRUPT_PROGRAM CHECKER [RUNNER...]
 #
-# PROGRAM is the executable, CHECKER the native pi_file_check (or "" to skip the digit checks),
+# PROGRAM is the executable, CORRUPT_PROGRAM a build of it whose digits come out wrong ("" to skip
+# that case), CHECKER the native pi_file_check (or "" to skip the digit checks),
 # RUNNER an optional command that runs PROGRAM (scripts/wine-run for the Windows build). Every case
 # runs in a fresh directory that holds an earlier pi.txt, with nothing on standard input (a program
 # that ignored its arguments would prompt and be refused). Prints one line per failure and a count.
 set -u
 here=$(dirname "$(realpath "$0")")
-program=$(realpath "$1") checker=${2:+$(realpath "$2")}
-shift 2
+program=$(realpath "$1") corrupt=${2:+$(realpath "$2")} checker=${3:+$(realpath "$3")}
+shift 3
 runner=("$@")
 name=$(basename "$program" .exe)
 allowed_wrong_digits=10  # as in console_test.sh
@@ -120,6 +121,15 @@ quietly stops at a failed run | -q --repeat 3 1K           | 1 | expect_stop    
 --json - quietly              | -q --json - 2K             | 0 | expect_json    | - 1 2048 --quiet
 --json - after the transcript | --json - --repeat 2 64     | 0 | expect_json    | - 2 64 --repeat
 CASES
+
+# Digits that differ from pi stop the loop too, with their own status.
+if [ -n "$corrupt" ]; then
+  case="repeat stops at a run that does not verify"
+  good_program=$program program=$corrupt
+  run --repeat 3 1K
+  program=$good_program
+  if [ "$status" -eq 3 ]; then expect_stop && untouched && passed=$((passed + 1)); else fail "exit status $status: $out"; fi
+fi
 
 # On a terminal (native only: script gives the program one) the progress line comes and goes on
 # standard error; the timing lines stay as they are.
