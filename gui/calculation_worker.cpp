@@ -1,5 +1,6 @@
 #include "gui/calculation_worker.h"
 
+#include <cstdlib>
 #include <ctime>
 
 #include "gui/front_end_handles.h"
@@ -83,7 +84,9 @@ void calculation_worker() {
   }
   repaint_main_window();  // the run screen with the figures above
 
-  agm_driver(run_digits, nullptr, nullptr);
+  // Until each failure has a message box of its own, a failed run ends the program with status 1,
+  // as it did when the core ended the process itself.
+  if (agm_driver(run_digits, nullptr, nullptr) != pi_status::ok) std::exit(1);
 
   scroll_lock_on();
   const uint32_t now = millisecond_clock();

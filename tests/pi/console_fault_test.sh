@@ -115,6 +115,7 @@ if [ -n "$native" ]; then
   done
   for ((limit = first_complete - 2048; limit <= first_complete + 1024; limit += 128)); do sweep_run "$limit"; done
   [ "$completed" -gt 0 ] && [ "$refused" -gt 0 ] || fail "sweep did not cross the limit: $completed completed, $refused refused"
+  echo "memory sweep around ulimit -v $first_complete KiB: $completed runs completed, $refused refused"
 fi
 
 case="symbolic link named pi.txt"
