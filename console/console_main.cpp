@@ -2,6 +2,12 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string>
+
+#include "console/console_options.h"
+#include "console/progress.h"
+#include "console/repeat_loop.h"
+#include "console/usage.h"
 
 namespace {
 
@@ -10,7 +16,8 @@ namespace {
 // 2^40 reads as 2^40. Returns false when no digit was found.
 bool read_length(long long* value) {
   int c;
-  do c = std::getchar(); while (c != EOF && std::isspace(c));
+  do c = std::getchar();
+  while (c != EOF && std::isspace(c));
   bool negative = false;
   if (c == '+' || c == '-') {
     negative = c == '-';
@@ -25,72 +32,81 @@ bool read_length(long long* value) {
   return true;
 }
 
-void print_started(void*, int32_t digits, int64_t memory_bytes) {
-  std::printf("bx = %d  ", digits);
-  std::printf("use memory = %lld\n", static_cast<long long>(memory_bytes));
+// The prompt and the typed length; refusals on standard output after the prompt, as always.
+bool ask_length(long long* asked) {
+  std::printf("length of pi =? ");
   std::fflush(stdout);
-}
-
-// The start values and the final phase print "-- ", the iterations their number.
-void print_phase(void*, int32_t phase, int32_t iterations, int32_t phase_ms) {
-  if (phase == 0 || phase == iterations + 1)
-    std::printf("-- %dmsec\n", phase_ms);
-  else
-    std::printf("%2d %dmsec\n", phase, phase_ms);
-  std::fflush(stdout);
-}
-
-// The last line of a run and the exit status of the process.
-int report(pi_status status, const pi_result& result) {
-  switch (status) {
-    case pi_status::ok:
-      std::printf("Total time : %d msec.\n", result.total_ms);
-      return exit_completed;
-    case pi_status::memory:
-      std::printf("Memory Allocation Failure!\n");
-      return exit_failed;
-    case pi_status::file_open:
-      std::printf("file open error!\n");
-      return exit_failed;
-    case pi_status::file_write:
-      std::printf("file write error!\n");
-      return exit_failed;
-    case pi_status::rounding:
-      std::printf("rounding error too large (%.3g > %.3g): the digits cannot be trusted, pi.txt not replaced\n",
-                  result.max_rounding_distance, result.rounding_limit);
-      return exit_failed;
-    case pi_status::verification:
-      std::printf("verification failed: the digits differ from pi from decimal %lld on, pi.txt not replaced\n",
-                  static_cast<long long>(result.first_wrong_decimal));
-      return exit_not_verified;
-    case pi_status::cancelled:
-      std::printf("cancelled: pi.txt not replaced\n");
-      return exit_failed;
+  if (!read_length(asked)) {
+    std::printf("no length read: type the number of digits to compute (%d to %d)\n", smallest_length,
+                largest_length);
+    return false;
   }
-  return exit_failed;
+  if (*asked > largest_length) {
+    std::printf("length %lld refused: the largest length is %d digits\n", *asked, largest_length);
+    return false;
+  }
+  return true;
+}
+
+// The smallest power of two not below the length asked for, and never below the smallest length.
+int32_t run_digits(long long asked) {
+  int32_t digits = smallest_length;
+  while (digits < asked) digits *= 2;
+  return digits;
 }
 
 }  // namespace
 
-int console_main(pi_driver compute_pi) {
-  std::printf("length of pi =? ");
-  std::fflush(stdout);
-  long long asked = 0;
-  if (!read_length(&asked)) {
-    std::printf("no length read: type the number of digits to compute (64 to %d)\n", largest_length);
+int console_main(int argc, const char* const* argv, const console_program& program) {
+  console_options options;
+  std::string error;
+  if (!parse_options(argc, argv, &options, &error)) {
+    print_usage_error(program.name, error.c_str());
     return exit_refused;
   }
-  if (asked > largest_length) {
-    std::printf("length %lld refused: the largest length is %d digits\n", asked, largest_length);
+  if (options.help) {
+    print_help(program.name, program.variant);
+    return exit_completed;
+  }
+  if (options.version) {
+    print_version(program.name);
+    return exit_completed;
+  }
+
+  long long asked = options.digits_asked;
+  if (options.digits_given && asked > largest_length) {
+    std::fprintf(stderr, "%s: length %lld refused: the largest length is %d digits\n", program.name, asked,
+                 largest_length);
     return exit_refused;
   }
-  // The smallest power of two not below the answer, and never below the smallest length.
-  int32_t digits = smallest_length;
-  while (digits < asked) digits *= 2;
-  const pi_events events{nullptr, print_started, print_phase, nullptr};
-  pi_result result{};
-  const pi_status status = compute_pi(digits, &events, &result);
-  const int exit_status = report(status, result);
+
+  // The record file is opened before any work, so that a bad name costs nothing.
+  const bool json_to_stdout = options.json_path == "-";
+  std::FILE* json = nullptr;
+  if (json_to_stdout) {
+    json = stdout;
+  } else if (!options.json_path.empty()) {
+    json = std::fopen(options.json_path.c_str(), "w");
+    if (!json) {
+      std::fprintf(stderr, "%s: cannot open '%s' for the JSON records\n", program.name,
+                   options.json_path.c_str());
+      return exit_refused;
+    }
+  }
+
+  if (!options.digits_given && !ask_length(&asked)) return exit_refused;
+  const int32_t digits = run_digits(asked);
+  const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
+  int exit_status = run_repeatedly(series);
+
+  if (json && !json_to_stdout) {
+    const bool written = !std::ferror(json);
+    if (std::fclose(json) != 0 || !written) {
+      std::fprintf(stderr, "%s: the JSON records could not be written to '%s'\n", program.name,
+                   options.json_path.c_str());
+      if (exit_status == exit_completed) exit_status = exit_failed;
+    }
+  }
   std::fflush(stdout);
   return exit_status;
 }

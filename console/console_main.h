@@ -1,21 +1,29 @@
-// The console entry shared by mevroc and sudel: asks for the number of digits, turns the answer
-// into a power of two, runs the program's AGM driver once and prints its transcript.
+// The console entry shared by mevroc and sudel:  PROGRAM [OPTIONS] [DIGITS]
+// Without arguments it asks for the number of digits on standard input, turns the answer into a
+// power of two, runs the program's AGM driver once and prints its transcript.
 #pragma once
 #include <cstdint>
 
 #include "core/pi/pi.h"
 
-constexpr int32_t smallest_length = 64;       // the Newton iterations start at 16 limbs
-constexpr int32_t largest_length = 1 << 25;   // the largest size whose products round reliably
+constexpr int32_t smallest_length = 64;      // the Newton iterations start at 16 limbs
+constexpr int32_t largest_length = 1 << 25;  // the largest size whose products round reliably
 
 using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_result* result);
 
 // Exit statuses of the console programs.
-constexpr int exit_completed = 0;      // pi.txt holds the run's digits, verified against pi
-constexpr int exit_failed = 1;         // memory, pi.txt not creatable or writable, rounding check, cancel
-constexpr int exit_refused = 2;        // the typed length was refused; nothing computed
-constexpr int exit_not_verified = 3;   // the digits differ from pi; pi.txt not replaced
+constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified against pi
+constexpr int exit_failed = 1;        // memory, pi.txt not creatable or writable, rounding check, cancel
+constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
+constexpr int exit_not_verified = 3;  // the digits differ from pi; pi.txt not replaced
+
+// What differs between the two console programs.
+struct console_program {
+  const char* name;     // "mevroc"
+  const char* variant;  // what the AGM iterates on, for --help: "on a and b"
+  pi_driver compute_pi;
+};
 
 // Returns the process exit status above. Every outcome but a completed run prints one line that
 // says why; pi.txt is replaced only by a completed run.
-int console_main(pi_driver compute_pi);
+int console_main(int argc, const char* const* argv, const console_program& program);

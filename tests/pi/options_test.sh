@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# End-to-end tests of the command line of a console program (mevroc or sudel), on the real
+# executable: DIGITS in every form, the options, their refusals, --repeat, --json.
+#
+#   options_test.sh PROGRAM CORRUPT_PROGRAM CHECKER [RUNNER...]
+#
+# PROGRAM is the executable, CORRUPT_PROGRAM a build of it whose digits come out wrong ("" to skip
+# that case), CHECKER the native pi_file_check (or "" to skip the digit checks),
+# RUNNER an optional command that runs PROGRAM (scripts/wine-run for the Windows build). Every case
+# runs in a fresh directory that holds an earlier pi.txt, with nothing on standard input (a program
+# that ignored its arguments would prompt and be refused). Prints one line per failure and a count.
+set -u
+here=$(dirname "$(realpath "$0")")
+program=$(realpath "$1") corrupt=${2:+$(realpath "$2")} checker=${3:+$(realpath "$3")}
+shift 3
+runner=("$@")
+name=$(basename "$program" .exe)
+allowed_wrong_digits=10  # as in console_test.sh
+
+passed=0 failed=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL [$case]: $*"; failed=$((failed + 1)); }
+
+# run ARGS...: sets $dir, $status, $out and $err (without carriage returns).
+run() {
+  dir=$work/$((passed + failed))
+  mkdir -p "$dir"
+  printf 'earlier file\n' >"$dir/pi.txt"
+  [ -n "${setup:-}" ] && "$setup" "$dir"
+  (cd "$dir" && "${runner[@]}" "$program" "$@" </dev/null >stdout 2>stderr)
+  status=$?
+  out=$(tr -d '\r' <"$dir/stdout") err=$(tr -d '\r' <"$dir/stderr")
+}
+pi_txt_directory() { rm "$1/pi.txt" && mkdir "$1/pi.txt"; }  # every run fails to commit pi.txt
+
+digits_right() {  # D
+  [ -z "$checker" ] || "$checker" "$dir/pi.txt" "$1" "$allowed_wrong_digits" >"$dir/check" ||
+    { fail "$(cat "$dir/check")"; return 1; }
+}
+untouched() { [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return 1; }; }
+quiet_stderr() { [ -z "$err" ] || { fail "standard error: $err"; return 1; }; }
+runs_right() {  # check_runs.py arguments
+  python3 "$here/check_runs.py" "$dir/stdout" --program "$name" --version-text "$work/version" "$@" >"$dir/faults" ||
+    { fail "$(head -n 5 "$dir/faults")"; return 1; }
+}
+
+# What each kind of case must show; $1 is the last field of its row.
+expect_run() { quiet_stderr && runs_right --digits "$1" && digits_right "$1"; }        # D
+expect_quiet() { [ -z "$out$err" ] || { fail "printed: $out$err"; return; } && digits_right "$1"; }  # D
+expect_output() { [[ "$out" =~ $1 ]] || { fail "standard output: $out"; return 1; }; quiet_stderr; }  # regex
+expect_refusal() {  # the message (words)
+  [ -z "$out" ] || { fail "standard output: $out"; return 1; }
+  [[ "$err" == "$name: $*"* ]] || { fail "standard error: $err"; return 1; }
+  untouched
+}
+expect_usage() {  # the message (words), then the usage line
+  expect_refusal "$@" || return
+  [[ "$err" == *$'\n'"Usage: $name [OPTIONS] [DIGITS]"$'\n'* ]] || fail "no usage line: $err"
+}
+expect_repeat() { quiet_stderr && runs_right --digits "$2" --runs "$1" --repeat && digits_right "$2"; }  # "N D"
+expect_stop() {  # the first of several runs failed to commit pi.txt: its message, its run line, nothing more
+  [ "$(grep -c '^run ' <<<"$out")" -eq 1 ] && [[ "$out" == *$'\n'"run 1 of 3: failed, exit status $status" ]] ||
+    fail "did not stop after the failed run: $out"
+}
+expect_json() {  # "FILE N D [--quiet]": the records against the run's own lines
+  local file=$1 runs=$2 digits=$3
+  shift 3
+  [ "$file" = - ] || file=$dir/$file
+  quiet_stderr && runs_right --digits "$digits" --runs "$runs" --json "$file" "$@" && digits_right "$digits"
+}
+
+(cd "$work" && "${runner[@]}" "$program" --version </dev/null | tr -d '\r' >"$work/version")
+
+# name | arguments | exit status | check | what the check needs (words; regular expressions
+# without blanks)
+while IFS='|' read -r case arguments want check detail; do
+  case=${case%"${case##*[! ]}"} want=${want// /} check=${check// /}
+  read -r -a args <<<"$arguments"
+  setup=$([[ "$case" == *"stops at a failed run" ]] && echo pi_txt_directory) run "${args[@]}"
+  [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want; $out $err"; continue; }
+  read -r -a details <<<"$detail"
+  failed_before=$failed
+  "$check" "${details[@]}"
+  [ "$failed" -eq "$failed_before" ] && passed=$((passed + 1))
+done <<'CASES'
+plain number, rounded up      | 1000                       | 0 | expect_run     | 1024
+suffix K                      | 1K                         | 0 | expect_run     | 1024
+suffix k                      | 2k                         | 0 | expect_run     | 2048
+suffix M                      | 1M                         | 0 | expect_run     | 1048576
+zero raised to the smallest   | 0                          | 0 | expect_run     | 64
+DIGITS after --               | -- 100                     | 0 | expect_run     | 128
+quiet                         | -q 4K                      | 0 | expect_quiet   | 4096
+quiet after DIGITS            | 256 --quiet                | 0 | expect_quiet   | 256
+help                          | --help                     | 0 | expect_output  | ^Usage:.[a-z]+.\[OPTIONS\].\[DIGITS\]
+-h                            | -h 64                      | 0 | expect_output  | --repeat.N
+version                       | --version                  | 0 | expect_output  | ^[a-z]+.\(pi-agm\).[0-9.]+.build:..+.vector.path:.[a-z0-9]+$
+unknown option                | --bogus 64                 | 2 | expect_usage   | unknown option '--bogus'
+unknown short option          | -x                         | 2 | expect_usage   | unknown option '-x'
+negative length               | -5                         | 2 | expect_usage   | unknown option '-5'
+negative length after --      | -- -5                      | 2 | expect_usage   | invalid number of digits: '-5'
+other suffix                  | 1G                         | 2 | expect_usage   | invalid number of digits: '1G'
+letters after the number      | 100abc                     | 2 | expect_usage   | invalid number of digits: '100abc'
+fraction                      | 1.5M                       | 2 | expect_usage   | invalid number of digits: '1.5M'
+two lengths                   | 64 128                     | 2 | expect_usage   | more than one DIGITS argument: '128'
+above every limit             | 2048M                      | 2 | expect_refusal | length 2147483648 refused: the largest length is
+far above                     | 99999999999999999999999    | 2 | expect_refusal | length 1099511627776 refused
+--repeat without a count      | 64 --repeat                | 2 | expect_usage   | option '--repeat' needs a number of runs
+--repeat 0                    | --repeat 0 64              | 2 | expect_usage   | invalid number of runs for '--repeat': '0'
+--repeat=x                    | --repeat=x 64              | 2 | expect_usage   | invalid number of runs for '--repeat': 'x'
+--repeat with a suffix        | --repeat 1K 64             | 2 | expect_usage   | invalid number of runs for '--repeat': '1K'
+--json without a file         | 64 --json                  | 2 | expect_usage   | option '--json' needs a file name
+--json into a missing folder  | --json /no/such/dir/r.json 64 | 2 | expect_refusal | cannot open '/no/such/dir/r.json'
+--repeat 3                    | --repeat 3 1K              | 0 | expect_repeat  | 3 1024
+--repeat=2                    | --repeat=2 64              | 0 | expect_repeat  | 2 64
+repeat stops at a failed run  | --repeat 3 1K              | 1 | expect_stop    |
+quietly stops at a failed run | -q --repeat 3 1K           | 1 | expect_stop    |
+--json FILE with --repeat     | --repeat 2 --json runs.json 1K | 0 | expect_json | runs.json 2 1024 --repeat
+--json=FILE                   | --json=runs.json 256       | 0 | expect_json    | runs.json 1 256
+--json - quietly              | -q --json - 2K             | 0 | expect_json    | - 1 2048 --quiet
+--json - after the transcript | --json - --repeat 2 64     | 0 | expect_json    | - 2 64 --repeat
+CASES
+
+# Digits that differ from pi stop the loop too, with their own status.
+if [ -n "$corrupt" ]; then
+  case="repeat stops at a run that does not verify"
+  good_program=$program program=$corrupt
+  run --repeat 3 1K
+  program=$good_program
+  if [ "$status" -eq 3 ]; then expect_stop && untouched && passed=$((passed + 1)); else fail "exit status $status: $out"; fi
+fi
+
+# On a terminal (native only: script gives the program one) the progress line comes and goes on
+# standard error; the timing lines stay as they are.
+if [ -z "${runner[*]}" ] && command -v script >/dev/null; then
+  case="progress line on a terminal"
+  dir=$work/terminal && mkdir -p "$dir"
+  (cd "$dir" && script -qefc "'$program' 4K" /dev/null </dev/null >typescript)
+  status=$?
+  screen=$(cat "$dir/typescript")
+  if [ "$status" -eq 0 ] && [[ "$screen" == *$'\r'"iteration 11 of 11, "*" elapsed, about "*" left"$'\r'* ]] &&
+     tr -d '\r' <"$dir/typescript" | grep -q '^Total time : [0-9]* msec\.$'; then
+    passed=$((passed + 1))
+  else
+    fail "status $status: $(cat -A "$dir/typescript" | head -n 5)"
+  fi
+fi
+
+echo "$name options: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
