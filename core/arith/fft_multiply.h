@@ -25,9 +25,16 @@
 // feed the carry; c[n+6] and beyond are dropped. So Out is the truncation of P Q to n + 4 limbs,
 // or one unit less in limb n+3: the dropped terms, each below n 9999^2 + 2^31 and weighing at most
 // 10000^-4 of a unit of that limb, add up to less than one unit for every n <= 2^24.
-// Out may be P, Q or both (the factors are read completely before Out is written).
+// Out may be P, Q or both (the factors are read completely before Out is written). When P and Q are
+// the same array the square takes one forward transform instead of two, with the same doubles.
 // n: a power of two, 8 <= n <= 2^24. Precondition: the product is below 3.2768 (limb 0 <= 32767).
 void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W);
+
+// The two halves of fft_multiply, for products that keep a spectrum for a second use:
+// a[0..2 limbs - 1] := the packed spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
+void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
+// Out[0..limbs+3] := the limbs of the product whose packed spectrum is a[0..2 limbs - 1] (a destroyed).
+void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a);
 
 // a[i] := P[i] for 0 <= i < cnt, a[i] := 0 for cnt <= i < N.
 void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N);
@@ -38,6 +45,9 @@ void spectrum_multiply(double* A, const double* B, int32_t N);
 
 // A := A (.) A.
 void spectrum_square(double* A, int32_t N);
+
+// A := B (.) B, B unchanged (B may be A): the square of a spectrum that is kept for another product.
+void spectrum_square_of(double* A, const double* B, int32_t N);
 
 // Out[0..m-1] := the limbs of the convolution c = (2/N) a (a backward transform of a pointwise
 // product), each c[k] rounded to the nearest integer and carries released in radix 10000:

@@ -13,12 +13,14 @@ void spectrum_multiply(double* A, const double* B, int32_t N) {
   }
 }
 
-void spectrum_square(double* A, int32_t N) {
-  A[0] = A[0] * A[0];
-  A[1] = A[1] * A[1];
+void spectrum_square(double* A, int32_t N) { spectrum_square_of(A, A, N); }
+
+void spectrum_square_of(double* A, const double* B, int32_t N) {
+  A[0] = B[0] * B[0];
+  A[1] = B[1] * B[1];
   for (int32_t i = 2; i < N; i += 2) {
-    const double ar = A[i], ai = A[i + 1];
-    A[i] = ar * ar - ai * ai;
-    A[i + 1] = ar * ai * 2.0;
+    const double br = B[i], bi = B[i + 1];
+    A[i] = br * br - bi * bi;
+    A[i + 1] = br * bi * 2.0;
   }
 }
