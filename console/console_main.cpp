@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "console/simd_choice.h"
+
 namespace {
 
 // Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
@@ -28,6 +30,7 @@ bool read_length(long long* value) {
 }  // namespace
 
 int console_main(void (*compute_pi)(int32_t digits)) {
+  if (char why[160]; !choose_simd_path(why, sizeof why)) return std::printf("%s\n", why), 2;
   std::printf("length of pi =? ");
   std::fflush(stdout);
   long long asked = 0;
