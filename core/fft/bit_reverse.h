@@ -14,8 +14,8 @@
 #pragma once
 #include <cstdint>
 
-void bit_reverse(int32_t n, double* a);       // n >= 16 doubles
-void bit_reverse_conj(int32_t n, double* a);  // n >= 16 doubles
+void bit_reverse(int32_t n, double* a);       // n >= 4 doubles
+void bit_reverse_conj(int32_t n, double* a);  // n >= 4 doubles
 void bit_reverse_16(double* a);               // 16 points (32 doubles)
 void bit_reverse_16_neg(double* a);           // 16 points (32 doubles)
 void bit_reverse_8(double* a);                // 8 points (16 doubles)
