@@ -4,16 +4,18 @@
 // (core/numbers/limb.h). For two such numbers P and Q the linear convolution
 //     c[k] = sum_{i+j=k} P[i] Q[j],   0 <= k <= 2n-2,
 // gives P Q = sum_k c[k] 10000^-(k+2): c[k] belongs to product limb k+1, and product limb 0
-// receives only the carry out of c[0]. Zero-padding both factors to L = 2n doubles makes the
-// cyclic convolution of length L equal to the linear one.
+// receives only the carry out of c[0]. Zero-padding both factors to 2n doubles makes the cyclic
+// convolution of 2n doubles equal to the linear one.
 //
-// Exactness: every c[k] is an integer below n 9999^2 + 2 * 32767 * 9999 (limb 0 may reach 32767),
-// which is below 2^53 for every n <= 2^24, so c[k] is representable exactly; the transforms only
-// approximate it, and doubles_to_limbs rounds to the nearest integer. That rounding is correct
-// while the transform's error stays below 0.5; doubles_to_limbs records how close it came
-// (core/arith/rounding_margin.h). The error grows with n and with the size of the limbs: measured
-// with all limbs 9999 (bench/arith/bench_rounding_margin) it reaches 0.25 at n = 2^22 and 0.5 at
-// n = 2^23, where such a square is rounded wrongly; random limbs stay at about 0.19 at n = 2^23.
+// Two limits, of which the second is the one that binds. Representation: every c[k] is an integer
+// below n 9999^2 + 2 * 32767 * 9999 (limb 0 may reach 32767), below 2^53 for every n <= 2^24, so
+// the interface accepts n up to 2^24. Rounding: the transforms only approximate c[k], and
+// doubles_to_limbs rounds to the nearest integer, which is correct only while the transform's
+// error stays below 0.5; nothing guarantees that at large n, so doubles_to_limbs records how close
+// each product came (core/arith/rounding_margin.h) and the drivers refuse a run that came too close.
+// Measured with all limbs 9999 (bench/arith/bench_rounding_margin) the error reaches 0.25 at
+// n = 2^22 and 0.5 at n = 2^23, where such a square is rounded wrongly; the limbs of real runs stay
+// at about 0.19 at n = 2^23 (2^25 digits), the largest size offered.
 //
 // The work area W of 4n doubles belongs to the caller: a product uses W[0..2n-1] for the first
 // factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards.
@@ -39,15 +41,15 @@ void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a);
 // a[i] := P[i] for 0 <= i < cnt, a[i] := 0 for cnt <= i < N.
 void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N);
 
-// A := A (.) B, the pointwise product of two packed spectra of N doubles
-// (A[0], A[1] real bins 0 and N/2; (A[2k], A[2k+1]) complex bin k). B is unchanged; B != A.
-void spectrum_multiply(double* A, const double* B, int32_t N);
+// A := A (.) B, the pointwise product of two packed spectra of `doubles` doubles
+// (A[0], A[1] real bins 0 and doubles/2; (A[2k], A[2k+1]) complex bin k). B is unchanged; B != A.
+void spectrum_multiply(double* A, const double* B, int32_t doubles);
 
 // A := A (.) A.
-void spectrum_square(double* A, int32_t N);
+void spectrum_square(double* A, int32_t doubles);
 
 // A := B (.) B, B unchanged (B may be A): the square of a spectrum that is kept for another product.
-void spectrum_square_of(double* A, const double* B, int32_t N);
+void spectrum_square_of(double* A, const double* B, int32_t doubles);
 
 // Out[0..m-1] := the limbs of the convolution c = (2/N) a (a backward transform of a pointwise
 // product), each c[k] rounded to the nearest integer and carries released in radix 10000:

@@ -34,7 +34,7 @@ inline void separate_bin(double* a, int32_t j, int32_t k, double wr, double wi) 
 
 // Bins from n/4 - 1 down to 1, two per step, in blocks of 256 positions (128 bins). Two weight pairs are
 // carried, the k-pair (bin j/2) and the d-pair (bin j/2 - 1), and stepped alternately by
-//   w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)),  g = 2 sin(4 pi/n),
+//   w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)),  g = 2 sin(2 pi/n),
 // which exactly reproduces the weights. At the start of every block after the first both pairs are
 // recomputed from the library sine and cosine, so no weight is more than 64 steps of each pair away from
 // an exact value.
@@ -46,7 +46,7 @@ struct separation_weights {
 struct separation_constants {
   double theta;   // pi/n
   double c2, s2;  // cos 2 theta, sin 2 theta
-  double g;       // 2 sin 2 theta
+  double g;       // 2 sin 2 theta = 2 sin(2 pi/n), the step of the weight recurrence
 };
 
 // One step at j: bins j/2 + 1 and j/2 (positions j + 2, j + 3 and j, j + 1 with their mirrors).
