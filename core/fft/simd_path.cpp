@@ -24,7 +24,9 @@ bool simd_path_from_name(const char* name, simd_path* path) {
 }
 
 // __builtin_cpu_supports also checks that the operating system saves the wide registers (XGETBV).
+// __builtin_cpu_init makes the answer valid also before the runtime's own initialisation has run.
 bool simd_path_supported(simd_path path) {
+  __builtin_cpu_init();
   switch (path) {
     case simd_path::sse2: return true;
     case simd_path::avx2: return __builtin_cpu_supports("avx2");
