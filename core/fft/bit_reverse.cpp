@@ -1,29 +1,29 @@
-// Bit-reversal permutations by swapping points in place, found without a table.
+// Bit-reversal permutations in place, found without a table of indices.
 //
-// The general permutation works on tiles, so that every cache line it touches is used whole while it is
-// in the cache. A point index of b = log2 N bits is read as  A M B : the top t bits A, the bottom t bits
-// B and the b - 2t middle bits M (t = 4 from N = 256 points on, so B runs over 16 consecutive points,
-// 256 bytes). Then rev(A M B) = rev(B) rev(M) rev(A): the tile of a middle value M (2^t rows A of 2^t
-// consecutive points B) is exchanged with the tile of rev(M), transposed. A pair of tiles is 8 KiB, well
-// inside the first-level cache, and its rows are read in runs of four cache lines. A tile with
-// M = rev(M) is exchanged with itself: each pair once, and the points with rev(x) = x stay (the
-// conjugating permutation conjugates them in place). Every pair is swapped once, every point read and
-// written at most once.
+// The general permutation works on tiles, so that every cache line it touches is used whole. A point
+// index of b = log2 N bits is read as  A M B : the top t bits A, the bottom t bits B and the b - 2t
+// middle bits M (t = 4 from N = 256 points on, so B runs over 16 consecutive points, 256 bytes). Then
+// rev(A M B) = rev(B) rev(M) rev(A): the tile of a middle value M (2^t rows A of 2^t consecutive
+// points B) is exchanged with the tile of rev(M), transposed, each point of one going to
+// (rev B, rev A) of the other; a tile with M = rev(M) is transposed onto itself.
+//
+// The rows of a tile lie a power of two apart, so in the caches they compete for the same few sets;
+// exchanging two tiles point by point would fetch each line again and again. So both tiles are first
+// copied, row by row, into two small local buffers (2 x 4 KiB, in the first-level cache), and then
+// written back row by row from the other buffer, transposed: every line of the array is read once and
+// written once, in runs of four lines.
 #include "core/fft/bit_reverse.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 
-// Exchanges the points at positions x and y (in doubles); with `conjugate` both are stored conjugated.
-template <bool conjugate>
-void swap_positions(double* a, int32_t x, int32_t y) {
-  const double re = a[x], im = a[x + 1];
-  a[x] = a[y];
-  a[x + 1] = conjugate ? -a[y + 1] : a[y + 1];
-  a[y] = re;
-  a[y + 1] = conjugate ? -im : im;
-}
+constexpr int largest_tile_bits = 4;
+constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
+
+// A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
+typedef double tile_buffer[largest_side][2 * largest_side];
 
 // The reversal of the low `bits` bits of k.
 inline int32_t reverse_low_bits(int32_t k, int bits) {
@@ -32,38 +32,66 @@ inline int32_t reverse_low_bits(int32_t k, int bits) {
   return r;
 }
 
+// Row r of the tile at `base` := column rev(r) of `from`, its points in the order rev(c) (conjugated
+// when asked): point (r, c) receives from[rev c][rev r].
+template <bool conjugate>
+void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side, const tile_buffer& from,
+                      const int32_t* reversed) {
+  for (int32_t r = 0; r < side; ++r) {
+    double* row = a + 2 * (base + r * row_stride);
+    const int32_t column = 2 * reversed[r];
+    for (int32_t c = 0; c < side; ++c) {
+      const double* point = from[reversed[c]] + column;
+      row[2 * c] = point[0];
+      row[2 * c + 1] = conjugate ? -point[1] : point[1];
+    }
+  }
+}
+
+void read_tile(const double* a, int32_t base, int32_t row_stride, int32_t side, tile_buffer& to) {
+  for (int32_t r = 0; r < side; ++r) std::memcpy(to[r], a + 2 * (base + r * row_stride), 2 * side * sizeof(double));
+}
+
 template <bool conjugate>
 void reverse_any_size(int32_t n, double* a) {
   assert(n >= 4);
   int bits = 0;  // b = log2 N
   while ((int32_t{2} << bits) < n) ++bits;
-  const int t = bits >= 8 ? 4 : bits / 2;
+  const int t = bits / 2 < largest_tile_bits ? bits / 2 : largest_tile_bits;
   const int middle_bits = bits - 2 * t;
   const int32_t side = int32_t{1} << t;
-  const int row_shift = t + middle_bits;  // A is worth 2^(t + middle bits) points
-  int32_t reversed[16];                   // rev of the t-bit values, for the tile loops
+  const int32_t row_stride = int32_t{1} << (t + middle_bits);  // points from one row A to the next
+  int32_t reversed[largest_side];                              // rev of the t-bit values
   for (int32_t v = 0; v < side; ++v) reversed[v] = reverse_low_bits(v, t);
 
-  for (int32_t mid = 0; mid < (int32_t{1} << middle_bits); ++mid) {
-    const int32_t mid_rev = reverse_low_bits(mid, middle_bits);
-    if (mid_rev < mid) continue;  // this pair of tiles was exchanged with mid_rev
-    const int32_t x_mid = mid << t, y_mid = mid_rev << t;
-    for (int32_t row = 0; row < side; ++row) {
-      const int32_t x_row = (row << row_shift) | x_mid, y_column = reversed[row];
-      for (int32_t col = 0; col < side; ++col) {
-        const int32_t x = x_row | col;
-        const int32_t y = (reversed[col] << row_shift) | y_mid | y_column;
-        if (x < y || mid != mid_rev)
-          swap_positions<conjugate>(a, 2 * x, 2 * y);
-        else if (x == y && conjugate)
-          a[2 * x + 1] = -a[2 * x + 1];
-      }
+  alignas(64) tile_buffer tile, partner;
+  const int32_t middles = int32_t{1} << middle_bits;
+  int32_t mid_rev = 0;  // rev(mid), kept as a counter in bit-reversed order
+  for (int32_t mid = 0; mid < middles; ++mid) {
+    if (mid > 0) {
+      int32_t bit = middles >> 1;
+      for (; mid_rev & bit; bit >>= 1) mid_rev ^= bit;
+      mid_rev |= bit;
     }
+    if (mid_rev < mid) continue;  // exchanged already, as the partner of mid_rev
+    const int32_t base = mid << t, partner_base = mid_rev << t;
+    read_tile(a, base, row_stride, side, tile);
+    if (mid != mid_rev) {
+      read_tile(a, partner_base, row_stride, side, partner);
+      write_transposed<conjugate>(a, base, row_stride, side, partner, reversed);
+    }
+    write_transposed<conjugate>(a, partner_base, row_stride, side, tile, reversed);
   }
 }
 
 // Point-indexed moves for the fixed sizes.
-void swap_points(double* a, int p, int q) { swap_positions<false>(a, 2 * p, 2 * q); }
+void swap_points(double* a, int p, int q) {
+  const double re = a[2 * p], im = a[2 * p + 1];
+  a[2 * p] = a[2 * q];
+  a[2 * p + 1] = a[2 * q + 1];
+  a[2 * q] = re;
+  a[2 * q + 1] = im;
+}
 
 void move_point(double* a, int to, int from) {
   a[2 * to] = a[2 * from];
