@@ -26,3 +26,18 @@ void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, d
   }
   spectrum_to_limbs(Out, n, W);
 }
+
+void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W) {
+  const int32_t doubles = 2 * n;
+  limbs_spectrum(P, n, W);
+  limbs_spectrum(Q, n, W + doubles);
+  spectrum_multiply_into(W, W + doubles, doubles);
+  spectrum_to_limbs(Out, n, W + doubles);
+}
+
+void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W) {
+  const int32_t doubles = 2 * n;
+  limbs_spectrum(Q, n, W + doubles);
+  spectrum_multiply(W, W + doubles, doubles);
+  spectrum_to_limbs(Out, n, W);
+}

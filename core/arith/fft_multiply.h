@@ -32,6 +32,14 @@
 // n: a power of two, 8 <= n <= 2^24. Precondition: the product is below 3.2768 (limb 0 <= 32767).
 void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W);
 
+// A product whose first factor's spectrum serves again: fft_multiply_keep_first is fft_multiply
+// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, n, W)
+// is then fft_multiply(P, Q, Out, n, W) without transforming P again, as long as W[0..2n-1] was left
+// alone in between (inv_sqrt leaves its operand's spectrum there too). Both give exactly the limbs of
+// fft_multiply; Out may be P or Q.
+void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W);
+void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W);
+
 // The two halves of fft_multiply, for products that keep a spectrum for a second use:
 // a[0..2 limbs - 1] := the packed spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
@@ -44,6 +52,9 @@ void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N);
 // A := A (.) B, the pointwise product of two packed spectra of `doubles` doubles
 // (A[0], A[1] real bins 0 and doubles/2; (A[2k], A[2k+1]) complex bin k). B is unchanged; B != A.
 void spectrum_multiply(double* A, const double* B, int32_t doubles);
+
+// B := A (.) B: the doubles of spectrum_multiply(A, B), stored in B; A is unchanged.
+void spectrum_multiply_into(const double* A, double* B, int32_t doubles);
 
 // A := A (.) A.
 void spectrum_square(double* A, int32_t doubles);

@@ -13,6 +13,17 @@ void spectrum_multiply(double* A, const double* B, int32_t doubles) {
   }
 }
 
+void spectrum_multiply_into(const double* A, double* B, int32_t doubles) {
+  B[0] = A[0] * B[0];
+  B[1] = A[1] * B[1];
+  for (int32_t i = 2; i < doubles; i += 2) {
+    const double ar = A[i], ai = A[i + 1];
+    const double br = B[i], bi = B[i + 1];
+    B[i] = ar * br - ai * bi;
+    B[i + 1] = ai * br + ar * bi;
+  }
+}
+
 void spectrum_square(double* A, int32_t doubles) { spectrum_square_of(A, A, doubles); }
 
 void spectrum_square_of(double* A, const double* B, int32_t doubles) {

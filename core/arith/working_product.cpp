@@ -53,6 +53,17 @@ void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, 
   normalise(T, m);
 }
 
+void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+  int16_t H1[4];
+  int16_t H2[4];
+  block_product(P, Q + m, H1, m, W);
+  block_product(P + m, Q, H2, m, W);
+  fft_multiply_keep_first(P, Q, T, m, W);
+  add_cross_term(T, m, H1);
+  add_cross_term(T, m, H2);
+  normalise(T, m);
+}
+
 // The block products of these two go to W[0..15] (block_product with m = 4), below the kept spectrum.
 void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, double* W) {
   int16_t H[4];

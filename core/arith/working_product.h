@@ -30,6 +30,10 @@ void block_product(const int16_t* A, const int16_t* B, int16_t* H, int32_t m, do
 // m: a power of two, m >= 8. Precondition: the product is below 3.2768 (limb 0 <= 32767).
 void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W);
 
+// working_product(P, Q, T, m, W) for P != Q that leaves the spectrum of P's main part in W[0..2m-1]
+// (fft_multiply_keep_first).
+void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W);
+
 // A square and a product by the same factor P with one forward transform of P: first
 // working_square_keep_spectrum(P, T, m, W), which is working_product(P, P, T, m, W) that leaves the
 // spectrum of P's main part in W[2m..4m-1]; then, with W[2m..4m-1] untouched in between,

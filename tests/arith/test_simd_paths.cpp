@@ -90,3 +90,27 @@ TEST(WorkingProduct, KeptSpectrumGivesTheSameLimbs) {
     EXPECT_EQ(expected, product) << "m=" << m;
   }
 }
+
+// A product by the spectrum that fft_multiply_keep_first or inv_sqrt left in the work area gives
+// fft_multiply's limbs.
+TEST(FftMultiply, KeptFirstSpectrumGivesTheSameLimbs) {
+  std::mt19937_64 gen = seeded_generator(79);
+  for (int32_t n : {16, 512, 1 << 14}) {
+    Limbs p = random_limbs(gen, n + 4, 9999);
+    p[0] = 5000 + p[0] % 2000;  // in inv_sqrt's range
+    const Limbs q = random_limbs(gen, n + 4, 9999), r = random_limbs(gen, n + 4, 9999);
+    std::vector<double> W(4 * static_cast<size_t>(n)), W2(W.size());
+    Limbs expected_pq(n + 4), expected_pr(n + 4), pq(n + 4), pr(n + 4);
+    fft_multiply(p.data(), q.data(), expected_pq.data(), n, W2.data());
+    fft_multiply(p.data(), r.data(), expected_pr.data(), n, W2.data());
+    fft_multiply_keep_first(p.data(), q.data(), pq.data(), n, W.data());
+    fft_multiply_kept_first(r.data(), pr.data(), n, W.data());
+    EXPECT_EQ(expected_pq, pq) << "n=" << n;
+    EXPECT_EQ(expected_pr, pr) << "n=" << n;
+
+    Limbs y(n + 4), scratch(n + 4);
+    inv_sqrt(p.data(), y.data(), scratch.data(), n, W.data());
+    fft_multiply_kept_first(r.data(), pr.data(), n, W.data());
+    EXPECT_EQ(expected_pr, pr) << "after inv_sqrt, n=" << n;
+  }
+}
