@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A console program writes the same pi.txt on every vector path this processor has, and the same as
-# REFERENCE (the native build of the program, when this is the Windows build); a value of PI_AGM_SIMD
-# that names no path is refused before the prompt, with a non-zero status and pi.txt untouched.
+# REFERENCE (the native build of the program, when this is the Windows build; the Windows programs
+# write text-mode line ends, CR LF, so carriage returns are left out of the comparison). A value of
+# PI_AGM_SIMD that names no path is refused before the prompt, with a non-zero status and pi.txt
+# untouched.
 #
 #   simd_paths_test.sh PROGRAM REFERENCE [RUNNER...]     (REFERENCE may be "")
 set -u
@@ -22,7 +24,7 @@ digest() {
   shift 2
   dir=$(mktemp -d "$work/run.XXXX")
   (cd "$dir" && printf '%s\n' "$D" | PI_AGM_SIMD=$path "$@" >stdout 2>&1) || { echo refused; return; }
-  md5sum <"$dir/pi.txt" | cut -d' ' -f1
+  tr -d '\r' <"$dir/pi.txt" | md5sum | cut -d' ' -f1
 }
 
 for D in "${sizes[@]}"; do
