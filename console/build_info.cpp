@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/fft/simd_path.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
@@ -98,9 +100,7 @@ std::string build_description() {
   return squeezed(compiler.c_str()) + ", " + system + " " + machine;
 }
 
-// INTEGRATOR: the literal stands in for the core's name of the vector path in use; replace this
-// body with that call when the run-time choice of vector width is merged.
-const char* vector_path_name() { return "sse2"; }
+const char* vector_path_name() { return simd_path_name(selected_simd_path()); }
 
 std::string processor_name() {
   std::string name;

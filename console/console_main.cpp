@@ -9,6 +9,8 @@
 #include "console/repeat_loop.h"
 #include "console/usage.h"
 
+#include "console/simd_choice.h"
+
 namespace {
 
 // Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
@@ -67,6 +69,11 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   if (options.help) {
     print_help(program.name, program.variant);
     return exit_completed;
+  }
+  // The vector path is chosen before any work, so that --version and the records name the one in use.
+  if (char why[160]; !choose_simd_path(why, sizeof why)) {
+    std::fprintf(stderr, "%s\n", why);
+    return exit_refused;
   }
   if (options.version) {
     print_version(program.name);

@@ -1,5 +1,6 @@
-// Times complex_forward and real_transform (forward) against FFTW's in-place, single-threaded plans of
-// the same size, measured in the same run, for n = 2^10 .. 2^24 doubles.
+// Times complex_forward and real_transform (forward) on every vector path the processor supports against
+// FFTW's in-place, single-threaded plans of the same size, measured in the same run, for n = 2^10 .. 2^24
+// doubles; the ratio is ours / FFTW.
 //   bench_fft [measure] [from to]   FFTW_MEASURE plans instead of FFTW_ESTIMATE; sizes 2^from .. 2^to
 //                                   (default 10 .. 24)
 // Every call starts from the same random input (copied in before the call, so that repeated transforms
@@ -18,6 +19,7 @@
 
 #include "core/fft/complex_transform.h"
 #include "core/fft/real_transform.h"
+#include "core/fft/simd_path.h"
 
 namespace {
 
@@ -64,10 +66,13 @@ int main(int argc, char** argv) {
   const int from = argc > arg + 1 ? std::atoi(argv[arg]) : 10;
   const int to = argc > arg + 1 ? std::atoi(argv[arg + 1]) : 24;
   const unsigned flags = measure ? FFTW_MEASURE : FFTW_ESTIMATE;
+  std::vector<simd_path> paths;
+  for (int i = 0; i < simd_path_count; ++i)
+    if (simd_path_supported(static_cast<simd_path>(i))) paths.push_back(static_cast<simd_path>(i));
   std::printf("FFTW plans: %s, in place, one thread; times per forward transform in microseconds\n",
               measure ? "FFTW_MEASURE" : "FFTW_ESTIMATE");
-  std::printf("%9s | %12s %12s %6s | %12s %12s %6s\n", "n doubles", "complex", "fftw c2c", "ratio", "real",
-              "fftw r2c", "ratio");
+  std::printf("%9s %7s | %12s %12s %6s | %12s %12s %6s\n", "n doubles", "path", "complex", "fftw c2c", "ratio",
+              "real", "fftw r2c", "ratio");
   for (int bits = std::max(from, 2); bits <= std::min(to, 25); ++bits) {
     const int32_t n = int32_t{1} << bits;
     // fftw_malloc aligns to the vector size; our transforms get the same buffer.
@@ -78,18 +83,30 @@ int main(int argc, char** argv) {
     fftw_plan r2c = fftw_plan_dft_r2c_1d(n, a, c, flags);  // in place: n + 2 doubles
     fill(input, n + 2, 1);
 
-    std::vector<contender> all(5);
-    all[0].run = [] {};  // the copy alone
-    all[1].run = [&] { complex_forward(n, a); };
-    all[2].run = [&] { fftw_execute(c2c); };
-    all[3].run = [&] { real_transform(n, 1, a); };
-    all[4].run = [&] { fftw_execute(r2c); };
+    // 0: the copy alone; 1, 2: FFTW; then complex and real per path.
+    std::vector<contender> all(3 + 2 * paths.size());
+    all[0].run = [] {};
+    all[1].run = [&] { fftw_execute(c2c); };
+    all[2].run = [&] { fftw_execute(r2c); };
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const simd_path path = paths[i];
+      all[3 + 2 * i].run = [&, path] {
+        select_simd_path(path);
+        complex_forward(n, a);
+      };
+      all[4 + 2 * i].run = [&, path] {
+        select_simd_path(path);
+        real_transform(n, 1, a);
+      };
+    }
     time_all(all, a, input, n, 7);
     const double copy = all[0].best;
-    const double ours_c = (all[1].best - copy) * 1e6, fftw_c = (all[2].best - copy) * 1e6;
-    const double ours_r = (all[3].best - copy) * 1e6, fftw_r = (all[4].best - copy) * 1e6;
-    std::printf("2^%-2d %4s | %12.1f %12.1f %6.2f | %12.1f %12.1f %6.2f\n", bits, "", ours_c, fftw_c,
-                ours_c / fftw_c, ours_r, fftw_r, ours_r / fftw_r);
+    const double fftw_c = (all[1].best - copy) * 1e6, fftw_r = (all[2].best - copy) * 1e6;
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const double ours_c = (all[3 + 2 * i].best - copy) * 1e6, ours_r = (all[4 + 2 * i].best - copy) * 1e6;
+      std::printf("2^%-2d %4s %7s | %12.1f %12.1f %6.2f | %12.1f %12.1f %6.2f\n", bits, "", simd_path_name(paths[i]),
+                  ours_c, fftw_c, ours_c / fftw_c, ours_r, fftw_r, ours_r / fftw_r);
+    }
     std::fflush(stdout);
     fftw_destroy_plan(c2c);
     fftw_destroy_plan(r2c);

@@ -7,9 +7,9 @@
 #include "core/numbers/limb.h"
 
 void inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W) {
-  working_product(Y, Y, T, m, W);  // Y^2
-  working_product(Y, T, T, m, W);  // Y^3
-  working_product(X, T, T, m, W);  // X Y^3, one of the three shifted up one limb
+  working_square_keep_spectrum(Y, T, m, W);  // Y^2, Y's spectrum kept
+  working_product_with_kept(Y, T, T, m, W);   // Y^3
+  working_product_keep_first(X, T, T, m, W);  // X Y^3, one of the three shifted up one limb
   limb_triple_sub_half(Y, T, m + 4);
 }
 

@@ -1,11 +1,11 @@
-// Pointwise products of packed spectra: bins 0 and N/2 are real and share A[0], A[1]; every other
+// Pointwise products of packed spectra: bins 0 and doubles/2 are real and share A[0], A[1]; every other
 // pair (A[i], A[i+1]) is one complex bin.
 #include "core/arith/fft_multiply.h"
 
-void spectrum_multiply(double* A, const double* B, int32_t N) {
+void spectrum_multiply(double* A, const double* B, int32_t doubles) {
   A[0] = A[0] * B[0];
   A[1] = A[1] * B[1];
-  for (int32_t i = 2; i < N; i += 2) {
+  for (int32_t i = 2; i < doubles; i += 2) {
     const double ar = A[i], ai = A[i + 1];
     const double br = B[i], bi = B[i + 1];
     A[i] = ar * br - ai * bi;
@@ -13,12 +13,25 @@ void spectrum_multiply(double* A, const double* B, int32_t N) {
   }
 }
 
-void spectrum_square(double* A, int32_t N) {
-  A[0] = A[0] * A[0];
-  A[1] = A[1] * A[1];
-  for (int32_t i = 2; i < N; i += 2) {
+void spectrum_multiply_into(const double* A, double* B, int32_t doubles) {
+  B[0] = A[0] * B[0];
+  B[1] = A[1] * B[1];
+  for (int32_t i = 2; i < doubles; i += 2) {
     const double ar = A[i], ai = A[i + 1];
-    A[i] = ar * ar - ai * ai;
-    A[i + 1] = ar * ai * 2.0;
+    const double br = B[i], bi = B[i + 1];
+    B[i] = ar * br - ai * bi;
+    B[i + 1] = ai * br + ar * bi;
+  }
+}
+
+void spectrum_square(double* A, int32_t doubles) { spectrum_square_of(A, A, doubles); }
+
+void spectrum_square_of(double* A, const double* B, int32_t doubles) {
+  A[0] = B[0] * B[0];
+  A[1] = B[1] * B[1];
+  for (int32_t i = 2; i < doubles; i += 2) {
+    const double br = B[i], bi = B[i + 1];
+    A[i] = br * br - bi * bi;
+    A[i + 1] = br * bi * 2.0;
   }
 }

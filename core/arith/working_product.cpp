@@ -1,7 +1,6 @@
 #include "core/arith/working_product.h"
 
 #include "core/arith/fft_multiply.h"
-#include "core/fft/real_transform.h"
 
 namespace {
 
@@ -35,17 +34,11 @@ void add_cross_term(int16_t* T, int32_t m, const int16_t* H) {
 }  // namespace
 
 void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
-  const int32_t L = 2 * m;
   int16_t H1[4];
   int16_t H2[4];
-
   if (P == Q) {
     block_product(P, P + m, H1, m, W);
-    limbs_to_doubles(P, m, W, L);
-    real_transform(L, +1, W);
-    spectrum_square(W, L);
-    real_transform(L, -1, W);
-    doubles_to_limbs(T, m + 4, W, L);
+    fft_multiply(P, P, T, m, W);  // one forward transform
     // The cross term head * tail occurs twice in a square.
     add_cross_term(T, m, H1);
     add_cross_term(T, m, H1);
@@ -53,15 +46,47 @@ void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, 
     // Both cross terms and both main factors are read before T is written: Q may be T.
     block_product(P, Q + m, H1, m, W);
     block_product(P + m, Q, H2, m, W);
-    limbs_to_doubles(P, m, W, L);
-    limbs_to_doubles(Q, m, W + L, L);
-    real_transform(L, +1, W);
-    real_transform(L, +1, W + L);
-    spectrum_multiply(W, W + L, L);
-    real_transform(L, -1, W);
-    doubles_to_limbs(T, m + 4, W, L);
+    fft_multiply(P, Q, T, m, W);
     add_cross_term(T, m, H1);
     add_cross_term(T, m, H2);
   }
+  normalise(T, m);
+}
+
+void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+  int16_t H1[4];
+  int16_t H2[4];
+  block_product(P, Q + m, H1, m, W);
+  block_product(P + m, Q, H2, m, W);
+  fft_multiply_keep_first(P, Q, T, m, W);
+  add_cross_term(T, m, H1);
+  add_cross_term(T, m, H2);
+  normalise(T, m);
+}
+
+// The block products of these two go to W[0..15] (block_product with m = 4), below the kept spectrum.
+void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, double* W) {
+  int16_t H[4];
+  block_product(P, P + m, H, 4, W);
+  limbs_spectrum(P, m, W + 2 * m);
+  spectrum_square_of(W, W + 2 * m, 2 * m);
+  spectrum_to_limbs(T, m, W);
+  add_cross_term(T, m, H);
+  add_cross_term(T, m, H);
+  normalise(T, m);
+}
+
+void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+  int16_t H1[4];
+  int16_t H2[4];
+  block_product(P, Q + m, H1, 4, W);
+  block_product(P + m, Q, H2, 4, W);
+  limbs_spectrum(Q, m, W);
+  // Q's spectrum times P's gives the doubles of P's times Q's: (qr pr - qi pi, qi pr + qr pi) has the
+  // same products, and each sum the same two terms.
+  spectrum_multiply(W, W + 2 * m, 2 * m);
+  spectrum_to_limbs(T, m, W);
+  add_cross_term(T, m, H1);
+  add_cross_term(T, m, H2);
   normalise(T, m);
 }

@@ -1,158 +1,97 @@
-// Bit-reversal permutations by swapping points in place, found without a table.
+// Bit-reversal permutations in place, found without a table of indices.
 //
-// The general permutation reads a point index of b = log2 N bits as  t H C L s : the top bit t, the
-// bottom bit s, one centre bit C when b is odd or two when b is even, and two halves H and L of equal
-// length. Then rev(t H C L s) = s rev(L) rev(C) rev(H) t. Positions count doubles, so s is worth 2
-// doubles, t is worth nh = n/2, the centre bits m and 2m, with m the largest power of two such that
-// m^2 <= n (the first L bit is worth 4 doubles, the last one m/2).
+// The general permutation works on tiles, so that every cache line it touches is used whole. A point
+// index of b = log2 N bits is read as  A M B : the top t bits A, the bottom t bits B and the b - 2t
+// middle bits M (t = 4 from N = 256 points on, so B runs over 16 consecutive points, 256 bytes). Then
+// rev(A M B) = rev(B) rev(M) rev(A): the tile of a middle value M (2^t rows A of 2^t consecutive
+// points B) is exchanged with the tile of rev(M), transposed, each point of one going to
+// (rev B, rev A) of the other; a tile with M = rev(M) is transposed onto itself.
 //
-// The outer loop runs over the values of L, each with the counter j0 = rev(L) placed in H; the inner
-// loop over the smaller values L' < L, with k = rev(L') in H kept by a counter advanced in
-// bit-reversed order. Each inner step owns the indices x = (rev(L), L') and rev(x) = (rev(L'), L) for
-// all values of t, C and s, which pair up into one group of 8 swaps (one centre bit) or 16 swaps (two).
-// The tail of an outer step owns the indices with H = rev(L), which rev maps among themselves: only
-// t, C and s move, giving 2 (or 6) swaps and 4 points with rev(x) = x. Every pair is swapped once.
+// The rows of a tile lie a power of two apart, so in the caches they compete for the same few sets;
+// exchanging two tiles point by point would fetch each line again and again. So both tiles are first
+// copied, row by row, into two small local buffers (2 x 4 KiB, in the first-level cache), and then
+// written back row by row from the other buffer, transposed: every line of the array is read once and
+// written once, in runs of four lines.
 #include "core/fft/bit_reverse.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 
-// Exchanges the points at positions x and y (in doubles); with `conjugate` both are stored conjugated.
+constexpr int largest_tile_bits = 4;
+constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
+
+// A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
+typedef double tile_buffer[largest_side][2 * largest_side];
+
+// The reversal of the low `bits` bits of k.
+inline int32_t reverse_low_bits(int32_t k, int bits) {
+  int32_t r = 0;
+  for (int i = 0; i < bits; ++i, k >>= 1) r = (r << 1) | (k & 1);
+  return r;
+}
+
+// Row r of the tile at `base` := column rev(r) of `from`, its points in the order rev(c) (conjugated
+// when asked): point (r, c) receives from[rev c][rev r].
 template <bool conjugate>
-void swap_positions(double* a, int32_t x, int32_t y) {
-  const double re = a[x], im = a[x + 1];
-  a[x] = a[y];
-  a[x + 1] = conjugate ? -a[y + 1] : a[y + 1];
-  a[y] = re;
-  a[y + 1] = conjugate ? -im : im;
-}
-
-void conjugate_position(double* a, int32_t x) { a[x + 1] = -a[x + 1]; }
-
-// k := the next value of a counter kept in bit-reversed order, bit nh/2 being its lowest digit: the
-// carry runs from nh/2 downwards. Ends at 0 after the last value.
-int32_t reversed_increment(int32_t k, int32_t nh) {
-  int32_t i = nh / 2;
-  k ^= i;
-  while (i > k) {
-    i /= 2;
-    k ^= i;
-  }
-  return k;
-}
-
-// The 8 pairs of one inner step with one centre bit (worth m on both sides): (t, s) runs through
-// (0, 0), (1, 0), (1, 1), (0, 1) on the j side and (0, 0), (0, 1), (1, 1), (1, 0) on the k side,
-// each with the centre bit 0 and 1.
-template <bool conjugate>
-void inner_group_1(double* a, int32_t j, int32_t k, int32_t m, int32_t nh) {
-  swap_positions<conjugate>(a, j, k);
-  swap_positions<conjugate>(a, j + m, k + m);
-  swap_positions<conjugate>(a, j + nh + m, k + 2 + m);
-  swap_positions<conjugate>(a, j + nh, k + 2);
-  swap_positions<conjugate>(a, j + nh + 2, k + nh + 2);
-  swap_positions<conjugate>(a, j + nh + 2 + m, k + nh + 2 + m);
-  swap_positions<conjugate>(a, j + 2 + m, k + nh + m);
-  swap_positions<conjugate>(a, j + 2, k + nh);
-}
-
-// The 16 pairs of one inner step with two centre bits: the centre values m, 2m are exchanged
-// between the sides, 3m = m + 2m stays.
-template <bool conjugate>
-void inner_group_2(double* a, int32_t j, int32_t k, int32_t m, int32_t nh) {
-  swap_positions<conjugate>(a, j, k);
-  swap_positions<conjugate>(a, j + m, k + 2 * m);
-  swap_positions<conjugate>(a, j + 2 * m, k + m);
-  swap_positions<conjugate>(a, j + 3 * m, k + 3 * m);
-  j += nh;
-  k += 2;
-  swap_positions<conjugate>(a, j + 3 * m, k + 3 * m);
-  swap_positions<conjugate>(a, j + 2 * m, k + m);
-  swap_positions<conjugate>(a, j + m, k + 2 * m);
-  swap_positions<conjugate>(a, j, k);
-  j += 2;
-  k += nh;
-  swap_positions<conjugate>(a, j, k);
-  swap_positions<conjugate>(a, j + m, k + 2 * m);
-  swap_positions<conjugate>(a, j + 2 * m, k + m);
-  swap_positions<conjugate>(a, j + 3 * m, k + 3 * m);
-  j -= nh;
-  k -= 2;
-  swap_positions<conjugate>(a, j + 3 * m, k + 3 * m);
-  swap_positions<conjugate>(a, j + 2 * m, k + m);
-  swap_positions<conjugate>(a, j + m, k + 2 * m);
-  swap_positions<conjugate>(a, j, k);
-}
-
-// The tail of an outer step; x = j0 + k0 is its index with H = rev(L) and t = C = s = 0. The points
-// with t = s and a centre equal to its own reversal (0 or m with one centre bit, 0 or 3m with two)
-// stay in place; the conjugating permutation conjugates them here, each once.
-template <bool conjugate>
-void tail_group_1(double* a, int32_t x, int32_t m, int32_t nh) {
-  swap_positions<conjugate>(a, x + 2, x + nh);
-  swap_positions<conjugate>(a, x + 2 + m, x + nh + m);
-  if (conjugate) {
-    conjugate_position(a, x);
-    conjugate_position(a, x + nh + 2);
-    conjugate_position(a, x + m);
-    conjugate_position(a, x + m + nh + 2);
-  }
-}
-
-template <bool conjugate>
-void tail_group_2(double* a, int32_t x, int32_t m, int32_t nh) {
-  swap_positions<conjugate>(a, x + 2, x + nh);
-  swap_positions<conjugate>(a, x + 2 + m, x + nh + 2 * m);
-  swap_positions<conjugate>(a, x + 2 + 2 * m, x + nh + m);
-  swap_positions<conjugate>(a, x + 2 * m, x + m);
-  swap_positions<conjugate>(a, x + nh + 2 + 2 * m, x + nh + 2 + m);
-  swap_positions<conjugate>(a, x + 2 + 3 * m, x + nh + 3 * m);
-  if (conjugate) {
-    conjugate_position(a, x);
-    conjugate_position(a, x + nh + 2);
-    conjugate_position(a, x + 3 * m);
-    conjugate_position(a, x + 3 * m + nh + 2);
-  }
-}
-
-template <bool conjugate, int centre_bits>
-void reverse_points(double* a, int32_t m, int32_t nh) {
-  int32_t j0 = 0;
-  for (int32_t k0 = 0; k0 < m; k0 += 4) {
-    int32_t k = k0;
-    for (int32_t j = j0; j < j0 + k0; j += 4) {
-      if (centre_bits == 1)
-        inner_group_1<conjugate>(a, j, k, m, nh);
-      else
-        inner_group_2<conjugate>(a, j, k, m, nh);
-      k = reversed_increment(k, nh);
+void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side, const tile_buffer& from,
+                      const int32_t* reversed) {
+  for (int32_t r = 0; r < side; ++r) {
+    double* row = a + 2 * (base + r * row_stride);
+    const int32_t column = 2 * reversed[r];
+    for (int32_t c = 0; c < side; ++c) {
+      const double* point = from[reversed[c]] + column;
+      row[2 * c] = point[0];
+      row[2 * c + 1] = conjugate ? -point[1] : point[1];
     }
-    if (centre_bits == 1)
-      tail_group_1<conjugate>(a, j0 + k0, m, nh);
-    else
-      tail_group_2<conjugate>(a, j0 + k0, m, nh);
-    j0 = reversed_increment(j0, nh);
   }
+}
+
+void read_tile(const double* a, int32_t base, int32_t row_stride, int32_t side, tile_buffer& to) {
+  for (int32_t r = 0; r < side; ++r) std::memcpy(to[r], a + 2 * (base + r * row_stride), 2 * side * sizeof(double));
 }
 
 template <bool conjugate>
 void reverse_any_size(int32_t n, double* a) {
-  assert(n >= 16);  // below, the tail group would reach past the array
-  // m: the largest power of two with m^2 <= n. l = 4n/m^2 ends as 4 (one centre bit) or 8 (two).
-  int32_t m = 4, l = n / 4;
-  while (l > 8) {
-    l /= 4;
-    m *= 2;
+  assert(n >= 4);
+  int bits = 0;  // b = log2 N
+  while ((int32_t{2} << bits) < n) ++bits;
+  const int t = bits / 2 < largest_tile_bits ? bits / 2 : largest_tile_bits;
+  const int middle_bits = bits - 2 * t;
+  const int32_t side = int32_t{1} << t;
+  const int32_t row_stride = int32_t{1} << (t + middle_bits);  // points from one row A to the next
+  int32_t reversed[largest_side];                              // rev of the t-bit values
+  for (int32_t v = 0; v < side; ++v) reversed[v] = reverse_low_bits(v, t);
+
+  alignas(64) tile_buffer tile, partner;
+  const int32_t middles = int32_t{1} << middle_bits;
+  int32_t mid_rev = 0;  // rev(mid), kept as a counter in bit-reversed order
+  for (int32_t mid = 0; mid < middles; ++mid) {
+    if (mid > 0) {
+      int32_t bit = middles >> 1;
+      for (; mid_rev & bit; bit >>= 1) mid_rev ^= bit;
+      mid_rev |= bit;
+    }
+    if (mid_rev < mid) continue;  // exchanged already, as the partner of mid_rev
+    const int32_t base = mid << t, partner_base = mid_rev << t;
+    read_tile(a, base, row_stride, side, tile);
+    if (mid != mid_rev) {
+      read_tile(a, partner_base, row_stride, side, partner);
+      write_transposed<conjugate>(a, base, row_stride, side, partner, reversed);
+    }
+    write_transposed<conjugate>(a, partner_base, row_stride, side, tile, reversed);
   }
-  if (l == 4)
-    reverse_points<conjugate, 1>(a, m, n / 2);
-  else
-    reverse_points<conjugate, 2>(a, m, n / 2);
 }
 
 // Point-indexed moves for the fixed sizes.
-void swap_points(double* a, int p, int q) { swap_positions<false>(a, 2 * p, 2 * q); }
+void swap_points(double* a, int p, int q) {
+  const double re = a[2 * p], im = a[2 * p + 1];
+  a[2 * p] = a[2 * q];
+  a[2 * p + 1] = a[2 * q + 1];
+  a[2 * q] = re;
+  a[2 * q + 1] = im;
+}
 
 void move_point(double* a, int to, int from) {
   a[2 * to] = a[2 * from];

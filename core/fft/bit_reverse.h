@@ -1,8 +1,9 @@
-// Bit-reversal permutations of complex points z_j = (a[2j], a[2j+1]), in place, without index tables or
-// scratch arrays. N = n/2 points, n a power of two; rev(j) reverses the log2 N bits of j and is an
+// Bit-reversal permutations of complex points z_j = (a[2j], a[2j+1]), in place, without index tables
+// and without allocation (the general ones copy 16 x 16-point tiles through two 4 KiB local buffers).
+// N = n/2 points, n a power of two; rev(j) reverses the log2 N bits of j and is an
 // involution. z denotes the points before, z' after the call; conj negates the imaginary part.
 //
-//   bit_reverse:        z'[j] = z[rev(j)]              (each pair j != rev(j) swapped once, the rest untouched)
+//   bit_reverse:        z'[j] = z[rev(j)]
 //   bit_reverse_conj:   z'[j] = conj(z[rev(j)])        (every point conjugated exactly once, fixed points too)
 //   bit_reverse_16/_8:  z'[j] = z[rev(j)]              for N = 16 / 8
 //   bit_reverse_16_neg: z'[j] = z[rev((16 - j) mod 16)], no sign change
@@ -14,8 +15,8 @@
 #pragma once
 #include <cstdint>
 
-void bit_reverse(int32_t n, double* a);       // n >= 16 doubles
-void bit_reverse_conj(int32_t n, double* a);  // n >= 16 doubles
+void bit_reverse(int32_t n, double* a);       // n >= 4 doubles
+void bit_reverse_conj(int32_t n, double* a);  // n >= 4 doubles
 void bit_reverse_16(double* a);               // 16 points (32 doubles)
 void bit_reverse_16_neg(double* a);           // 16 points (32 doubles)
 void bit_reverse_8(double* a);                // 8 points (16 doubles)

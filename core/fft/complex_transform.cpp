@@ -125,13 +125,14 @@ void leaf_block(int32_t m, int32_t kind, double* a) { leaf_block_steps(m, kind, 
 
 namespace {
 
-// Leaf block number k counted from the end of the array, [j - m, j), is quarter 3 - (k mod 4) of its
-// parent: k mod 4 = 1 or 3 plain, 2 shifted, 0 a last quarter with its parent's kind. When it is a
-// last quarter, the blocks ending at j have not been staged yet: climb to the largest of them (the first
+// Before leaf block number k counted from the end of the array, [j - m, j): applies the stages owed
+// by the blocks ending at j, largest first, and returns the kind of the leaf block. The leaf block is
+// quarter 3 - (k mod 4) of its parent: k mod 4 = 1 or 3 plain, 2 shifted, 0 a last quarter with its
+// parent's kind. When it is a last quarter, the blocks ending at j have not been staged yet: climb to the largest of them (the first
 // that is not a last quarter), take its kind, and stage it and its chain of last quarters down to the
 // leaf block. Sizes and offsets stay below n, inside int32_t for every n up to 2^30. `block` holds the
 // steps of the leaf size m.
-int32_t prepare_block_steps(int32_t m, int32_t j, int32_t k, double* a, const stage_steps& block) {
+int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a, const stage_steps& block) {
   if (k & 3) {
     const int32_t kind = k & 1;
     stage_of_kind(kind, m, a + j - m, block);
@@ -149,10 +150,6 @@ int32_t prepare_block_steps(int32_t m, int32_t j, int32_t k, double* a, const st
 
 }  // namespace
 
-int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a) {
-  return prepare_block_steps(m, j, k, a, steps_of_size(m));
-}
-
 // Depth first, from the end of the array towards its start: each block's stage runs just before its
 // last leaf block is finished, so all leaf work happens on 2 or 4 KiB blocks that were just touched.
 void transform_blocks(int32_t n, double* a) {
@@ -167,7 +164,7 @@ void transform_blocks(int32_t n, double* a) {
   int32_t k = 0;
   for (int32_t j = n - m; j > 0; j -= m) {
     ++k;
-    const int32_t kind = prepare_block_steps(m, j, k, a, block);
+    const int32_t kind = prepare_block(m, j, k, a, block);
     leaf_block_steps(m, kind, a + j - m, quarter);
   }
 }

@@ -21,6 +21,3 @@ void quarter_kernels(int32_t n, double* a);  // n = 128, or 64 for any other n
 void leaf_block(int32_t m, int32_t kind, double* a);  // m = 512, or 256 for any other m
 // After stage_plain(n, a), n > 512: finishes the array leaf block by leaf block from its end, depth first.
 void transform_blocks(int32_t n, double* a);
-// Before leaf block number k (counted from the end of the array) [j - m, j): applies the stages owed by
-// the blocks ending at j, largest first, and returns the kind of the leaf block.
-int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a);

@@ -1,83 +1,184 @@
-// The operations of complex_ops.h on `complex_vector`, a point held in one 16-byte vector (lane 0 the
-// real part, lane 1 the imaginary part), so that both parts are computed by one instruction. The stages
-// use it in their hot loops.
-// Lane-wise arithmetic is the IEEE arithmetic of each lane, and every operation below yields exactly the
-// doubles of the scalar formula in its comment, which is that of complex_ops.h: x - y is computed as
-// x + (-y), the same double, and the only other changes are exact sign flips. No fused multiply-add.
-// (Vector extension of GCC, the compiler of both builds.)
+// Complex arithmetic on points held in vectors: lanes 2j and 2j + 1 hold the real and imaginary part of
+// one point, so one instruction computes both parts of 1, 2 or 4 points. `complex_vector` holds one
+// point in 16 bytes (every x86-64 has it); `two_points` (32 bytes) and `four_points` (64 bytes) exist
+// only in files compiled for AVX2 and AVX-512.
+//
+// Every operation is lane-wise IEEE arithmetic and gives, lane by lane, exactly the doubles of the
+// scalar formula in its comment: x - y is computed as x + (-y), the same double, and the only other
+// changes are exact sign flips and moves. So a butterfly gives the same doubles whatever the width, as
+// long as nothing is contracted into fused multiply-adds (the build passes -ffp-contract=off).
+//
+// Everything here has internal linkage: the header is compiled with different instruction sets in
+// different files, and one shared out-of-line copy could carry AVX instructions into the 16-byte path.
+// (GCC vector extensions; clang accepts them too.)
 #pragma once
 #include <cstdint>
 #include <cstring>
 
 #include "core/fft/complex_ops.h"
 
+namespace {
+
 typedef double complex_vector __attribute__((vector_size(16)));
-typedef int64_t complex_vector_bits __attribute__((vector_size(16)));
+
+// Per width: the integer vector of the same size (for sign flips), the number of points, and the
+// lane moves: swap_pairs (x, y) -> (y, x), dup_re (x, y) -> (x, x), dup_im (x, y) -> (y, y) on every
+// point, join (two halves side by side) and reverse_points (the points in the opposite order).
+template <class V>
+struct lane_info;
+
+template <>
+struct lane_info<complex_vector> {
+  typedef int64_t bits __attribute__((vector_size(16)));
+  static constexpr int points = 1;
+  static complex_vector swap_pairs(complex_vector z) { return __builtin_shufflevector(z, z, 1, 0); }
+  static complex_vector dup_re(complex_vector z) { return __builtin_shufflevector(z, z, 0, 0); }
+  static complex_vector dup_im(complex_vector z) { return __builtin_shufflevector(z, z, 1, 1); }
+  static bits re_sign() { return bits{INT64_MIN, 0}; }
+  static bits im_sign() { return bits{0, INT64_MIN}; }
+  static complex_vector splat(double x) { return complex_vector{x, x}; }
+};
+
+#if defined(__AVX2__)
+typedef double two_points __attribute__((vector_size(32)));
+template <>
+struct lane_info<two_points> {
+  typedef int64_t bits __attribute__((vector_size(32)));
+  typedef complex_vector half;
+  static constexpr int points = 2;
+  static two_points swap_pairs(two_points z) { return __builtin_shufflevector(z, z, 1, 0, 3, 2); }
+  static two_points dup_re(two_points z) { return __builtin_shufflevector(z, z, 0, 0, 2, 2); }
+  static two_points dup_im(two_points z) { return __builtin_shufflevector(z, z, 1, 1, 3, 3); }
+  static bits re_sign() { return bits{INT64_MIN, 0, INT64_MIN, 0}; }
+  static bits im_sign() { return bits{0, INT64_MIN, 0, INT64_MIN}; }
+  static two_points splat(double x) { return two_points{x, x, x, x}; }
+  static two_points join(half lo, half hi) { return __builtin_shufflevector(lo, hi, 0, 1, 2, 3); }
+};
+#endif
+
+#if defined(__AVX512F__)
+typedef double four_points __attribute__((vector_size(64)));
+template <>
+struct lane_info<four_points> {
+  typedef int64_t bits __attribute__((vector_size(64)));
+  typedef two_points half;
+  static constexpr int points = 4;
+  static four_points swap_pairs(four_points z) { return __builtin_shufflevector(z, z, 1, 0, 3, 2, 5, 4, 7, 6); }
+  static four_points dup_re(four_points z) { return __builtin_shufflevector(z, z, 0, 0, 2, 2, 4, 4, 6, 6); }
+  static four_points dup_im(four_points z) { return __builtin_shufflevector(z, z, 1, 1, 3, 3, 5, 5, 7, 7); }
+  static bits re_sign() { return bits{INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0}; }
+  static bits im_sign() { return bits{0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN}; }
+  static four_points splat(double x) { return four_points{x, x, x, x, x, x, x, x}; }
+  static four_points join(half lo, half hi) { return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7); }
+};
+#endif
+
+// Points p .. p + points - 1 of the array, which may have any alignment of a double (the copies are
+// single vector moves).
+template <class V>
+inline V load_points(const double* a, int32_t p) {
+  V z;
+  std::memcpy(&z, a + 2 * p, sizeof z);
+  return z;
+}
+template <class V>
+inline void store_points(double* a, int32_t p, V z) {
+  std::memcpy(a + 2 * p, &z, sizeof z);
+}
+
+inline complex_vector load_vector(const double* a, int32_t p) { return load_points<complex_vector>(a, p); }
+inline void store_vector(double* a, int32_t p, complex_vector z) { store_points(a, p, z); }
+
+// (-x, y) and (x, -y) = conj(z): sign flips, exact.
+template <class V>
+inline V negate_re(V z) {
+  typedef typename lane_info<V>::bits bits;
+  return (V)((bits)z ^ lane_info<V>::re_sign());
+}
+template <class V>
+inline V conj(V z) {
+  typedef typename lane_info<V>::bits bits;
+  return (V)((bits)z ^ lane_info<V>::im_sign());
+}
+
+template <class V>
+inline V add(V x, V y) {
+  return x + y;
+}
+template <class V>
+inline V sub(V x, V y) {
+  return x - y;
+}
+
+// i z = (-y, x)
+template <class V>
+inline V mul_i(V z) {
+  return negate_re(lane_info<V>::swap_pairs(z));
+}
+
+// x + i y = (x.re - y.im, x.im + y.re) and x - i y = (x.re + y.im, x.im - y.re).
+template <class V>
+inline V add_i(V x, V y) {
+  return x + mul_i(y);
+}
+template <class V>
+inline V sub_i(V x, V y) {
+  return x - mul_i(y);
+}
+
+// rho z = (r (x - y), r (x + y)) and rho^3 z = (-r (x + y), r (x - y)), rho = e^{i pi/4} = r (1 + i).
+template <class V>
+inline V mul_rho(V z) {
+  typedef lane_info<V> info;
+  return info::splat(cos_pi_4) * (info::dup_re(z) + negate_re(info::dup_im(z)));
+}
+template <class V>
+inline V mul_rho3(V z) {
+  typedef lane_info<V> info;
+  return negate_re(info::splat(cos_pi_4)) * (info::dup_re(z) + conj(info::dup_im(z)));
+}
+
+// A factor w held spread as (re w in every lane, im w in every lane): w z = re(w) z + im(w) (i z) needs
+// no move of w; the mirrored factors (y, x) and (-y, -x) only exchange, or negate, the two vectors.
+template <class V>
+struct spread_vector {
+  V re, im;
+};
+template <class V>
+inline V mul(const spread_vector<V>& w, V z) {
+  return w.re * z + w.im * mul_i(z);
+}
+
+// --- One point in 16 bytes: the twiddle factors and the kernels' constants.
 
 inline double re(complex_vector z) { return z[0]; }
 inline double im(complex_vector z) { return z[1]; }
 inline complex_vector both(double x) { return complex_vector{x, x}; }
 
-// (-x, y) and (x, -y) = conj(z): sign flips, exact.
-inline complex_vector negate_re(complex_vector z) {
-  return (complex_vector)((complex_vector_bits)z ^ complex_vector_bits{INT64_MIN, 0});
-}
-inline complex_vector conj(complex_vector z) {
-  return (complex_vector)((complex_vector_bits)z ^ complex_vector_bits{0, INT64_MIN});
-}
-
-// Point p of the array, which may have any alignment of a double (the copies are single vector moves).
-inline complex_vector load_vector(const double* a, int32_t p) {
-  complex_vector z;
-  std::memcpy(&z, a + 2 * p, sizeof z);
-  return z;
-}
-inline void store_vector(double* a, int32_t p, complex_vector z) { std::memcpy(a + 2 * p, &z, sizeof z); }
-
-inline complex_vector add(complex_vector x, complex_vector y) { return x + y; }
-inline complex_vector sub(complex_vector x, complex_vector y) { return x - y; }
-
 // (x, y) -> (y, x) and (x, y) -> (-y, -x).
-inline complex_vector swap_parts(complex_vector z) { return __builtin_shuffle(z, complex_vector_bits{1, 0}); }
+inline complex_vector swap_parts(complex_vector z) { return lane_info<complex_vector>::swap_pairs(z); }
 inline complex_vector swap_parts_neg(complex_vector z) { return -swap_parts(z); }
-
-// i z = (-y, x)
-inline complex_vector mul_i(complex_vector z) { return negate_re(swap_parts(z)); }
-
-// x + i y = (x.re - y.im, x.im + y.re) and x - i y = (x.re + y.im, x.im - y.re).
-inline complex_vector add_i(complex_vector x, complex_vector y) { return x + mul_i(y); }
-inline complex_vector sub_i(complex_vector x, complex_vector y) { return x - mul_i(y); }
 
 // w z = (w.re z.re - w.im z.im, w.re z.im + w.im z.re)
 inline complex_vector mul(complex_vector w, complex_vector z) { return both(re(w)) * z + both(im(w)) * mul_i(z); }
 
-// rho z = (r (x - y), r (x + y)) and rho^3 z = (-r (x + y), r (x - y)).
-inline complex_vector mul_rho(complex_vector z) { return both(cos_pi_4) * (both(re(z)) + negate_re(both(im(z)))); }
-inline complex_vector mul_rho3(complex_vector z) {
-  return complex_vector{-cos_pi_4, cos_pi_4} * (both(re(z)) + conj(both(im(z))));
-}
-
-// Triple angle, t = 4 y x: (x - t y, t x - y).
+// Triple angle, t = 4 y x: (x - t y, t x - y) = (cos 3b, sin 3b) for (x, y) = (cos b, sin b).
 inline complex_vector triple_angle(complex_vector f) {
   const double t = 4.0 * im(f) * re(f);
   return conj(f) + both(t) * mul_i(f);
 }
 
-// f_{p+1} = f_{p-1} + i sigma f_p = (re f_{p-1} - sigma im f_p, im f_{p-1} + sigma re f_p).
-inline complex_vector next_factor(complex_vector f_before, double sigma, complex_vector f) {
-  return f_before + both(sigma) * mul_i(f);
-}
-
-// A twiddle factor w held spread as (both(re w), both(im w)): products w z = re(w) z + im(w) (i z) need
-// no shuffle of w, the recurrence steps both copies lane by lane (each lane computing the scalar formula),
-// and the mirrored factors (y, x) and (-y, -x) only exchange, or negate, the two vectors.
-struct spread_factor {
-  complex_vector re, im;
-};
+// A twiddle factor of one point, spread: the recurrence steps both copies lane by lane (each lane
+// computing the scalar formula).
+typedef spread_vector<complex_vector> spread_factor;
 inline spread_factor spread(complex_vector w) { return {both(re(w)), both(im(w))}; }
-inline complex_vector mul(const spread_factor& w, complex_vector z) { return w.re * z + w.im * mul_i(z); }
+
+// f_{p+1} = f_{p-1} + i sigma f_p = (re f_{p-1} - sigma im f_p, im f_{p-1} + sigma re f_p), sigma = 2 sin b
+// for factors e^{ibp}: exactly e^{ib(p+1)} = e^{ib(p-1)} + 2i sin b e^{ibp}.
 inline spread_factor next_factor(const spread_factor& f_before, complex_vector sigma, const spread_factor& f) {
   return {f_before.re - sigma * f.im, f_before.im + sigma * f.re};
 }
 inline spread_factor swap_parts(const spread_factor& f) { return {f.im, f.re}; }
 inline spread_factor swap_parts_neg(const spread_factor& f) { return {-f.im, -f.re}; }
+
+}  // namespace

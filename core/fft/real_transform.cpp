@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/fft/complex_transform.h"
+#include "core/fft/complex_vector.h"
 
 // The forward transform views x as N = n/2 complex points z_j = x[2j] + i x[2j+1], takes their transform
 // Z (complex_forward) and separates it into the spectrum of x: for bin m with Z' = conj(Z_{N-m}),
@@ -19,22 +20,25 @@ namespace {
 constexpr double pi = 3.141592653589793;  // the double nearest to pi
 
 // Separation of bin m (positions j = 2m, j+1 and k = n - j, k+1) with weights (wr, wi); Inverse selects
-// the conjugate weights of real_pre_inverse, the only difference between the two passes.
+// the conjugate weights of real_pre_inverse, the only difference between the two passes:
+//   xr = a[j] - a[k],  xi = a[j+1] + a[k+1],
+//   forward: yr = wr xr - wi xi, yi = wr xi + wi xr;   inverse: yr = wr xr + wi xi, yi = wr xi - wi xr;
+//   a[j] -= yr, a[j+1] -= yi, a[k] += yr, a[k+1] -= yi.
+// Each pair of positions is one 16-byte vector; lane by lane these are exactly the scalar formulas
+// (x - y is x + (-y), and the rest are exact sign flips), so the doubles do not depend on it.
 template <bool Inverse>
 inline void separate_bin(double* a, int32_t j, int32_t k, double wr, double wi) {
-  const double xr = a[j] - a[k];
-  const double xi = a[j + 1] + a[k + 1];
-  const double yr = Inverse ? wr * xr + wi * xi : wr * xr - wi * xi;
-  const double yi = Inverse ? wr * xi - wi * xr : wr * xi + wi * xr;
-  a[j] -= yr;
-  a[j + 1] -= yi;
-  a[k] += yr;
-  a[k + 1] -= yi;
+  const complex_vector at_j = load_points<complex_vector>(a, j / 2), at_k = load_points<complex_vector>(a, k / 2);
+  const complex_vector x = at_j + negate_re(at_k);
+  const complex_vector wx = both(wr) * x, wix = both(wi) * mul_i(x);
+  const complex_vector y = Inverse ? wx - wix : wx + wix;
+  store_points(a, j / 2, at_j - y);
+  store_points(a, k / 2, at_k + conj(y));
 }
 
 // Bins from n/4 - 1 down to 1, two per step, in blocks of 256 positions (128 bins). Two weight pairs are
 // carried, the k-pair (bin j/2) and the d-pair (bin j/2 - 1), and stepped alternately by
-//   w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)),  g = 2 sin(4 pi/n),
+//   w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)),  g = 2 sin(2 pi/n),
 // which exactly reproduces the weights. At the start of every block after the first both pairs are
 // recomputed from the library sine and cosine, so no weight is more than 64 steps of each pair away from
 // an exact value.
@@ -46,7 +50,7 @@ struct separation_weights {
 struct separation_constants {
   double theta;   // pi/n
   double c2, s2;  // cos 2 theta, sin 2 theta
-  double g;       // 2 sin 2 theta
+  double g;       // 2 sin 2 theta = 2 sin(2 pi/n), the step of the weight recurrence
 };
 
 // One step at j: bins j/2 + 1 and j/2 (positions j + 2, j + 3 and j, j + 1 with their mirrors).

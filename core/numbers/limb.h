@@ -36,10 +36,6 @@ void limb_quarter(int16_t* p, int32_t L);
 // dst := src / 2, truncated after limb L-1. dst may be src.
 void limb_half_into(const int16_t* src, int16_t* dst, int32_t L);
 
-// p := p + q over L limbs; the carry out of p[0] is added to p[-1] without further propagation
-// (a p[-1] of 9999 becomes 10000). Precondition: p[-1] exists.
-void limb_accumulate(int16_t* p, const int16_t* q, int32_t L);
-
 // p := (3p - q) / 2 in place, truncated after limb L-1.
 // Preconditions: 3 * p[0] + 2 <= 32767 and 3p >= q.
 void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t L);

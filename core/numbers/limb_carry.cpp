@@ -28,17 +28,6 @@ void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t L) {
   out[0] = static_cast<int16_t>(a[0] - b[0] - bw);
 }
 
-void limb_accumulate(int16_t* p, const int16_t* q, int32_t L) {
-  int32_t cy = 0;
-  for (int32_t i = L - 1; i >= 0; --i) {
-    int32_t s = p[i] + q[i] + cy;
-    cy = s >= 10000;
-    p[i] = static_cast<int16_t>(s - 10000 * cy);
-  }
-  // The carry lands in the limb before p and goes no further: 9999 may become 10000 there.
-  p[-1] = static_cast<int16_t>(p[-1] + cy);
-}
-
 void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t L) {
   int32_t cy = 0;  // 0 <= cy <= 2
   for (int32_t i = L - 1; i > 0; --i) {

@@ -35,7 +35,7 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
     limb_mul_small(A, w, n);
     limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
     inv_sqrt(B, A, S, n, W);      // A = 1/(100 sqrt(ab))
-    fft_multiply(B, A, B, n, W);  // B = sqrt(ab)/100
+    fft_multiply_kept_first(A, B, n, W);  // B = sqrt(ab)/100 (B = ab transformed by inv_sqrt)
     limb_mul_small(B, 100, n);    // B = b' = sqrt(ab)
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;

@@ -28,7 +28,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
     limb_quarter(P, n);           // P = (a^2 + b^2)/4
     fft_multiply(A, B, A, n, W);  // A = a^2 b^2
     inv_sqrt(A, B, S, n, W);      // B = 1/(100 ab)
-    fft_multiply(A, B, B, n, W);  // B = ab/100
+    fft_multiply_kept_first(B, B, n, W);  // B = ab/100 (A transformed by inv_sqrt)
     limb_mul_small(B, 100, n);    // B = ab = b'^2
     limb_half_into(B, A, n);      // A = ab/2
     limb_add(A, P, A, n);         // A = (a + b)^2/4 = a'^2

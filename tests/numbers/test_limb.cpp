@@ -202,23 +202,6 @@ TEST(LimbArithmetic, TripleSubHalfIsExactThreePMinusQOverTwo) {
   EXPECT_EQ(p, (Limbs{5000, 0, 0}));
 }
 
-TEST(LimbArithmetic, AccumulateCarriesIntoThePreviousLimbOnly) {
-  LimbSource src;
-  for (int t = 0; t < trials; ++t) {
-    // Limbs 0..4 hold a working limb, then four correction limbs as the Newton steps use them.
-    Limbs x = src.number(5, 9999), q = src.number(4, 9999);
-    const int16_t before = x[0];
-    const u128 tail = to_int(Limbs(x.begin() + 1, x.begin() + 5), 4);
-    const u128 sum = tail + to_int(q, 4);
-    limb_accumulate(x.data() + 1, q.data(), 4);
-    EXPECT_EQ(x[0], before + static_cast<int>(sum / power10000(4)));
-    expect_limbs(Limbs(x.begin() + 1, x.end()), from_int(sum % power10000(4), 4), 4);
-  }
-  Limbs x = {9999, 9999, 9999, 9999, 9999};
-  limb_accumulate(x.data() + 1, Limbs{0, 0, 0, 1}.data(), 4);
-  EXPECT_EQ(x, (Limbs{10000, 0, 0, 0, 0}));
-}
-
 TEST(LimbArithmetic, SetClearsEveryOtherLimb) {
   Limbs p(12, 1234);
   limb_set(p.data(), 2500, 12);

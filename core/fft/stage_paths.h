@@ -1,0 +1,15 @@
+// The stages compiled once per vector width (stage_body.h); stages.cpp calls those of the selected path.
+#pragma once
+#include <cstdint>
+
+#include "core/fft/complex_ops.h"
+
+struct stage_functions {
+  void (*plain)(int32_t m, double* a, complex_value step);
+  void (*plain_conj)(int32_t m, double* a, complex_value step);
+  void (*shifted)(int32_t m, double* a, complex_value step);
+};
+
+extern const stage_functions stages_sse2;
+extern const stage_functions stages_avx2;
+extern const stage_functions stages_avx512;

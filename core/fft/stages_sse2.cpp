@@ -1,0 +1,6 @@
+// The stages on 16-byte vectors, one point each; every x86-64.
+#include "core/fft/stage_body.h"
+#include "core/fft/stage_paths.h"
+
+const stage_functions stages_sse2 = {plain_stage<complex_vector, false>, plain_stage<complex_vector, true>,
+                                      shifted_stage<complex_vector>};
