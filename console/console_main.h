@@ -1,11 +1,21 @@
 // The console entry shared by mevroc and sudel: asks for the number of digits, turns the answer
-// into a power of two and runs the program's AGM driver once.
+// into a power of two, runs the program's AGM driver once and prints its transcript.
 #pragma once
 #include <cstdint>
+
+#include "core/pi/pi.h"
 
 constexpr int32_t smallest_length = 64;       // the Newton iterations start at 16 limbs
 constexpr int32_t largest_length = 1 << 25;   // the largest size whose products round reliably
 
-// Returns the process exit status: 0 after a completed run, 2 when the input is refused
-// (one line on standard output says why; pi.txt is not touched).
-int console_main(void (*compute_pi)(int32_t digits));
+using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_result* result);
+
+// Exit statuses of the console programs.
+constexpr int exit_completed = 0;      // pi.txt holds the run's digits, verified against pi
+constexpr int exit_failed = 1;         // memory, pi.txt not creatable or writable, rounding check, cancel
+constexpr int exit_refused = 2;        // the typed length was refused; nothing computed
+constexpr int exit_not_verified = 3;   // the digits differ from pi; pi.txt not replaced
+
+// Returns the process exit status above. Every outcome but a completed run prints one line that
+// says why; pi.txt is replaced only by a completed run.
+int console_main(pi_driver compute_pi);

@@ -83,7 +83,7 @@ void calculation_worker() {
   }
   repaint_main_window();  // the run screen with the figures above
 
-  agm_driver(run_digits);
+  agm_driver(run_digits, nullptr, nullptr);
 
   scroll_lock_on();
   const uint32_t now = millisecond_clock();

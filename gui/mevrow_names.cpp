@@ -9,4 +9,4 @@ const char menu_resource_name[] = "MVWMENU";
 const char accelerator_resource_name[] = "MVWACCEL";
 const char instance_atom_name[] = "pi calc soft mvw";
 
-void (*const agm_driver)(int32_t) = compute_pi_direct;
+pi_status (*const agm_driver)(int32_t, const pi_events*, pi_result*) = compute_pi_direct;

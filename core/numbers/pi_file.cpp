@@ -1,6 +1,5 @@
 #include "core/numbers/pi_file.h"
 
-#include <cstdlib>
 
 namespace {
 
@@ -56,19 +55,16 @@ bool write_pi_digits(std::FILE* f, const int16_t* p, int32_t a) {
   return !bad && !std::ferror(f);
 }
 
-void write_pi_file(const int16_t* p, int32_t a) {
+pi_file_status write_pi_file(const int16_t* p, int32_t a) {
   std::FILE* f = std::fopen("pi.txt", "w");
-  if (!f) {
-    std::printf("file open error!\n");
-    std::exit(1);
-  }
+  if (!f) return pi_file_status::open_failed;
   bool ok = write_pi_digits(f, p, a);
   // fclose flushes the last buffer, so a full disk may show only here.
   ok = (std::fclose(f) == 0) && ok;
   if (!ok) {
     // A file cut short must not pass for a result.
     std::remove("pi.txt");
-    std::printf("file write error!\n");
-    std::exit(1);
+    return pi_file_status::write_failed;
   }
+  return pi_file_status::ok;
 }

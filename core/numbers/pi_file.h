@@ -12,8 +12,8 @@
 // Writes the layout above to an open stream. Returns false if any write failed.
 bool write_pi_digits(std::FILE* file, const int16_t* p, int32_t a);
 
+enum class pi_file_status { ok, open_failed, write_failed };
+
 // Creates or truncates pi.txt in the current directory and writes p[0..a-1] to it.
-// If the file cannot be opened, prints "file open error!\n" and ends the process with status 1.
-// If a write or the close fails (a full disk), removes the cut-short file, prints
-// "file write error!\n" and ends the process with status 1.
-void write_pi_file(const int16_t* p, int32_t a);
+// If a write or the close fails (a full disk), removes the cut-short file.
+pi_file_status write_pi_file(const int16_t* p, int32_t a);

@@ -4,32 +4,29 @@
 //   pi ~ (a + b)^2 / (4t), the number of correct digits roughly doubling per iteration.
 // inv_sqrt(x) yields 1/sqrt(10000 x) and reciprocal(x) yields 1/(10000 x), so sqrt(ab) is formed
 // as ab * inv_sqrt(ab) * 100, and the final quotient comes out as pi / 10000, limb 0 holding the 3.
-#include <cstdio>
 #include <utility>
 
 #include "core/arith/arith.h"
 #include "core/numbers/limb.h"
-#include "core/pi/clock.h"
 #include "core/pi/pi.h"
 #include "core/pi/pi_run.h"
 
-void compute_pi_direct(int32_t D) {
+pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
-  open_pi_run(&run, D);
+  const pi_status opened = open_pi_run(&run, D, events, result);
+  if (opened != pi_status::ok) return opened;
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
 
-  int32_t t = clock_ms();
   limb_set(A, 10000, n + 4);  // a = 1
   limb_set(T, 2500, n + 4);   // t = 1/4
   limb_set(P, 2, n + 4);      // 0.0002, whose inverse square root 1/sqrt(2) is b0
   inv_sqrt(P, B, S, n, W);
-  std::printf("-- %dmsec\n", clock_ms() - t);
+  finish_phase(&run, 0);
 
   int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^23
   for (int32_t j = 1; j <= run.iterations; ++j) {
-    t = clock_ms();
     limb_add(A, B, P, n);
     limb_half(P, n);              // P = a' = (a + b)/2
     fft_multiply(A, B, B, n, W);  // B = ab
@@ -42,11 +39,12 @@ void compute_pi_direct(int32_t D) {
     limb_mul_small(B, 100, n);    // B = b' = sqrt(ab)
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;
-    std::printf("%2d %dmsec\n", j, clock_ms() - t);
-    std::fflush(stdout);
+    if (finish_phase(&run, j)) {
+      run.A = A, run.P = P;  // the arrays exchanged above, for their release
+      return cancel_pi_run(&run);
+    }
   }
 
-  t = clock_ms();
   limb_add(A, B, A, n);         // a + b, about 1.694
   fft_multiply(A, A, A, n, W);  // (a + b)^2, about 2.871
   limb_mul_small(T, 4, n);      // 4t, about 0.9139
@@ -54,5 +52,5 @@ void compute_pi_direct(int32_t D) {
   fft_multiply(A, B, A, n, W);  // pi / 10000
   run.A = A;
   run.P = P;
-  close_pi_run(&run, A, t);
+  return close_pi_run(&run, A);
 }

@@ -3,30 +3,27 @@
 //   B' = sqrt(AB) = ab, A' = (A + B)/4 + B'/2 = ((a + b)/2)^2, T' = T - w2 (A' - B'), w2' = 2 w2;
 //   pi ~ (A + B) / T.
 // One product fewer per iteration than on a and b, and no square root before the first iteration.
-#include <cstdio>
 
 #include "core/arith/arith.h"
 #include "core/numbers/limb.h"
-#include "core/pi/clock.h"
 #include "core/pi/pi.h"
 #include "core/pi/pi_run.h"
 
-void compute_pi_squared(int32_t D) {
+pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
-  open_pi_run(&run, D);
+  const pi_status opened = open_pi_run(&run, D, events, result);
+  if (opened != pi_status::ok) return opened;
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
 
-  int32_t t = clock_ms();
   limb_set(A, 10000, n + 4);  // a^2 = 1
   limb_set(B, 5000, n + 4);   // b^2 = 1/2
   limb_set(T, 5000, n + 4);   // 2t = 1/2
-  std::printf("-- %dmsec\n", clock_ms() - t);
+  finish_phase(&run, 0);
 
   int32_t w2 = 2;  // 2^j in iteration j, at most 2^24
   for (int32_t j = 1; j <= run.iterations; ++j) {
-    t = clock_ms();
     limb_add(A, B, P, n);
     limb_quarter(P, n);           // P = (a^2 + b^2)/4
     fft_multiply(A, B, A, n, W);  // A = a^2 b^2
@@ -39,13 +36,11 @@ void compute_pi_squared(int32_t D) {
     limb_mul_small(P, w2, n);
     limb_sub(T, P, T, n);         // T = 2t'
     w2 *= 2;
-    std::printf("%2d %dmsec\n", j, clock_ms() - t);
-    std::fflush(stdout);
+    if (finish_phase(&run, j)) return cancel_pi_run(&run);
   }
 
-  t = clock_ms();
   limb_add(A, B, A, n);         // a^2 + b^2, about 1.4355
   reciprocal(T, B, S, n, W);    // 1/(10000 T), T about 0.4569
   fft_multiply(A, B, A, n, W);  // pi / 10000
-  close_pi_run(&run, A, t);
+  return close_pi_run(&run, A);
 }

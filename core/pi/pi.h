@@ -1,9 +1,46 @@
-// The AGM drivers. Each computes pi to D decimal digits (D a power of two, 64 <= D <= 2^25), prints
-// its timing lines on standard output, and writes the D - 4 decimals to pi.txt. Each owns every
-// buffer of its run. On failure (memory, pi.txt, or a product whose rounding could not be trusted)
-// it prints one line and ends the process with status 1.
+// The AGM drivers. Each computes pi to D decimal digits (D a power of two, 64 <= D <= 2^28), and
+// replaces pi.txt with its D - 4 decimals only when every check of the run passed. Each owns every
+// buffer of its run. The drivers print nothing and never end the process: they report through the
+// events while they run and return how the run ended; the front ends speak.
 #pragma once
 #include <cstdint>
 
-void compute_pi_direct(int32_t D);   // Gauss-Legendre on a and b
-void compute_pi_squared(int32_t D);  // the same iteration on a^2 and b^2
+// How a run ended. The front ends turn each into their own message and exit status.
+//   memory       a buffer could not be allocated (nothing else happened)
+//   file_open    the temporary file beside pi.txt could not be created, before any arithmetic
+//   file_write   writing, flushing or renaming the digits failed; pi.txt left as it was
+//   rounding     a product came too close to a half-integer (or NaN): pi.txt left as it was
+//   verification the digits differ from pi's known decimals: pi.txt left as it was
+//   cancelled    stop_requested answered true: pi.txt left as it was
+enum class pi_status { ok, memory, file_open, file_write, rounding, verification, cancelled };
+
+// What a run reports while it goes; every member may be null. Called on the thread that runs the driver.
+struct pi_events {
+  void* context;
+  // After the buffers and the temporary digit file exist, before any arithmetic.
+  void (*started)(void* context, int32_t digits, int64_t memory_bytes);
+  // After each phase: 0 = start values, 1..iterations = the AGM iterations,
+  // iterations + 1 = final quotient, checks and pi.txt committed.
+  void (*phase_done)(void* context, int32_t phase, int32_t iterations, int32_t phase_ms);
+  // Polled at every iteration boundary (never while pi.txt is being committed); true ends the
+  // run with pi_status::cancelled, its temporary file removed, pi.txt untouched.
+  bool (*stop_requested)(void* context);
+};
+
+constexpr int32_t pi_max_phases = 32;
+struct pi_result {
+  int32_t digits;                  // D
+  int32_t iterations;              // k - 1
+  int64_t memory_bytes;            // 42 (D/4) + 40, the "use memory" figure
+  int32_t phase_ms[pi_max_phases]; // phases 0 .. iterations + 1 as far as they ran
+  int32_t total_ms;                // whole run, allocation to release
+  double max_rounding_distance;    // largest |term - nearest integer| of the run (NaN propagates)
+  double rounding_limit;           // the largest distance a run accepts
+  bool verified;                   // digits compared with the built-in table of pi and found right
+  int64_t first_wrong_decimal;     // on pi_status::verification: 1-based position of the first decimal of the
+                                   // first block that differs; otherwise 0
+};
+
+int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
+pi_status compute_pi_direct(int32_t digits, const pi_events* events, pi_result* result);   // Gauss-Legendre on a and b
+pi_status compute_pi_squared(int32_t digits, const pi_events* events, pi_result* result);  // the same iteration on a^2 and b^2

@@ -1,6 +1,5 @@
 #include "core/pi/pi_run.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <new>
@@ -20,47 +19,63 @@ void release_buffers(pi_run* run) {
   run->W = nullptr;
 }
 
+// Releases everything, records the total time and returns `status`.
+pi_status end_run(pi_run* run, pi_status status) {
+  release_buffers(run);
+  run->result->total_ms = clock_ms() - run->start_ms;
+  return status;
+}
+
 }  // namespace
 
-void open_pi_run(pi_run* run, int32_t D) {
+int64_t pi_memory_bytes(int32_t digits) { return 42 * int64_t{digits / 4} + 40; }
+
+pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result) {
   run->start_ms = clock_ms();
   run->digits = D;
   run->n = D / 4;
   int32_t k = 1;
   while (D > (int32_t{1} << k)) ++k;
   run->iterations = k - 1;
+  run->events = events;
+  run->result = result ? result : &run->own_result;
+  *run->result = pi_result{};
+  run->result->digits = D;
+  run->result->iterations = run->iterations;
+  run->result->memory_bytes = pi_memory_bytes(D);
+  run->result->rounding_limit = PI_ROUNDING_LIMIT;
 
   const size_t limbs = static_cast<size_t>(run->n) + 4;
   for (int16_t** p : {&run->A, &run->B, &run->T, &run->P, &run->S}) *p = new (std::nothrow) int16_t[limbs];
   run->W = static_cast<double*>(
       ::operator new[](sizeof(double) * 4 * static_cast<size_t>(run->n), work_alignment, std::nothrow));
-  if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) {
-    release_buffers(run);
-    std::printf("Memory Allocation Failure!\n");
-    std::exit(1);
-  }
+  if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
 
-  std::printf("bx = %d  ", D);
-  std::printf("use memory = %d\n", 42 * run->n + 40);
-  std::fflush(stdout);
+  if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
   reset_max_rounding_distance();
+  run->phase_start_ms = clock_ms();
+  return pi_status::ok;
 }
 
-void close_pi_run(pi_run* run, const int16_t* result, int32_t phase_start_ms) {
+bool finish_phase(pi_run* run, int32_t phase) {
+  const int32_t now = clock_ms();
+  const int32_t ms = now - run->phase_start_ms;
+  if (phase < pi_max_phases) run->result->phase_ms[phase] = ms;
+  const pi_events* events = run->events;
+  if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);
+  run->phase_start_ms = clock_ms();
+  return phase >= 1 && events && events->stop_requested && events->stop_requested(events->context);
+}
+
+pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled); }
+
+pi_status close_pi_run(pi_run* run, const int16_t* result) {
   const double margin = max_rounding_distance();
-#ifdef PI_REPORT_ROUNDING
-  std::fprintf(stderr, "largest rounding distance %.4f\n", margin);
-#endif
-  if (margin > PI_ROUNDING_LIMIT) {
-    // Any pi.txt left here would pass for this run's result.
-    std::remove("pi.txt");
-    std::printf("rounding error too large (%.3g > %.3g): the digits cannot be trusted, pi.txt not written\n",
-                margin, PI_ROUNDING_LIMIT);
-    std::exit(1);
-  }
-  write_pi_file(result + 1, run->n - 1);
-  std::printf("-- %dmsec\n", clock_ms() - phase_start_ms);
-  release_buffers(run);
-  std::printf("Total time : %d msec.\n", clock_ms() - run->start_ms);
-  std::fflush(stdout);
+  run->result->max_rounding_distance = margin;
+  if (margin > PI_ROUNDING_LIMIT) return end_run(run, pi_status::rounding);
+  const pi_file_status written = write_pi_file(result + 1, run->n - 1);
+  if (written != pi_file_status::ok)
+    return end_run(run, written == pi_file_status::open_failed ? pi_status::file_open : pi_status::file_write);
+  finish_phase(run, run->iterations + 1);
+  return end_run(run, pi_status::ok);
 }

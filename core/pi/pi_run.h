@@ -1,7 +1,10 @@
-// What both AGM drivers share: the buffers of one run, their allocation and release, the first
-// output line, and the closing steps (trust check, digit file, last lines).
+// What both AGM drivers share: the buffers of one run, their allocation and release, the events
+// of the run, and the closing steps (trust check, digit file, result).
 #pragma once
 #include <cstdint>
+#include <cstdio>
+
+#include "core/pi/pi.h"
 
 // The largest distance of a convolution term from its nearest integer that a run accepts. A term
 // within that distance of a half-integer can no longer be trusted to have rounded to the right
@@ -15,22 +18,32 @@
 #endif
 
 struct pi_run {
-  int32_t digits;      // D, a power of two, 64 <= D <= 2^25
+  int32_t digits;      // D, a power of two, 64 <= D <= 2^28
   int32_t n;           // working precision in limbs: D / 4
   int32_t iterations;  // k - 1, with k the smallest integer >= 1 such that 2^k >= D
   int32_t start_ms;    // clock at entry, for the total time
+  int32_t phase_start_ms;
   // Five limb numbers of n + 4 limbs each, and the FFT work area of 4n doubles (64-byte aligned).
-  // The driver may exchange the pointers; close_pi_run releases whatever they name then.
+  // The driver may exchange the pointers; the run releases whatever they name at its end.
   int16_t *A, *B, *T, *P, *S;
   double* W;
+  const pi_events* events;  // may be null
+  pi_result* result;        // never null (a local one stands in when the caller passes null)
+  pi_result own_result;
 };
 
-// Reads the clock, allocates every buffer (on any failure: "Memory Allocation Failure!" and
-// exit status 1, nothing printed before), prints "bx = D  use memory = 42n + 40" and resets the
-// record of the rounding margin.
-void open_pi_run(pi_run* run, int32_t D);
+// Reads the clock, allocates every buffer and resets the record of the rounding margin. Returns
+// pi_status::memory (nothing allocated) or pi_status::ok after reporting `started`.
+pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
+
+// Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
+// time and starts the next one. After an iteration returns true when the caller asked to stop.
+bool finish_phase(pi_run* run, int32_t phase);
+
+// Ends a run that was asked to stop: releases everything and returns pi_status::cancelled.
+pi_status cancel_pi_run(pi_run* run);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
-// of every product of the run, writes limbs 1..n-1 to pi.txt, prints "-- <ms since phase_start>",
-// releases the buffers and prints the total time.
-void close_pi_run(pi_run* run, const int16_t* result, int32_t phase_start_ms);
+// of every product of the run, writes limbs 1..n-1 to pi.txt, reports the last phase, releases
+// the buffers and returns how the run ended.
+pi_status close_pi_run(pi_run* run, const int16_t* result);
