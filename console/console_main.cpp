@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "console/physical_memory.h"
+
 namespace {
 
 // Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
@@ -87,6 +89,7 @@ int console_main(pi_driver compute_pi) {
   // The smallest power of two not below the answer, and never below the smallest length.
   int32_t digits = smallest_length;
   while (digits < asked) digits *= 2;
+  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
   const pi_events events{nullptr, print_started, print_phase, nullptr};
   pi_result result{};
   const pi_status status = compute_pi(digits, &events, &result);
