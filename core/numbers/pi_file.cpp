@@ -54,17 +54,3 @@ bool write_pi_digits(std::FILE* f, const int16_t* p, int32_t a) {
   bad |= std::fputc('\n', f) == EOF;
   return !bad && !std::ferror(f);
 }
-
-pi_file_status write_pi_file(const int16_t* p, int32_t a) {
-  std::FILE* f = std::fopen("pi.txt", "w");
-  if (!f) return pi_file_status::open_failed;
-  bool ok = write_pi_digits(f, p, a);
-  // fclose flushes the last buffer, so a full disk may show only here.
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    // A file cut short must not pass for a result.
-    std::remove("pi.txt");
-    return pi_file_status::write_failed;
-  }
-  return pi_file_status::ok;
-}

@@ -9,11 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 
-// Writes the layout above to an open stream. Returns false if any write failed.
+// Writes the layout above to an open stream. Returns false if any write failed. A run writes it to
+// a temporary file that replaces pi.txt only when complete (core/numbers/file_replacement.h).
 bool write_pi_digits(std::FILE* file, const int16_t* p, int32_t a);
-
-enum class pi_file_status { ok, open_failed, write_failed };
-
-// Creates or truncates pi.txt in the current directory and writes p[0..a-1] to it.
-// If a write or the close fails (a full disk), removes the cut-short file.
-pi_file_status write_pi_file(const int16_t* p, int32_t a);

@@ -1,5 +1,6 @@
 #include "core/pi/pi_run.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <new>
@@ -7,6 +8,7 @@
 #include "core/arith/arith.h"
 #include "core/numbers/pi_file.h"
 #include "core/pi/clock.h"
+#include "core/pi/result_check.h"
 
 namespace {
 
@@ -19,8 +21,10 @@ void release_buffers(pi_run* run) {
   run->W = nullptr;
 }
 
-// Releases everything, records the total time and returns `status`.
+// Releases everything (a temporary file not committed is removed), records the total time and
+// returns `status`.
 pi_status end_run(pi_run* run, pi_status status) {
+  discard_file_replacement(&run->digit_file);
   release_buffers(run);
   run->result->total_ms = clock_ms() - run->start_ms;
   return status;
@@ -44,12 +48,15 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->result->iterations = run->iterations;
   run->result->memory_bytes = pi_memory_bytes(D);
   run->result->rounding_limit = PI_ROUNDING_LIMIT;
+  run->digit_file = file_replacement{};
 
   const size_t limbs = static_cast<size_t>(run->n) + 4;
   for (int16_t** p : {&run->A, &run->B, &run->T, &run->P, &run->S}) *p = new (std::nothrow) int16_t[limbs];
   run->W = static_cast<double*>(
       ::operator new[](sizeof(double) * 4 * static_cast<size_t>(run->n), work_alignment, std::nothrow));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
+  // Created now, so that an unwritable directory is reported before the work rather than after.
+  if (!begin_file_replacement(&run->digit_file, "pi.txt", true)) return end_run(run, pi_status::file_open);
 
   if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
   reset_max_rounding_distance();
@@ -70,12 +77,19 @@ bool finish_phase(pi_run* run, int32_t phase) {
 pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled); }
 
 pi_status close_pi_run(pi_run* run, const int16_t* result) {
-  const double margin = max_rounding_distance();
-  run->result->max_rounding_distance = margin;
-  if (margin > PI_ROUNDING_LIMIT) return end_run(run, pi_status::rounding);
-  const pi_file_status written = write_pi_file(result + 1, run->n - 1);
-  if (written != pi_file_status::ok)
-    return end_run(run, written == pi_file_status::open_failed ? pi_status::file_open : pi_status::file_write);
+  pi_result* r = run->result;
+  r->max_rounding_distance = max_rounding_distance();
+#ifdef PI_REPORT_ROUNDING
+  std::fprintf(stderr, "largest rounding distance %.4f\n", r->max_rounding_distance);  // bench builds only
+#endif
+  if (!rounding_margin_trusted(r->max_rounding_distance, PI_ROUNDING_LIMIT)) return end_run(run, pi_status::rounding);
+  const int32_t bad_limb = first_limb_out_of_range(result, run->n);
+  if (bad_limb >= 0) {
+    r->first_wrong_decimal = bad_limb == 0 ? 1 : 4 * int64_t{bad_limb - 1} + 1;
+    return end_run(run, pi_status::verification);
+  }
+  const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
+  if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
   finish_phase(run, run->iterations + 1);
   return end_run(run, pi_status::ok);
 }

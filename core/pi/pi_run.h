@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/numbers/file_replacement.h"
 #include "core/pi/pi.h"
 
 // The largest distance of a convolution term from its nearest integer that a run accepts. A term
@@ -27,23 +28,27 @@ struct pi_run {
   // The driver may exchange the pointers; the run releases whatever they name at its end.
   int16_t *A, *B, *T, *P, *S;
   double* W;
+  file_replacement digit_file;  // the temporary file that replaces pi.txt when the run succeeds
   const pi_events* events;  // may be null
   pi_result* result;        // never null (a local one stands in when the caller passes null)
   pi_result own_result;
 };
 
-// Reads the clock, allocates every buffer and resets the record of the rounding margin. Returns
-// pi_status::memory (nothing allocated) or pi_status::ok after reporting `started`.
+// Reads the clock, allocates every buffer, creates the temporary digit file beside pi.txt and
+// resets the record of the rounding margin. Returns pi_status::memory or pi_status::file_open
+// (nothing left allocated or created), or pi_status::ok after reporting `started`.
 pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
 
 // Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
 // time and starts the next one. After an iteration returns true when the caller asked to stop.
 bool finish_phase(pi_run* run, int32_t phase);
 
-// Ends a run that was asked to stop: releases everything and returns pi_status::cancelled.
+// Ends a run that was asked to stop: removes the temporary file, releases everything and returns
+// pi_status::cancelled.
 pi_status cancel_pi_run(pi_run* run);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
-// of every product of the run, writes limbs 1..n-1 to pi.txt, reports the last phase, releases
-// the buffers and returns how the run ended.
+// of every product of the run and the range of every limb; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
+// pi.txt. Reports the last phase, releases the buffers and returns how the run ended; on any
+// failure the temporary file is removed and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);

@@ -1,0 +1,141 @@
+#include "core/numbers/file_replacement.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool is_directory(const char* path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+  struct stat s;  // lstat: a link named like the target is replaced, whatever it points to
+  return lstat(path, &s) == 0 && S_ISDIR(s.st_mode);
+#endif
+}
+
+int process_id() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<int>(getpid());
+#endif
+}
+
+// Opens `path` for writing only if it does not exist yet; -1 otherwise.
+int create_exclusive(const char* path, bool text) {
+#ifdef _WIN32
+  return _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY), _S_IREAD | _S_IWRITE);
+#else
+  (void)text;
+  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+}
+
+bool flush_to_disk(std::FILE* f) {
+  if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(f)) == 0;
+#else
+  return fsync(fileno(f)) == 0;
+#endif
+}
+
+bool rename_over(const char* from, const char* to) {
+#ifdef _WIN32
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  return std::rename(from, to) == 0;
+#endif
+}
+
+// The directory part of `path` ("." when there is none), for syncing the rename itself.
+void sync_directory_of(const char* path) {
+#ifndef _WIN32
+  char directory[260] = ".";
+  if (const char* slash = std::strrchr(path, '/')) {
+    const size_t length = static_cast<size_t>(slash - path);
+    if (length > 0 && length < sizeof directory) {
+      std::memcpy(directory, path, length);
+      directory[length] = '\0';
+    }
+  }
+  const int fd = open(directory, O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);  // best effort: the rename is done; this only hastens it to the disk
+    close(fd);
+  }
+#else
+  (void)path;
+#endif
+}
+
+}  // namespace
+
+bool begin_file_replacement(file_replacement* r, const char* target, bool text) {
+  r->file = nullptr;
+  r->temporary[0] = '\0';
+  if (std::strlen(target) >= sizeof r->target || is_directory(target)) return false;
+  std::strcpy(r->target, target);
+  // Unique among processes (the id) and within one (the counter); an existing name, a stray file
+  // of a killed run for instance, is skipped.
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::snprintf(r->temporary, sizeof r->temporary, "%s.%d-%u.tmp", target, process_id(), counter++);
+    const int fd = create_exclusive(r->temporary, text);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+#ifdef _WIN32
+    r->file = _fdopen(fd, "w");
+#else
+    r->file = fdopen(fd, "w");
+#endif
+    if (r->file) return true;
+#ifdef _WIN32
+    _close(fd);
+#else
+    close(fd);
+#endif
+    std::remove(r->temporary);
+    break;
+  }
+  r->temporary[0] = '\0';
+  return false;
+}
+
+bool commit_file_replacement(file_replacement* r, bool write_ok) {
+  if (!r->file) return false;
+  bool ok = write_ok && !std::ferror(r->file) && flush_to_disk(r->file);
+  // fclose flushes the last buffer, so a full disk may show only here.
+  ok = std::fclose(r->file) == 0 && ok;
+  r->file = nullptr;
+  if (ok && rename_over(r->temporary, r->target)) {
+    r->temporary[0] = '\0';
+    sync_directory_of(r->target);
+    return true;
+  }
+  std::remove(r->temporary);
+  r->temporary[0] = '\0';
+  return false;
+}
+
+void discard_file_replacement(file_replacement* r) {
+  if (r->file) std::fclose(r->file);
+  r->file = nullptr;
+  if (r->temporary[0]) std::remove(r->temporary);
+  r->temporary[0] = '\0';
+}
