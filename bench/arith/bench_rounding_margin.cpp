@@ -7,9 +7,10 @@
 //   random          uniform random limbs (the limbs of pi look like these)
 //   worst plain     all digits 9999 (the largest terms, n 9999^2)
 //   worst balanced  all digits -5000, and -5000 and 4999 alternating (the larger of the two)
-// A term is rounded to the wrong integer once this distance reaches 0.5; "WRONG" marks the
-// constant-digit squares whose rounded terms differ from the exact c[k] = v^2 min(k + 1, 2n - 1 - k)
-// (printed as "!").
+// A term is rounded to the wrong integer once this distance reaches 0.5; "!" marks the
+// constant-digit squares whose rounded terms differ from the exact c[k] = v^2 min(k + 1, 2n - 1 - k).
+// From 2^26 limbs on, the terms of the all-9999 square (n 9999^2) exceed 2^52, where doubles are no
+// longer spaced by 1/2 or less: no rounding can recover them, and the column says "beyond 2^52".
 //   bench_rounding_margin [max_bits] [seed]
 #include <chrono>
 #include <cmath>
@@ -23,8 +24,6 @@
 #include "core/fft/real_transform.h"
 
 namespace {
-
-constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52: rounds |u| < 2^51
 
 struct square_margin {
   double distance;  // max |c - round(c)| over all 2n terms
@@ -41,7 +40,7 @@ square_margin square_in_place(double* a, int32_t n, double constant_digit) {
   square_margin m{0.0, true};
   for (int32_t k = 0; k < N; ++k) {
     const double u = a[k] * scale;
-    const double r = (u + kRoundingShift) - kRoundingShift;
+    const double r = std::nearbyint(u);
     const double d = std::fabs(u - r);
     m.distance = d > m.distance ? d : m.distance;
     if (constant_digit != 0.0) {
@@ -93,9 +92,13 @@ int main(int argc, char** argv) {
     const double balanced_worst =
         all_low.distance > alternating.distance ? all_low.distance : alternating.distance;
 
-    std::printf("%9d %10lld | %10.6f %11.6f%s | %10.6f %14.6f%s | %8.3f\n", n, 4LL * n, plain_random.distance,
-                plain_worst.distance, plain_worst.exact ? " " : "!", balanced_random.distance, balanced_worst,
-                all_low.exact ? " " : "!", seconds);
+    char worst[32];
+    if (static_cast<double>(n) * 9999.0 * 9999.0 < 0x1p52)
+      std::snprintf(worst, sizeof worst, "%11.6f%s", plain_worst.distance, plain_worst.exact ? " " : "!");
+    else
+      std::snprintf(worst, sizeof worst, "beyond 2^52");
+    std::printf("%9d %10lld | %10.6f %s | %10.6f %14.6f%s | %8.3f\n", n, 4LL * n, plain_random.distance, worst,
+                balanced_random.distance, balanced_worst, all_low.exact ? " " : "!", seconds);
     std::fflush(stdout);
     delete[] a;
     delete[] limbs;
