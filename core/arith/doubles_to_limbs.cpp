@@ -15,7 +15,7 @@ namespace {
 constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
 
 // Terms at or beyond this magnitude (and NaN, and infinities) cannot come from a correct product:
-// every exact term is below n 5000^2 + 2 * 32768 * 5000 < 2^50 for n <= 2^26.
+// every exact term is at most n 5000^2 + 2 * 32768 * 5000 < 1.7 10^15 < 2^51 for n <= 2^26.
 constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
 
 double largest_distance = 0.0;

@@ -9,13 +9,14 @@
 //
 // Balanced digits: the factors enter the transform with limbs 1.. rewritten to -5000..4999 (the
 // same value, limb 0 taking the last carry; limbs_to_doubles), so the terms c[k] are sums of
-// products of either sign with a mean near 0. Every exact term is an integer of magnitude below
-// n 5000^2 + 2 * 32768 * 5000 < 2^50 for every n <= 2^26; the transforms only approximate it, and
+// products of either sign with a mean near 0. Every exact term is an integer of magnitude at most
+// n 5000^2 + 2 * 32768 * 5000 < 2^51 for every n <= 2^26; the transforms only approximate it, and
 // doubles_to_limbs rounds to the nearest integer. That rounding is correct while the transform's
 // error stays below 0.5; doubles_to_limbs records how close it came (core/arith/rounding_margin.h).
-// Measured with bench/arith/bench_rounding_margin, the error of random limbs stays near 10^-4 up to
-// n = 2^26, against 0.19 at n = 2^23 with limbs 0..9999; the worst case of balanced digits (all
-// -5000, or -5000 and 4999 alternating) is as large as before, but limbs of pi do not form it.
+// Measured with bench/arith/bench_rounding_margin, a square of random limbs stays below 0.0006 up
+// to n = 2^26 (0.00018 at n = 2^23, where limbs 0..9999 give 0.14); the worst case of balanced
+// digits (all -5000, or -5000 and 4999 alternating) is nearly as large as that of limbs 0..9999
+// (0.28 at n = 2^24, 0.5 from n = 2^25), but the limbs of pi do not form it.
 //
 // The work area W of 4n doubles belongs to the caller: a product uses W[0..2n-1] for the first
 // factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards.
