@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
       std::snprintf(worst, sizeof worst, "%11.6f%s", plain_worst.distance, plain_worst.exact ? " " : "!");
     else
       std::snprintf(worst, sizeof worst, "beyond 2^52");
-    std::printf("%9d %10lld | %10.6f %s | %10.6f %14.6f%s | %8.3f\n", n, 4LL * n, plain_random.distance, worst,
-                balanced_random.distance, balanced_worst, all_low.exact ? " " : "!", seconds);
+    std::printf("%9d %10lld | %10.6f %s | %10.6f %14.6f%s | %8.3f\n", n, 4LL * n, plain_random.distance,
+                worst, balanced_random.distance, balanced_worst, all_low.exact ? " " : "!", seconds);
     std::fflush(stdout);
     delete[] a;
     delete[] limbs;

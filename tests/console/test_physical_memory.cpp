@@ -14,13 +14,13 @@ TEST(PhysicalMemory, RefusesOnlyRunsThatCannotFit) {
     int64_t needed, physical;
     bool fits;
   } cases[] = {
-      {largest_run, 2 * gib, false},        // the largest run on a 2 GiB machine
-      {largest_run, 4 * gib, true},         // ... and on a 4 GiB one
-      {largest_run, largest_run, true},     // exactly enough
+      {largest_run, 2 * gib, false},     // the largest run on a 2 GiB machine
+      {largest_run, 4 * gib, true},      // ... and on a 4 GiB one
+      {largest_run, largest_run, true},  // exactly enough
       {largest_run, largest_run - 1, false},
       {pi_memory_bytes(1 << 25), 256 << 20, false},
       {pi_memory_bytes(smallest_length), 1 << 20, true},
-      {largest_run, 0, true},               // figure unknown: no refusal
+      {largest_run, 0, true},  // figure unknown: no refusal
       {largest_run, -1, true},
   };
   for (const auto& c : cases)
