@@ -11,16 +11,17 @@
 // within that distance of a half-integer can no longer be trusted to have rounded to the right
 // integer. The products feed the transform balanced digits (-5000..4999). Measured with our
 // transforms (bench/arith/bench_rounding_margin, scripts/verify-all-sizes.sh):
-//   - real runs, both programs: 0.00005 at 2^22 digits, 0.00018 at 2^25 (with limbs 0..9999 they
+//   - real runs: 0.00005 at 2^22 digits, 0.00018 at 2^25, 0.00028 at 2^26 (with limbs 0..9999 they
 //     reached 0.19 at 2^25);
 //   - one square of random limbs: 0.00018 at 2^23 limbs, 0.00058 at 2^26 limbs (2^28 digits);
 //   - worst-case balanced operands (all -5000; -5000 and 4999 alternating), which pi's
 //     random-looking limbs do not form: 0.28 and still correct at 2^24 limbs, 0.5 from 2^25 limbs.
-// The limit 0.05 stays near a hundred times above every real run up to 2^28 digits and ten times
-// below 0.5, so a run never fails for lack of margin, while a product that went wrong (an
-// arithmetic fault, or hardware that computes wrongly, throws terms anywhere in 0..0.5) is caught
-// nine times in ten by each broken term; a worst-case product at 2^27 or 2^28 digits fails the run
-// instead of writing wrong digits.
+// The limit 0.05 lies some eighty times above the real runs and the random squares up to 2^28
+// digits (the distance grows by about 1.5 per doubling of the size) and ten times below 0.5: no
+// correct run comes near it, while a product that went wrong (an arithmetic fault, or hardware
+// that computes wrongly, throws terms anywhere in 0..0.5) is caught nine times in ten by each broken
+// term, and a worst-case product at 2^27 or 2^28 digits fails the run instead of writing wrong
+// digits.
 #ifndef PI_ROUNDING_LIMIT
 #define PI_ROUNDING_LIMIT 0.05
 #endif
