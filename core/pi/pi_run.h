@@ -11,7 +11,7 @@
 // within that distance of a half-integer can no longer be trusted to have rounded to the right
 // integer. The products feed the transform balanced digits (-5000..4999). Measured with our
 // transforms (bench/arith/bench_rounding_margin, scripts/verify-all-sizes.sh):
-//   - real runs: 0.00005 at 2^22 digits, 0.00018 at 2^25, 0.00028 at 2^26, 0.00032 at 2^27 (with
+//   - real runs: 0.00005 at 2^22 digits, 0.00018 at 2^25, 0.00028 at 2^26, 0.00043 at 2^27 (with
 //     limbs 0..9999 they reached 0.19 at 2^25);
 //   - one square of random limbs: 0.00018 at 2^23 limbs, 0.00058 at 2^26 limbs (2^28 digits);
 //   - worst-case balanced operands (all -5000; -5000 and 4999 alternating), which pi's
