@@ -11,6 +11,8 @@
 
 #include "console/simd_choice.h"
 
+#include "console/physical_memory.h"
+
 namespace {
 
 // Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
@@ -103,6 +105,7 @@ int console_main(int argc, const char* const* argv, const console_program& progr
 
   if (!options.digits_given && !ask_length(&asked)) return exit_refused;
   const int32_t digits = run_digits(asked);
+  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
   const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
   int exit_status = run_repeatedly(series);
 

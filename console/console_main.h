@@ -7,13 +7,14 @@
 #include "core/pi/pi.h"
 
 constexpr int32_t smallest_length = 64;      // the Newton iterations start at 16 limbs
-constexpr int32_t largest_length = 1 << 25;  // the largest size whose products round reliably
+constexpr int32_t largest_length = 1 << 28;  // the largest size whose products round reliably
 
 using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_result* result);
 
 // Exit statuses of the console programs.
 constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified against pi
-constexpr int exit_failed = 1;        // memory, pi.txt not creatable or writable, rounding check, cancel
+constexpr int exit_failed = 1;        // memory (also too little physical memory), pi.txt not
+                                      // creatable or writable, rounding check, cancel
 constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
 constexpr int exit_not_verified = 3;  // the digits differ from pi; pi.txt not replaced
 

@@ -14,19 +14,22 @@
 
 namespace {
 
-// doubles_to_limbs without the margin: the same operations in the same order, nothing recorded.
+// doubles_to_limbs without the margin: the same rounding and carries in the same order, no
+// distance recorded and no range check of the terms.
 void doubles_to_limbs_untracked(int16_t* Out, int32_t m, const double* a, int32_t N) {
   const double scale = 2.0 / N;
-  const int32_t e = N - m < 3 ? N - m : 3;
+  const double shift = 6755399441055744.0;  // 1.5 * 2^52
+  auto carry_of = [](int64_t s) -> int64_t {
+    const int64_t q = s / 10000;
+    return q - (s - 10000 * q < 0 ? 1 : 0);
+  };
   int64_t carry = 0;
-  for (int32_t idx = m + e - 2; idx >= m - 1; --idx) {
-    const double t = a[idx] * scale + 0.5 + static_cast<double>(carry);
-    carry = static_cast<int64_t>(t * 0.0001);
-  }
+  for (int32_t idx = N - 1; idx >= m - 1; --idx)
+    carry = carry_of(static_cast<int64_t>((a[idx] * scale + shift) - shift) + carry);
   for (int32_t k = m - 1; k >= 1; --k) {
-    const double t = a[k - 1] * scale + 0.5 + static_cast<double>(carry);
-    carry = static_cast<int64_t>(t * 0.0001);
-    Out[k] = static_cast<int16_t>(static_cast<int64_t>(t - 10000.0 * static_cast<double>(carry)));
+    const int64_t s = static_cast<int64_t>((a[k - 1] * scale + shift) - shift) + carry;
+    carry = carry_of(s);
+    Out[k] = static_cast<int16_t>(s - 10000 * carry);
   }
   Out[0] = static_cast<int16_t>(carry);
 }

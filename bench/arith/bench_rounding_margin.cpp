@@ -1,15 +1,16 @@
-// The largest distance of a convolution term from its nearest integer (max_rounding_distance) for
-// one fft_multiply of n limbs, n = 2^10 .. 2^max_bits (default 2^24), for the factors that stress
-// the transform most:
-//   9999^2         all limbs 9999, squared (the largest terms, n 9999^2)
-//   9999 x random  all 9999 times uniform random limbs
-//   random^2       uniform random limbs times other uniform random limbs
-//   32767 x 9999   limb 0 at 32767, the rest 9999, times all 9999 (limb 0 at its upper bound)
-// A last column checks the transform itself at each size with a product whose terms are small:
-// all limbs 1, squared, gives c[k] = min(k + 1, 2n - 1 - k), whose carried limbs are known exactly.
-// A term can be rounded to the wrong integer once this distance reaches 0.5. The distances are
-// multiples of the spacing of doubles near the largest term, printed as "ulp": at 2^24 limbs a term
-// of n 9999^2 > 2^50 is held to a quarter.
+// The largest distance of a convolution term from its nearest integer, max |c - round(c)|, for one
+// square through our real transform, n limbs zero-padded to 2n doubles, n = 2^10 .. 2^max_bits
+// (default 2^26), with the limbs entering the transform in two ways:
+//   plain     limbs 0..9999 as they are
+//   balanced  the same limbs as digits -5000..4999 (limbs_to_doubles, what the products use)
+// and for each the operands that stress the transform most:
+//   random          uniform random limbs (the limbs of pi look like these)
+//   worst plain     all digits 9999 (the largest terms, n 9999^2)
+//   worst balanced  all digits -5000, and -5000 and 4999 alternating (the larger of the two)
+// A term is rounded to the wrong integer once this distance reaches 0.5; "!" marks the
+// constant-digit squares whose rounded terms differ from the exact c[k] = v^2 min(k + 1, 2n - 1 - k).
+// From 2^26 limbs on, the terms of the all-9999 square (n 9999^2) exceed 2^52, where doubles are no
+// longer spaced by 1/2 or less: no rounding can recover them, and the column says "beyond 2^52".
 //   bench_rounding_margin [max_bits] [seed]
 #include <chrono>
 #include <cmath>
@@ -20,97 +21,88 @@
 #include <vector>
 
 #include "core/arith/arith.h"
+#include "core/fft/real_transform.h"
 
 namespace {
 
-std::vector<int16_t> filled(int32_t count, int16_t lead, int16_t rest) {
-  std::vector<int16_t> p(count, rest);
-  p[0] = lead;
-  return p;
-}
+struct square_margin {
+  double distance;  // max |c - round(c)| over all 2n terms
+  bool exact;       // rounded terms equal v^2 min(k + 1, 2n - 1 - k) (constant digits v only)
+};
 
-std::vector<int16_t> random_limbs(std::mt19937_64& gen, int32_t count) {
-  std::uniform_int_distribution<int32_t> digit(0, 9999);
-  std::vector<int16_t> p(count);
-  for (auto& limb : p) limb = static_cast<int16_t>(digit(gen));
-  return p;
-}
-
-// The distance recorded by one product, and the product's limbs in out.
-double margin_of(const std::vector<int16_t>& P, const std::vector<int16_t>& Q, std::vector<int16_t>& out,
-                 int32_t n, double* W, double* seconds) {
-  reset_max_rounding_distance();
-  const auto t0 = std::chrono::steady_clock::now();
-  fft_multiply(P.data(), Q.data(), out.data(), n, W);
-  *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  return max_rounding_distance();
-}
-
-// (1 - 10^-4n)^2 = 1 - 2 10^-4n + 10^-8n kept to n + 4 limbs: [9999 x (n-1), 9998, 0, 0, 0, 0], or
-// one unit less in the last limb, [9999 x (n-1), 9997, 9999, 9999, 9999, 9999].
-bool is_square_of_nines(const std::vector<int16_t>& out, int32_t n) {
-  for (int32_t i = 0; i < n - 1; ++i)
-    if (out[i] != 9999) return false;
-  const bool truncation =
-      out[n - 1] == 9998 && out[n] == 0 && out[n + 1] == 0 && out[n + 2] == 0 && out[n + 3] == 0;
-  const bool one_less =
-      out[n - 1] == 9997 && out[n] == 9999 && out[n + 1] == 9999 && out[n + 2] == 9999 && out[n + 3] == 9999;
-  return truncation || one_less;
-}
-
-// The limbs of (all ones)^2: c[k] = min(k + 1, 2n - 1 - k) carried exactly, c[n+3..n+5] feeding
-// the carry only, as fft_multiply does.
-bool is_square_of_ones(const std::vector<int16_t>& out, int32_t n) {
-  auto c = [n](int64_t k) { return k + 1 < 2 * n - 1 - k ? k + 1 : 2 * n - 1 - k; };
-  int64_t carry = 0;
-  for (int32_t k = n + 5; k >= n + 3; --k) carry = (c(k) + carry) / 10000;
-  for (int32_t k = n + 3; k >= 1; --k) {
-    const int64_t t = c(k - 1) + carry;  // below 2^25 + 2^12
-    if (out[k] != t % 10000) return false;
-    carry = t / 10000;
+// a[0..2n-1] := the square of the digits in a[0..n-1] (a[n..2n-1] zero), through the transform.
+square_margin square_in_place(double* a, int32_t n, double constant_digit) {
+  const int32_t N = 2 * n;
+  real_transform(N, +1, a);
+  spectrum_square(a, N);
+  real_transform(N, -1, a);
+  const double scale = 2.0 / N;
+  square_margin m{0.0, true};
+  for (int32_t k = 0; k < N; ++k) {
+    const double u = a[k] * scale;
+    const double r = std::nearbyint(u);
+    const double d = std::fabs(u - r);
+    m.distance = d > m.distance ? d : m.distance;
+    if (constant_digit != 0.0) {
+      const double count = k + 1 < N - 1 - k ? k + 1 : N - 1 - k;
+      if (r != constant_digit * constant_digit * count) m.exact = false;
+    }
   }
-  return out[0] == carry;
+  return m;
+}
+
+void fill_constant(double* a, int32_t n, double v) {
+  for (int32_t i = 0; i < 2 * n; ++i) a[i] = i < n ? v : 0.0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int max_bits = argc > 1 ? std::atoi(argv[1]) : 24;
+  const int max_bits = argc > 1 ? std::atoi(argv[1]) : 26;
   const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 20240611ULL;
   std::mt19937_64 gen(seed);
-  std::printf("largest |c - round(c)| of one fft_multiply (seed %llu)\n", seed);
-  std::printf("%9s %10s %9s | %9s %13s %9s %12s | %8s %12s %s\n", "n limbs", "doubles", "ulp", "9999^2",
-              "9999 x random", "random^2", "32767 x 9999", "s/prod", "9999^2 limbs", "1^2 limbs");
+  std::printf("largest |c - round(c)| of one square, n limbs in 2n doubles (seed %llu)\n", seed);
+  std::printf("%9s %10s | %10s %11s | %10s %14s | %8s\n", "n limbs", "digits", "plain rnd", "plain worst",
+              "balanced", "balanced worst", "s/square");
 
   for (int bits = 10; bits <= max_bits; ++bits) {
     const int32_t n = int32_t{1} << bits;
-    double* W = new (std::nothrow) double[4 * static_cast<size_t>(n)];
-    if (!W) {
-      std::printf("cannot allocate the work area for n = %d\n", n);
+    double* a = new (std::nothrow) double[2 * static_cast<size_t>(n)];
+    int16_t* limbs = new (std::nothrow) int16_t[n];
+    if (!a || !limbs) {
+      std::printf("cannot allocate %d doubles\n", 2 * n);
       return 1;
     }
-    const auto nines = filled(n + 4, 9999, 9999);
-    const auto top = filled(n + 4, 32767, 9999);
-    const auto a = random_limbs(gen, n + 4);
-    const auto b = random_limbs(gen, n + 4);
-    std::vector<int16_t> out(n + 4);
-    double seconds = 0.0;
+    std::uniform_int_distribution<int32_t> digit(0, 9999);
+    for (int32_t i = 0; i < n; ++i) limbs[i] = static_cast<int16_t>(digit(gen));
 
-    const double square = margin_of(nines, nines, out, n, W, &seconds);
-    const bool square_ok = is_square_of_nines(out, n);
-    const double mixed = margin_of(nines, a, out, n, W, &seconds);
-    const double random = margin_of(a, b, out, n, W, &seconds);
-    const double lead = margin_of(top, nines, out, n, W, &seconds);
-    const auto ones = filled(n + 4, 1, 1);
-    double unused = 0.0;
-    margin_of(ones, ones, out, n, W, &unused);
-    const bool ones_ok = is_square_of_ones(out, n);
-    const double largest_term = static_cast<double>(n) * 9999.0 * 9999.0;
-    const double ulp = std::ldexp(1.0, std::ilogb(largest_term) - 52);
-    std::printf("%9d %10d %9.2e | %9.6f %13.6f %9.6f %12.6f | %8.3f %12s %s\n", n, 2 * n, ulp, square, mixed,
-                random, lead, seconds, square_ok ? "exact" : "WRONG", ones_ok ? "exact" : "WRONG");
+    for (int32_t i = 0; i < 2 * n; ++i) a[i] = i < n ? limbs[i] : 0.0;
+    const square_margin plain_random = square_in_place(a, n, 0.0);
+    fill_constant(a, n, 9999.0);
+    const square_margin plain_worst = square_in_place(a, n, 9999.0);
+
+    limbs_to_doubles(limbs, n, a, 2 * n);
+    const auto t0 = std::chrono::steady_clock::now();
+    const square_margin balanced_random = square_in_place(a, n, 0.0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    fill_constant(a, n, -5000.0);
+    const square_margin all_low = square_in_place(a, n, -5000.0);
+    for (int32_t i = 0; i < 2 * n; ++i) a[i] = i < n ? (i % 2 == 0 ? -5000.0 : 4999.0) : 0.0;
+    const square_margin alternating = square_in_place(a, n, 0.0);
+    const double balanced_worst =
+        all_low.distance > alternating.distance ? all_low.distance : alternating.distance;
+
+    char worst[32];
+    if (static_cast<double>(n) * 9999.0 * 9999.0 < 0x1p52)
+      std::snprintf(worst, sizeof worst, "%11.6f%s", plain_worst.distance, plain_worst.exact ? " " : "!");
+    else
+      std::snprintf(worst, sizeof worst, "beyond 2^52");
+    std::printf("%9d %10lld | %10.6f %s | %10.6f %14.6f%s | %8.3f\n", n, 4LL * n, plain_random.distance,
+                worst, balanced_random.distance, balanced_worst, all_low.exact ? " " : "!", seconds);
     std::fflush(stdout);
-    delete[] W;
+    delete[] a;
+    delete[] limbs;
   }
+  std::printf("! marks a constant-digit square that rounded to a WRONG integer\n");
   return 0;
 }

@@ -1,24 +1,24 @@
 // Release of a convolution into limbs: scaling, rounding to the nearest integer, carries in radix
-// 10000; and the rounding margin that this pass records on the way.
+// 10000 in both directions (balanced digits give negative terms); and the rounding margin that this
+// pass records on the way.
 #include <cassert>
 #include <cmath>
+#include <limits>
 
 #include "core/arith/fft_multiply.h"
 #include "core/arith/rounding_margin.h"
 
 namespace {
 
-// The double nearest to 10^-4, slightly above it: for every t < 2^53 whose fraction is not 0
-// (the t below carry a fraction near 0.5), trunc(t * kQuotientScale) = floor(floor(t) / 10000).
-constexpr double kQuotientScale = 0.0001;
+// Adding and subtracting 1.5 2^52 rounds any |u| < 2^51 to the nearest integer (ties to even) in
+// the default rounding mode: the sum lies in [2^52, 2^53), where the spacing of doubles is 1.
+constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
+
+// Terms at or beyond this magnitude (and NaN, and infinities) cannot come from a correct product:
+// every exact term is at most n 5000^2 + 2 * 32768 * 5000 < 1.7 10^15 < 2^51 for n <= 2^26.
+constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
 
 double largest_distance = 0.0;
-
-// |u - nearest integer of u| for a term u > -0.5, reusing u + 0.5 that the rounding forms anyway.
-// |u| < 2^53, so the conversion to int64_t is exact.
-inline double distance_to_integer(double u, double u_plus_half) {
-  return std::fabs(u - static_cast<double>(static_cast<int64_t>(u_plus_half)));
-}
 
 }  // namespace
 
@@ -29,33 +29,44 @@ void reset_max_rounding_distance() { largest_distance = 0.0; }
 void doubles_to_limbs(int16_t* Out, int32_t m, const double* a, int32_t N) {
   assert(m >= 1 && N >= m + 1);
   const double scale = 2.0 / N;  // exact: N is a power of two
-  const int32_t e = N - m < 3 ? N - m : 3;
-  int64_t carry = 0;
+  int64_t carry = 0;             // |carry| < 2^51 / 9999
   double dmax = 0.0;
+  bool unusable = false;
 
-  // c[m-1..m+e-2]: rounded and carried, not stored.
-  for (int32_t idx = m + e - 2; idx >= m - 1; --idx) {
-    const double u = a[idx] * scale;
-    const double h = u + 0.5;
-    // t < 2^53 (u < n 9999^2 + 2^31, carry <= t / 10000) and the carry is an integer, so
-    // trunc(t) = round(u) + carry.
-    const double t = h + static_cast<double>(carry);
-    carry = static_cast<int64_t>(t * kQuotientScale);
-    const double d = distance_to_integer(u, h);
+  // The term a[idx] (2/N), rounded, plus the carry from below: the integer that limb idx + 1
+  // receives before reduction. A term that is not a finite number below 2^51 in magnitude marks
+  // the product as unusable and counts as 0, so that no NaN or infinity reaches an integer
+  // conversion.
+  auto receive = [&](int32_t idx) -> int64_t {
+    double u = a[idx] * scale;
+    if (!(std::fabs(u) < kLargestTerm)) {
+      unusable = true;
+      u = 0.0;
+    }
+    const double r = (u + kRoundingShift) - kRoundingShift;
+    const double d = std::fabs(u - r);  // exact; 0.5 for a term halfway between two integers
     dmax = d > dmax ? d : dmax;
-  }
+    return static_cast<int64_t>(r) + carry;
+  };
+  // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.
+  auto carry_of = [](int64_t s) -> int64_t {
+    const int64_t q = s / 10000;
+    return q - (s - 10000 * q < 0 ? 1 : 0);
+  };
+
+  // c[m-1..N-1]: rounded and carried, not stored. Carrying every term, not only the next few,
+  // makes Out the exact truncation of the convolution's value: with balanced digits the terms
+  // beyond the stored limbs may be negative, and dropping them would leave Out one unit above or
+  // below it.
+  for (int32_t idx = N - 1; idx >= m - 1; --idx) carry = carry_of(receive(idx));
   for (int32_t k = m - 1; k >= 1; --k) {
-    const double u = a[k - 1] * scale;
-    const double h = u + 0.5;
-    const double t = h + static_cast<double>(carry);
-    carry = static_cast<int64_t>(t * kQuotientScale);
-    // t - 10000 carry is exact (both below 2^53, difference below 10001) and lies in
-    // [0, 10000), so its truncation is a limb 0..9999.
-    Out[k] = static_cast<int16_t>(static_cast<int64_t>(t - 10000.0 * static_cast<double>(carry)));
-    const double d = distance_to_integer(u, h);
-    dmax = d > dmax ? d : dmax;
+    const int64_t s = receive(k - 1);
+    carry = carry_of(s);
+    Out[k] = static_cast<int16_t>(s - 10000 * carry);  // 0..9999
   }
   Out[0] = static_cast<int16_t>(carry);  // limb 0 keeps the integer part: 0 <= carry <= 32767
 
+  // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
+  if (unusable) dmax = std::numeric_limits<double>::infinity();
   if (dmax > largest_distance) largest_distance = dmax;
 }

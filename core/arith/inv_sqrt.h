@@ -18,7 +18,7 @@
 #include <cstdint>
 
 // Y[0..n+3] := 1 / sqrt(10000 X) from X[0..n+3]. X, Y and T are distinct arrays of n + 4 limbs;
-// T is scratch (destroyed). n: a power of two, 16 <= n <= 2^24. W: 4n doubles; on return W[0..2n-1]
+// T is scratch (destroyed). n: a power of two, 16 <= n <= 2^26. W: 4n doubles; on return W[0..2n-1]
 // holds the spectrum of X[0..n-1], for fft_multiply_kept_first (the drivers multiply by X next).
 // Inputs outside the range are not detected (X = [1, 0, ...] gives [1, 0, ...]).
 void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W);

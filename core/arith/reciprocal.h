@@ -17,7 +17,7 @@
 #include <cstdint>
 
 // Y[0..n+3] := 1 / (10000 X) from X[0..n+3]. X, Y and T are distinct arrays of n + 4 limbs;
-// T is scratch (destroyed). n: a power of two, 16 <= n <= 2^24. W: 4n doubles.
+// T is scratch (destroyed). n: a power of two, 16 <= n <= 2^26. W: 4n doubles.
 // Inputs outside the range are not detected; X's first five limbs must not all be 0.
 void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W);
 

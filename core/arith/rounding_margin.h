@@ -14,7 +14,9 @@
 // runs the computation; one computation runs at a time.
 #pragma once
 
-// The largest d seen by doubles_to_limbs since the last reset (0 after a reset).
+// The largest d seen by doubles_to_limbs since the last reset (0 after a reset); +infinity once a
+// term was NaN, infinite or out of range, so that any check of the form !(d <= limit) or d > limit
+// fails.
 double max_rounding_distance();
 
 // Sets the maximum back to 0, at the start of a run or of a measurement.

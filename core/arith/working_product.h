@@ -20,7 +20,7 @@
 #include <cstdint>
 
 // H[0..3] := A[0..3] * B[0..3], both read as four-limb fractions, kept to four limbs: H[1..3]
-// from c[0..2], H[0] the carry, c[3..5] only carried, c[6] dropped. m only places the second
+// from c[0..2], H[0] the carry, c[3..7] only carried (exact truncation). m only places the second
 // operand at W + 2m (m >= 4). H must not overlap A or B.
 void block_product(const int16_t* A, const int16_t* B, int16_t* H, int32_t m, double* W);
 

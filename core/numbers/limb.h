@@ -24,7 +24,7 @@ void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
 // out := a - b. out may be a or b. Precondition: a >= b (the borrow out of limb 0 is discarded).
 void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
 
-// p := p * m in place, 0 <= m <= 2^24. The carry out of limb 0 is discarded: p * m < 1 required.
+// p := p * m in place, 0 <= m <= 2^27. The carry out of limb 0 is discarded: p * m < 1 required.
 void limb_mul_small(int16_t* p, int32_t m, int32_t L);
 
 // p := p / 2 in place, truncated after limb L-1.

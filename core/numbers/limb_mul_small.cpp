@@ -1,7 +1,7 @@
 #include "core/numbers/limb.h"
 
 void limb_mul_small(int16_t* p, int32_t m, int32_t L) {
-  int64_t cy = 0;  // v = p[i] * m + cy < 10000 * 2^24 + cy, so cy < 2^24 + 1 stays small
+  int64_t cy = 0;  // v = p[i] * m + cy < 32768 * 2^27 + cy, so cy < 2^32 stays small
   for (int32_t i = L - 1; i >= 0; --i) {
     int64_t v = static_cast<int64_t>(p[i]) * m + cy;
     cy = v / 10000;

@@ -25,7 +25,7 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   inv_sqrt(P, B, S, n, W);
   if (finish_phase(&run, 0)) return cancel_pi_run(&run);
 
-  int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^23
+  int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^26 (2^28 digits, 27 iterations)
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_half(P, n);              // P = a' = (a + b)/2

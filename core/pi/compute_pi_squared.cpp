@@ -22,7 +22,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   limb_set(T, 5000, n + 4);   // 2t = 1/2
   if (finish_phase(&run, 0)) return cancel_pi_run(&run);
 
-  int32_t w2 = 2;  // 2^j in iteration j, at most 2^24
+  int32_t w2 = 2;  // 2^j in iteration j, at most 2^27 (2^28 digits, 27 iterations)
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_quarter(P, n);           // P = (a^2 + b^2)/4

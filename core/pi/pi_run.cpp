@@ -103,7 +103,7 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
   pi_result* r = run->result;
   r->max_rounding_distance = max_rounding_distance();
 #ifdef PI_REPORT_ROUNDING
-  std::fprintf(stderr, "largest rounding distance %.4f\n", r->max_rounding_distance);  // bench builds only
+  std::fprintf(stderr, "largest rounding distance %.6f\n", r->max_rounding_distance);  // bench builds only
 #endif
   if (!rounding_margin_trusted(r->max_rounding_distance, PI_ROUNDING_LIMIT)) return end_run(run, pi_status::rounding);
   const int32_t bad_limb = first_limb_out_of_range(result, run->n);

@@ -9,13 +9,21 @@
 
 // The largest distance of a convolution term from its nearest integer that a run accepts. A term
 // within that distance of a half-integer can no longer be trusted to have rounded to the right
-// integer. Measured (bench/arith, scripts/verify-all-sizes.sh): real runs reach 0.19 at 2^25 digits
-// (were the error Gaussian noise, a maximum of 0.19 over the 10^9 terms of a run would mean a
-// standard deviation near 0.03, and 0.3 would be ten of them); products that are still correct reach 0.25 (all-9999 squares at 2^22 limbs);
-// products that come out wrong show 0.5 (all-9999 squares at 2^23 limbs). A run above the limit,
-// through an arithmetic fault or hardware that computes wrongly, fails instead of writing pi.txt.
+// integer. The products feed the transform balanced digits (-5000..4999). Measured with our
+// transforms (bench/arith/bench_rounding_margin, scripts/verify-all-sizes.sh):
+//   - real runs: 0.00005 at 2^22 digits, 0.00018 at 2^25, 0.00028 at 2^26, 0.00043 at 2^27 (with
+//     limbs 0..9999 they reached 0.19 at 2^25);
+//   - one square of random limbs: 0.00018 at 2^23 limbs, 0.00058 at 2^26 limbs (2^28 digits);
+//   - worst-case balanced operands (all -5000; -5000 and 4999 alternating), which pi's
+//     random-looking limbs do not form: 0.28 and still correct at 2^24 limbs, 0.5 from 2^25 limbs.
+// The limit 0.05 lies some eighty times above the real runs and the random squares up to 2^28
+// digits (the distance grows by about 1.5 per doubling of the size) and ten times below 0.5: no
+// correct run comes near it, while a product that went wrong (an arithmetic fault, or hardware
+// that computes wrongly, throws terms anywhere in 0..0.5) is caught nine times in ten by each broken
+// term, and a worst-case product at 2^27 or 2^28 digits fails the run instead of writing wrong
+// digits.
 #ifndef PI_ROUNDING_LIMIT
-#define PI_ROUNDING_LIMIT 0.3
+#define PI_ROUNDING_LIMIT 0.05
 #endif
 
 struct pi_run {

@@ -1,5 +1,6 @@
 #include "arith_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,18 @@ Limbs random_limbs(std::mt19937_64& gen, int32_t count, int32_t lead_max) {
   p[0] = static_cast<int16_t>(std::uniform_int_distribution<int32_t>(0, lead_max)(gen));
   std::uniform_int_distribution<int32_t> digit(0, 9999);
   for (int32_t i = 1; i < count; ++i) p[i] = static_cast<int16_t>(digit(gen));
+  return p;
+}
+
+Limbs carry_runs(std::mt19937_64& gen, int32_t count, int16_t lead) {
+  static constexpr int16_t kValues[] = {5000, 4999, 9999, 0};
+  std::uniform_int_distribution<int32_t> value(0, 3), length(1, 64);
+  Limbs p(count);
+  p[0] = lead;
+  for (int32_t i = 1; i < count;) {
+    const int16_t v = kValues[value(gen)];
+    for (int32_t end = std::min(count, i + length(gen)); i < end; ++i) p[i] = v;
+  }
   return p;
 }
 

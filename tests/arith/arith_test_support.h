@@ -15,6 +15,10 @@ std::mt19937_64 seeded_generator(uint64_t tag);
 // count limbs: limb 0 uniform in 0..lead_max, the others uniform in 0..9999.
 Limbs random_limbs(std::mt19937_64& gen, int32_t count, int32_t lead_max);
 
+// count limbs: limb 0 = lead, the others runs of 5000, 4999, 9999 and 0 (lengths 1..64, values
+// drawn at random): the limbs where balanced digits change sign or carry far.
+Limbs carry_runs(std::mt19937_64& gen, int32_t count, int16_t lead);
+
 // The exact product of two limb sequences read as fractions: na + nb limbs, limbs 1.. in 0..9999,
 // limb 0 the integer part together with the first four decimals (not reduced; may exceed 32767).
 // Schoolbook multiplication in radix 10000.

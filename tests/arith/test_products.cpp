@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
+#include "core/fft/real_transform.h"
 
 namespace {
 
@@ -31,10 +34,7 @@ Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n) {
 void expect_truncated_product(const Limbs& P, const Limbs& Q, int32_t n, const char* what) {
   const Limbs out = guarded_product(P, Q, n);
   const std::vector<int64_t> exact = schoolbook_product(P.data(), n, Q.data(), n);
-  // Truncation of P Q to n + 4 limbs, or one unit less: the dropped terms c[n+6]... add less
-  // than one unit to limb n+3.
-  const int32_t below = units_below(out.data(), exact.data(), n + 4);
-  EXPECT_TRUE(below == 0 || below == 1) << what << ", n = " << n;
+  EXPECT_EQ(units_below(out.data(), exact.data(), n + 4), 0) << what << ", n = " << n;
 }
 
 Limbs filled(int32_t count, int16_t lead, int16_t rest) {
@@ -56,10 +56,9 @@ TEST(FftMultiply, SmallExamplesGiveTheirExactLimbs) {
   const Limbs PQ = {0, 8, 23, 44, 70, 100, 133, 168, 204, 168, 133, 100};
   EXPECT_EQ(guarded_product(P, Q, n), PQ);
 
-  // (1 - 10^-32)^2 = 1 - 2 10^-32 + 10^-64; the term c[14] = 9999^2 lies beyond what is kept, so
-  // the result is one unit below the exact truncation [9999 x7, 9998, 0, 0, 0, 0].
+  // (1 - 10^-32)^2 = 1 - 2 10^-32 + 10^-64, truncated: [9999 x7, 9998, 0, 0, 0, 0].
   const Limbs nines = filled(12, 9999, 9999);
-  const Limbs expected = {9999, 9999, 9999, 9999, 9999, 9999, 9999, 9997, 9999, 9999, 9999, 9999};
+  const Limbs expected = {9999, 9999, 9999, 9999, 9999, 9999, 9999, 9998, 0, 0, 0, 0};
   EXPECT_EQ(guarded_product(nines, nines, n), expected);
 }
 
@@ -78,6 +77,11 @@ TEST(FftMultiply, AgreesWithSchoolbookOnRandomAndExtremeFactors) {
     expect_truncated_product(nines, nines, n, "all 9999 squared");
     expect_truncated_product(top, nines, n, "32767, 9999... x all 9999");
     expect_truncated_product(a, nines, n, "random x all 9999");
+    const Limbs runs = carry_runs(gen, n + 4, 4999);
+    const Limbs fives = filled(n + 4, 5000, 5000);
+    expect_truncated_product(runs, carry_runs(gen, n + 4, 9999), n, "runs of 5000, 4999, 9999, 0");
+    expect_truncated_product(runs, runs, n, "runs squared");
+    expect_truncated_product(fives, fives, n, "all 5000 squared");
   }
 }
 
@@ -119,17 +123,17 @@ TEST(FftMultiply, OutputMayAliasEitherFactorOrBoth) {
 
 namespace {
 
-// The limbs of sum_{k < m+e-1} c[k] 10000^-(k+2) truncated to m limbs, with e = min(N - m, 3):
-// exact integer carries.
+int64_t floor_quotient(int64_t t) { return t / 10000 - (t % 10000 < 0 ? 1 : 0); }
+
+// The limbs of sum_k c[k] 10000^-(k+2) truncated to m limbs: exact integer carries.
 Limbs carried(const std::vector<int64_t>& c, int32_t m, int32_t N) {
-  const int32_t e = std::min(N - m, 3);
   int64_t carry = 0;
-  for (int32_t idx = m + e - 2; idx >= m - 1; --idx) carry = (c[idx] + carry) / 10000;
+  for (int32_t idx = N - 1; idx >= m - 1; --idx) carry = floor_quotient(c[idx] + carry);
   Limbs out(m);
   for (int32_t k = m - 1; k >= 1; --k) {
     const int64_t t = c[k - 1] + carry;
-    out[k] = static_cast<int16_t>(t % 10000);
-    carry = t / 10000;
+    carry = floor_quotient(t);
+    out[k] = static_cast<int16_t>(t - 10000 * carry);
   }
   out[0] = static_cast<int16_t>(carry);
   return out;
@@ -144,13 +148,13 @@ TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
   for (const auto& shape : shapes) {
     const int32_t m = shape[0], N = shape[1];
     std::vector<int64_t> c(N, 0);
-    // Terms up to 2^36: large enough that carries span several limbs, small enough that
-    // c - 0.49 is still held to better than 10^-5.
-    std::uniform_int_distribution<int64_t> term(0, int64_t{1} << 36);
+    // Terms of either sign up to 2^36: large enough that carries span several limbs both ways,
+    // small enough that c - 0.49 is still held to better than 10^-5.
+    std::uniform_int_distribution<int64_t> term(-(int64_t{1} << 36), int64_t{1} << 36);
     for (int32_t k = 0; k < N - 1; ++k) c[k] = term(gen);
     // Keep the final carry within limb 0's range.
-    c[0] = std::min<int64_t>(c[0], 3000);
-    c[1] = std::min<int64_t>(c[1], 10000000);
+    c[0] = std::clamp<int64_t>(c[0], 1000000, 3000000);
+    c[1] = std::clamp<int64_t>(c[1], -10000000, 10000000);
     const Limbs expected = carried(c, m, N);
 
     for (double offset : {0.0, -0.49, -0.25, 0.49}) {
@@ -190,4 +194,43 @@ TEST(RoundingMargin, RecordsTheLargestDistanceUntilReset) {
 
   reset_max_rounding_distance();
   EXPECT_EQ(max_rounding_distance(), 0.0);
+}
+
+TEST(RoundingMargin, BrokenTermsFailEveryLimit) {
+  // The backward transform of a real product of 8 limbs, then one term replaced.
+  const int32_t n = 8, N = 2 * n;
+  const Limbs P = {1234, 5678, 9999, 0, 5000, 4999, 42, 7, 0, 0, 0, 0};
+  std::vector<double> a(2 * N);
+  limbs_to_doubles(P.data(), n, a.data(), N);
+  limbs_to_doubles(P.data(), n, a.data() + N, N);
+  real_transform(N, +1, a.data());
+  real_transform(N, +1, a.data() + N);
+  spectrum_multiply(a.data(), a.data() + N, N);
+  real_transform(N, -1, a.data());
+
+  const double inf = std::numeric_limits<double>::infinity();
+  const double half_off = (std::round(a[3] / n) + 0.5) * n;  // term 3 exactly halfway
+  const struct {
+    const char* what;
+    int32_t index;
+    double value;
+  } cases[] = {{"NaN", 5, std::numeric_limits<double>::quiet_NaN()},
+               {"+infinity", 0, inf},
+               {"-infinity", 14, -inf},
+               {"beyond any product", 9, 0x1p60},
+               {"off by 0.5", 3, half_off}};
+  for (const auto& c : cases) {
+    std::vector<double> broken(a.begin(), a.begin() + N);
+    broken[c.index] = c.value;
+    reset_max_rounding_distance();
+    Limbs out(n + 4);
+    doubles_to_limbs(out.data(), n + 4, broken.data(), N);
+    const double d = max_rounding_distance();
+    EXPECT_FALSE(d <= 0.4999) << c.what << ": distance " << d;
+    EXPECT_FALSE(d < 0.5) << c.what << ": distance " << d;
+    if (std::isfinite(c.value) && c.value < 0x1p50) {
+      EXPECT_EQ(d, 0.5) << c.what;
+    }
+  }
+  reset_max_rounding_distance();
 }
