@@ -31,6 +31,13 @@ void add_cross_term(int16_t* T, int32_t m, const int16_t* H) {
   T[0] = static_cast<int16_t>(T[0] + cy);
 }
 
+// The end of every working product: both cross terms added into T's low limbs, then T normalised.
+void add_cross_terms_and_normalise(int16_t* T, int32_t m, const int16_t* H1, const int16_t* H2) {
+  add_cross_term(T, m, H1);
+  add_cross_term(T, m, H2);
+  normalise(T, m);
+}
+
 }  // namespace
 
 void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
@@ -38,19 +45,15 @@ void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, 
   int16_t H2[4];
   if (P == Q) {
     block_product(P, P + m, H1, m, W);
-    fft_multiply(P, P, T, m, W);  // one forward transform
-    // The cross term head * tail occurs twice in a square.
-    add_cross_term(T, m, H1);
-    add_cross_term(T, m, H1);
+    fft_multiply(P, P, T, m, W);                  // one forward transform
+    add_cross_terms_and_normalise(T, m, H1, H1);  // the cross term head * tail occurs twice in a square
   } else {
     // Both cross terms and both main factors are read before T is written: Q may be T.
     block_product(P, Q + m, H1, m, W);
     block_product(P + m, Q, H2, m, W);
     fft_multiply(P, Q, T, m, W);
-    add_cross_term(T, m, H1);
-    add_cross_term(T, m, H2);
+    add_cross_terms_and_normalise(T, m, H1, H2);
   }
-  normalise(T, m);
 }
 
 void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
@@ -59,9 +62,7 @@ void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, 
   block_product(P, Q + m, H1, m, W);
   block_product(P + m, Q, H2, m, W);
   fft_multiply_keep_first(P, Q, T, m, W);
-  add_cross_term(T, m, H1);
-  add_cross_term(T, m, H2);
-  normalise(T, m);
+  add_cross_terms_and_normalise(T, m, H1, H2);
 }
 
 // The block products of these two go to W[0..15] (block_product with m = 4), below the kept spectrum.
@@ -71,9 +72,7 @@ void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, doubl
   limbs_spectrum(P, m, W + 2 * m);
   spectrum_square_of(W, W + 2 * m, 2 * m);
   spectrum_to_limbs(T, m, W);
-  add_cross_term(T, m, H);
-  add_cross_term(T, m, H);
-  normalise(T, m);
+  add_cross_terms_and_normalise(T, m, H, H);
 }
 
 void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
@@ -86,7 +85,5 @@ void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, i
   // same products, and each sum the same two terms.
   spectrum_multiply(W, W + 2 * m, 2 * m);
   spectrum_to_limbs(T, m, W);
-  add_cross_term(T, m, H1);
-  add_cross_term(T, m, H2);
-  normalise(T, m);
+  add_cross_terms_and_normalise(T, m, H1, H2);
 }
