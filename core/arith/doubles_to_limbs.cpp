@@ -1,10 +1,13 @@
 // Release of a convolution into limbs: scaling, rounding to the nearest integer, carries in radix
 // 10000 in both directions (balanced digits give negative terms); and the rounding margin that this
 // pass records on the way.
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "core/arith/carry_chains.h"
 #include "core/arith/fft_multiply.h"
 #include "core/arith/rounding_margin.h"
 
@@ -20,53 +23,71 @@ constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
 
 double largest_distance = 0.0;
 
+typedef double two_doubles __attribute__((vector_size(16)));
+typedef int64_t two_masks __attribute__((vector_size(16)));
+
+// a[idx] := (2/N) a[idx] rounded to the nearest integer, for every idx; returns the largest
+// distance of a term from its nearest integer, or +infinity when a term is NaN, infinite or at
+// least 2^51 in magnitude. Such a term is stored as 0, so that no NaN or infinity reaches an
+// integer conversion. Two doubles at a time (SSE2, every x86-64) and two independent maxima.
+double round_terms(double* a, int32_t N, double scale) {
+  const two_doubles shift = {kRoundingShift, kRoundingShift}, largest = {kLargestTerm, kLargestTerm};
+  const two_doubles infinity = {std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::infinity()};
+  const two_masks magnitude = {INT64_MAX, INT64_MAX};  // clears the sign bit
+  two_doubles dmax[2] = {{0.0, 0.0}, {0.0, 0.0}};
+  for (int32_t idx = 0; idx < N; idx += 4) {
+    for (int j = 0; j < 2; ++j) {
+      two_doubles u;
+      std::memcpy(&u, a + idx + 2 * j, sizeof u);
+      u *= scale;
+      const two_doubles r = (u + shift) - shift;
+      const two_doubles d = (two_doubles)((two_masks)(u - r) & magnitude);  // exact
+      const two_masks usable = (two_doubles)((two_masks)u & magnitude) < largest;  // false for NaN
+      const two_doubles e = usable ? d : infinity;
+      dmax[j] = e > dmax[j] ? e : dmax[j];
+      const two_doubles stored = usable ? r : two_doubles{0.0, 0.0};
+      std::memcpy(a + idx + 2 * j, &stored, sizeof stored);
+    }
+  }
+  const two_doubles m = dmax[0] > dmax[1] ? dmax[0] : dmax[1];
+  return std::max(m[0], m[1]);
+}
+
 }  // namespace
 
 double max_rounding_distance() { return largest_distance; }
 
 void reset_max_rounding_distance() { largest_distance = 0.0; }
 
-void doubles_to_limbs(int16_t* Out, int32_t m, const double* a, int32_t N) {
-  assert(m >= 1 && N >= m + 1);
+void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N) {
+  assert(m >= 1 && N >= m + 1 && N % 4 == 0);
   const double scale = 2.0 / N;  // exact: N is a power of two
-  int64_t carry = 0;             // |carry| < 2^51 / 9999
-  double dmax = 0.0;
-  bool unusable = false;
 
-  // The term a[idx] (2/N), rounded, plus the carry from below: the integer that limb idx + 1
-  // receives before reduction. A term that is not a finite number below 2^51 in magnitude marks
-  // the product as unusable and counts as 0, so that no NaN or infinity reaches an integer
-  // conversion.
-  auto receive = [&](int32_t idx) -> int64_t {
-    double u = a[idx] * scale;
-    if (!(std::fabs(u) < kLargestTerm)) {
-      unusable = true;
-      u = 0.0;
-    }
-    const double r = (u + kRoundingShift) - kRoundingShift;
-    const double d = std::fabs(u - r);  // exact; 0.5 for a term halfway between two integers
-    dmax = d > dmax ? d : dmax;
-    return static_cast<int64_t>(r) + carry;
-  };
+  // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
+  const double dmax = round_terms(a, N, scale);
+  if (dmax > largest_distance) largest_distance = dmax;
+  // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
+  auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
   // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.
   auto carry_of = [](int64_t s) -> int64_t {
     const int64_t q = s / 10000;
     return q - (s - 10000 * q < 0 ? 1 : 0);
   };
+  // Term idx plus the carry from below goes to limb idx + 1; |carry| < 2^51 / 9999.
+  auto next = [&](int32_t idx, int64_t carry) { return carry_of(rounded(idx) + carry); };
+  auto store = [&](int32_t idx, int64_t carry) {
+    const int64_t s = rounded(idx) + carry;
+    const int64_t q = carry_of(s);
+    Out[idx + 1] = static_cast<int16_t>(s - 10000 * q);  // 0..9999
+    return q;
+  };
 
-  // c[m-1..N-1]: rounded and carried, not stored. Carrying every term, not only the next few,
+  // c[m-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
   // makes Out the exact truncation of the convolution's value: with balanced digits the terms
   // beyond the stored limbs may be negative, and dropping them would leave Out one unit above or
   // below it.
-  for (int32_t idx = N - 1; idx >= m - 1; --idx) carry = carry_of(receive(idx));
-  for (int32_t k = m - 1; k >= 1; --k) {
-    const int64_t s = receive(k - 1);
-    carry = carry_of(s);
-    Out[k] = static_cast<int16_t>(s - 10000 * carry);  // 0..9999
-  }
-  Out[0] = static_cast<int16_t>(carry);  // limb 0 keeps the integer part: 0 <= carry <= 32767
-
-  // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
-  if (unusable) dmax = std::numeric_limits<double>::infinity();
-  if (dmax > largest_distance) largest_distance = dmax;
+  const int64_t tail = release_carries<int64_t>(m - 1, N - 1, 0, next, next);
+  // Limb 0 keeps the integer part: 0 <= carry <= 32767.
+  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, m - 2, tail, store, next));
 }

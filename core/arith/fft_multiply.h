@@ -67,8 +67,8 @@ void spectrum_square_of(double* A, const double* B, int32_t doubles);
 // product), each c[k] rounded to the nearest integer (terms may be negative) and carries released
 // in radix 10000 in both directions: Out[k] = c[k-1] + carry for 1 <= k < m, reduced to 0..9999,
 // Out[0] = the final carry, not reduced. The terms c[m-1..N-1] beyond the ones stored only feed
-// the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to m limbs. a is only read.
+// the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to m limbs. a is destroyed.
 // Records the largest distance of a rounded term from its nearest integer, or +infinity when a
 // term is NaN, infinite or too large to come from a product (core/arith/rounding_margin.h).
 // Precondition: the final carry is in 0..32767.
-void doubles_to_limbs(int16_t* Out, int32_t m, const double* a, int32_t N);
+void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N);

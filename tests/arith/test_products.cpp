@@ -145,27 +145,62 @@ TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
   std::mt19937_64 gen = seeded_generator(4);
   // (m, N): block products, full products, main products of the Newton steps, and e = 1, 2.
   const int32_t shapes[][2] = {{4, 8}, {12, 16}, {68, 128}, {1028, 2048}, {31, 32}, {30, 32}};
-  for (const auto& shape : shapes) {
-    const int32_t m = shape[0], N = shape[1];
-    std::vector<int64_t> c(N, 0);
-    // Terms of either sign up to 2^36: large enough that carries span several limbs both ways,
-    // small enough that c - 0.49 is still held to better than 10^-5.
-    std::uniform_int_distribution<int64_t> term(-(int64_t{1} << 36), int64_t{1} << 36);
-    for (int32_t k = 0; k < N - 1; ++k) c[k] = term(gen);
-    // Keep the final carry within limb 0's range.
-    c[0] = std::clamp<int64_t>(c[0], 1000000, 3000000);
-    c[1] = std::clamp<int64_t>(c[1], -10000000, 10000000);
-    const Limbs expected = carried(c, m, N);
+  // Random terms; a carry rippling through every limb (9999 + 1); a borrow doing the same (0 - 1).
+  enum { random_terms, ripple_up, ripple_down };
+  for (const auto& shape : shapes)
+    for (int terms : {random_terms, ripple_up, ripple_down}) {
+      const int32_t m = shape[0], N = shape[1];
+      std::vector<int64_t> c(N, 0);
+      // Terms of either sign up to 2^36: large enough that carries span several limbs both ways,
+      // small enough that c - 0.49 is still held to better than 10^-5.
+      std::uniform_int_distribution<int64_t> term(-(int64_t{1} << 36), int64_t{1} << 36);
+      for (int32_t k = 0; k < N - 1; ++k)
+        c[k] = terms == random_terms ? term(gen) : terms == ripple_up ? 9999 : 0;
+      if (terms != random_terms) c[N - 2] = terms == ripple_up ? 59999 : -1;
+      // Keep the final carry within limb 0's range.
+      c[0] = std::clamp<int64_t>(c[0], 1000000, 3000000);
+      c[1] = std::clamp<int64_t>(c[1], -10000000, 10000000);
+      const Limbs expected = carried(c, m, N);
 
-    for (double offset : {0.0, -0.49, -0.25, 0.49}) {
-      std::vector<double> a(N);
-      for (int32_t k = 0; k < N; ++k) a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
-      Limbs out(m + 2, kSentinel);
-      doubles_to_limbs(out.data(), m, a.data(), N);
-      EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
-          << "m = " << m << ", N = " << N << ", offset " << offset;
-      EXPECT_EQ(out[m], kSentinel);
+      for (double offset : {0.0, -0.49, -0.25, 0.49}) {
+        std::vector<double> a(N);
+        for (int32_t k = 0; k < N; ++k) a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
+        Limbs out(m + 2, kSentinel);
+        doubles_to_limbs(out.data(), m, a.data(), N);
+        EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
+            << "m = " << m << ", N = " << N << ", offset " << offset;
+        EXPECT_EQ(out[m], kSentinel);
+      }
     }
+}
+
+TEST(LimbsToDoubles, SameValueInBalancedDigits) {
+  std::mt19937_64 gen = seeded_generator(5);
+  const int32_t cnt = 1027, N = 2048;  // carries cross the pieces released side by side
+  const struct {
+    const char* what;
+    int16_t limb, last;  // limbs 1..cnt-2 and limb cnt-1; limb 0 is 3
+  } cases[] = {{"random", -1, -1},
+               {"4999 + a carry", 4999, 5000},
+               {"9999", 9999, 9999},
+               {"beyond 0..9999", 32767, -32768}};
+  for (const auto& c : cases) {
+    Limbs P(cnt, c.limb);
+    if (c.limb < 0) P = random_limbs(gen, cnt, 9999);
+    P[0] = 3;
+    if (c.limb >= 0) P[cnt - 1] = c.last;
+    std::vector<double> a(N, -1.0);
+    limbs_to_doubles(P.data(), cnt, a.data(), N);
+    // Digits in -5000..4999 (limb 0 aside), zeros beyond cnt, and P - a == 0 with exact carries.
+    int64_t borrow = 0;
+    for (int32_t i = cnt - 1; i >= 1; --i) {
+      ASSERT_TRUE(a[i] >= -5000 && a[i] <= 4999 && a[i] == std::floor(a[i])) << c.what << " " << i;
+      const int64_t t = P[i] - static_cast<int64_t>(a[i]) + borrow;
+      ASSERT_EQ(t % 10000, 0) << c.what << ", limb " << i;
+      borrow = t / 10000;
+    }
+    EXPECT_EQ(P[0] - static_cast<int64_t>(a[0]) + borrow, 0) << c.what;
+    EXPECT_EQ(std::count(a.begin() + cnt, a.end(), 0.0), N - cnt) << c.what;
   }
 }
 
