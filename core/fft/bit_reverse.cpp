@@ -25,26 +25,41 @@ constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
 // A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
 typedef double tile_buffer[largest_side][2 * largest_side];
 
-// The reversal of the low `bits` bits of k.
-inline int32_t reverse_low_bits(int32_t k, int bits) {
-  int32_t r = 0;
-  for (int i = 0; i < bits; ++i, k >>= 1) r = (r << 1) | (k & 1);
-  return r;
-}
+typedef double point_pair __attribute__((vector_size(16)));  // one complex point
 
 // Row r of the tile at `base` := column rev(r) of `from`, its points in the order rev(c) (conjugated
-// when asked): point (r, c) receives from[rev c][rev r].
-template <bool conjugate>
-void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side, const tile_buffer& from,
-                      const int32_t* reversed) {
+// when asked): point (r, c) receives from[rev c][rev r]. Points move as 16-byte units; with the side
+// known at compile time (16 for every n from 256 points on) the indices are constants.
+template <bool conjugate, int32_t side>
+void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_buffer& from) {
+  static constexpr struct reversal {
+    int32_t of[side];
+    constexpr reversal() : of() {
+      for (int32_t v = 0; v < side; ++v)
+        for (int32_t b = 1, r = side >> 1; b < side; b <<= 1, r >>= 1) of[v] |= (v & b) ? r : 0;
+    }
+  } reversed;
+  const point_pair sign = {1.0, conjugate ? -1.0 : 1.0};  // exact: a sign flip at most
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
-    const int32_t column = 2 * reversed[r];
+    const int32_t column = 2 * reversed.of[r];
     for (int32_t c = 0; c < side; ++c) {
-      const double* point = from[reversed[c]] + column;
-      row[2 * c] = point[0];
-      row[2 * c + 1] = conjugate ? -point[1] : point[1];
+      point_pair z;
+      std::memcpy(&z, from[reversed.of[c]] + column, sizeof z);
+      if (conjugate) z *= sign;
+      std::memcpy(row + 2 * c, &z, sizeof z);
     }
+  }
+}
+
+template <bool conjugate>
+void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side, const tile_buffer& from) {
+  switch (side) {
+    case 16: return write_transposed<conjugate, 16>(a, base, row_stride, from);
+    case 8: return write_transposed<conjugate, 8>(a, base, row_stride, from);
+    case 4: return write_transposed<conjugate, 4>(a, base, row_stride, from);
+    case 2: return write_transposed<conjugate, 2>(a, base, row_stride, from);
+    default: return write_transposed<conjugate, 1>(a, base, row_stride, from);
   }
 }
 
@@ -61,8 +76,6 @@ void reverse_any_size(int32_t n, double* a) {
   const int middle_bits = bits - 2 * t;
   const int32_t side = int32_t{1} << t;
   const int32_t row_stride = int32_t{1} << (t + middle_bits);  // points from one row A to the next
-  int32_t reversed[largest_side];                              // rev of the t-bit values
-  for (int32_t v = 0; v < side; ++v) reversed[v] = reverse_low_bits(v, t);
 
   alignas(64) tile_buffer tile, partner;
   const int32_t middles = int32_t{1} << middle_bits;
@@ -78,9 +91,9 @@ void reverse_any_size(int32_t n, double* a) {
     read_tile(a, base, row_stride, side, tile);
     if (mid != mid_rev) {
       read_tile(a, partner_base, row_stride, side, partner);
-      write_transposed<conjugate>(a, base, row_stride, side, partner, reversed);
+      write_transposed<conjugate>(a, base, row_stride, side, partner);
     }
-    write_transposed<conjugate>(a, partner_base, row_stride, side, tile, reversed);
+    write_transposed<conjugate>(a, partner_base, row_stride, side, tile);
   }
 }
 
