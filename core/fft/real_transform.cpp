@@ -83,16 +83,16 @@ void separation_pass(int32_t n, double* a) {
   // The middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair).
   separation_weights w = {0.0, 0.0, s * s, s * c};
   int32_t i = n / 2;
-  // Full blocks two at a time, [i - 256, i) with the weights carried and [i - 512, i - 256) with its
-  // own seed: every block starts from its own weights and touches its own bins, so interleaving their
-  // steps breaks the chain of dependent recurrence updates and changes no double.
-  for (; i - 512 >= 256; i -= 512) {
-    separation_weights w_next = seeded_weights(i - 256, k);
-    for (int32_t j = i - 4; j >= i - 256; j -= 4) {
-      separation_step<Inverse>(n, a, j, k.g, w);
-      separation_step<Inverse>(n, a, j - 256, k.g, w_next);
-    }
-    w = seeded_weights(i - 512, k);
+  // Full blocks four at a time, [i - 256, i) with the weights carried and the three below it with
+  // their own seeds: every block starts from its own weights and touches its own bins, so
+  // interleaving their steps breaks the chains of dependent recurrence updates and changes no double.
+  constexpr int32_t interleaved = 4;
+  for (; i - 256 * interleaved >= 256; i -= 256 * interleaved) {
+    separation_weights ws[interleaved] = {w};
+    for (int32_t b = 1; b < interleaved; ++b) ws[b] = seeded_weights(i - 256 * b, k);
+    for (int32_t j = i - 4; j >= i - 256; j -= 4)
+      for (int32_t b = 0; b < interleaved; ++b) separation_step<Inverse>(n, a, j - 256 * b, k.g, ws[b]);
+    w = seeded_weights(i - 256 * interleaved, k);
   }
   for (;;) {
     const int32_t i0 = i - 256 < 4 ? 4 : i - 256;
