@@ -3,8 +3,8 @@
 #include "core/fft/real_transform.h"
 
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) {
-  limbs_to_doubles(P, limbs, a, 2 * limbs);
-  real_transform(2 * limbs, +1, a);
+  limbs_to_doubles(P, limbs, a, limbs);  // the zero padding is left to the transform
+  real_forward_upper_half_zero(2 * limbs, a);
 }
 
 void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a) {

@@ -1,5 +1,7 @@
 #include "core/fft/complex_transform.h"
 
+#include <algorithm>
+
 #include "core/fft/bit_reverse.h"
 #include "core/fft/kernels.h"
 #include "core/fft/stages.h"
@@ -201,6 +203,17 @@ void complex_forward(int32_t n, double* a) {
   } else if (n == 4) {
     kernel2(a);
   }
+}
+
+void complex_forward_upper_half_zero(int32_t n, double* a) {
+  if (n <= 32) {
+    std::fill(a + n / 2, a + n, 0.0);
+    complex_forward(n, a);
+    return;
+  }
+  stage_plain_upper_half_zero(n, a);
+  finish_staged_array(n, a);
+  bit_reverse(n, a);
 }
 
 void complex_backward(int32_t n, double* a) {

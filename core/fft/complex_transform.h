@@ -13,6 +13,9 @@
 
 void complex_forward(int32_t n, double* a);
 void complex_backward(int32_t n, double* a);
+// complex_forward of points whose upper half, a[n/2..n-1], is zero: that half is not read (it may
+// hold anything) and the doubles are those of complex_forward on the zero-padded array.
+void complex_forward_upper_half_zero(int32_t n, double* a);
 
 // Building blocks of the driver, exposed for testing. Kinds: 1 plain block, 0 shifted block.
 // After stage_plain(n, a) of the whole array, n = 64 or 128: the fixed kernels of its four quarters.

@@ -1,5 +1,6 @@
 #include "core/fft/real_transform.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/fft/complex_transform.h"
@@ -110,6 +111,28 @@ void real_post_forward(int32_t n, double* a) { separation_pass<false>(n, a); }
 
 void real_pre_inverse(int32_t n, double* a) { separation_pass<true>(n, a); }
 
+namespace {
+
+// Z_0 = (sum of even x) + i (sum of odd x) gives bins 0 and n/2.
+void finish_bins_0_and_half(double* a) {
+  const double t = a[0] - a[1];
+  a[0] += a[1];
+  a[1] = t;
+}
+
+}  // namespace
+
+void real_forward_upper_half_zero(int32_t n, double* a) {
+  if (n <= 8) {
+    std::fill(a + n / 2, a + n, 0.0);
+    real_transform(n, +1, a);
+    return;
+  }
+  complex_forward_upper_half_zero(n, a);
+  real_post_forward(n, a);
+  finish_bins_0_and_half(a);
+}
+
 void real_transform(int32_t n, int32_t direction, double* a) {
   if (direction >= 0) {
     if (n > 4) {
@@ -118,10 +141,7 @@ void real_transform(int32_t n, int32_t direction, double* a) {
     } else if (n == 4) {
       complex_forward(n, a);
     }
-    // Z_0 = (sum of even x) + i (sum of odd x) gives bins 0 and n/2.
-    const double t = a[0] - a[1];
-    a[0] += a[1];
-    a[1] = t;
+    finish_bins_0_and_half(a);
   } else {
     a[1] = 0.5 * (a[0] - a[1]);
     a[0] -= a[1];

@@ -13,6 +13,10 @@
 
 void real_transform(int32_t n, int32_t direction, double* a);
 
+// real_transform(n, +1, a) of x whose upper half x[n/2..n-1] is zero (a zero-padded factor): that half
+// is not read, it may hold anything, and the spectrum is the same doubles.
+void real_forward_upper_half_zero(int32_t n, double* a);
+
 // The separation passes between the spectrum Z of the n/2 points x[2j] + i x[2j+1] and the packed real
 // spectrum (called by real_transform for n > 4 only, n >= 8): real_post_forward after complex_forward,
 // real_pre_inverse, its inverse (in exact arithmetic) on bins 1 .. n/4 - 1 and their mirrors, before

@@ -25,13 +25,22 @@ namespace {
 
 constexpr int32_t twiddle_run = 64;  // points per run of the recurrence
 
-// Butterflies of `points` consecutive points p.. of each quarter with vectors V; x[k] := z_{p + kQ}..,
-// read as their conjugates when Conj (the first stage of the backward transform).
-template <class V, bool Conj>
+// How a plain stage reads its input: as it is; conjugated (the first stage of the backward
+// transform); or with the upper half, quarters 2 and 3, known to be zero and not read (the first
+// stage of the forward transform of a zero-padded factor). x + 0.0 is x for every x but -0.0, which
+// limbs never give, so the last gives the doubles of the first on zero-padded input.
+enum input_kind { input_as_is, input_conjugated, input_upper_half_zero };
+
+// Butterflies of `points` consecutive points p.. of each quarter with vectors V; x[k] := z_{p + kQ}..
+template <class V, input_kind Input>
 inline void read_quartet(const double* a, int32_t q, int32_t p, V x[4]) {
   for (int32_t k = 0; k < 4; ++k) {
+    if (Input == input_upper_half_zero && k >= 2) {
+      x[k] = V{};  // +0.0 in every lane
+      continue;
+    }
     const V z = load_points<V>(a, p + k * q);
-    x[k] = Conj ? conj(z) : z;
+    x[k] = Input == input_conjugated ? conj(z) : z;
   }
 }
 
@@ -39,10 +48,10 @@ inline void read_quartet(const double* a, int32_t q, int32_t p, V x[4]) {
 //   q0 = (x0 + x2) + (x1 + x3)         q1 = (x0 + x2) - (x1 + x3)
 //   q2 = w ((x0 - x2) + i (x1 - x3))   q3 = w3 ((x0 - x2) - i (x1 - x3))
 // The outputs are stored as computed, also when the inputs were read conjugated.
-template <class V, bool Conj>
+template <class V, input_kind Input>
 inline void butterfly_plain(double* a, int32_t q, int32_t p, const spread_vector<V>& w, const spread_vector<V>& w3) {
   V x[4];
-  read_quartet<V, Conj>(a, q, p, x);
+  read_quartet<V, Input>(a, q, p, x);
   const V s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
   const V d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
   store_points(a, p, add(s02, s13));
@@ -52,10 +61,10 @@ inline void butterfly_plain(double* a, int32_t q, int32_t p, const spread_vector
 }
 
 // p = 0: w = w3 = 1, no multiplication.
-template <bool Conj>
+template <input_kind Input>
 inline void butterfly_plain_unit(double* a, int32_t q) {
   complex_vector x[4];
-  read_quartet<complex_vector, Conj>(a, q, 0, x);
+  read_quartet<complex_vector, Input>(a, q, 0, x);
   const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
   const complex_vector d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
   store_vector(a, 0, add(s02, s13));
@@ -65,11 +74,11 @@ inline void butterfly_plain_unit(double* a, int32_t q) {
 }
 
 // p = Q/2: w = rho = e^{i pi/4}, w3 = rho^3, products by cos(pi/4) only.
-template <bool Conj>
+template <input_kind Input>
 inline void butterfly_plain_middle(double* a, int32_t q) {
   const int32_t p = q / 2;
   complex_vector x[4];
-  read_quartet<complex_vector, Conj>(a, q, p, x);
+  read_quartet<complex_vector, Input>(a, q, p, x);
   const complex_vector s02 = add(x[0], x[2]), s13 = add(x[1], x[3]);
   const complex_vector d02 = sub(x[0], x[2]), d13 = sub(x[1], x[3]);
   store_vector(a, p, add(s02, s13));
@@ -151,7 +160,7 @@ inline plain_factors seed_plain(double ew, int32_t p0, complex_vector f1) {
 
 // The recurrence steps at p, p + 2, ... of one group and the butterflies of their points p .. p + 2s - 1
 // and mirrors Q - p - 2s + 1 .. Q - p, in vectors V.
-template <class V, bool Conj>
+template <class V, input_kind Input>
 inline void plain_group(double* a, int32_t q, int32_t p, plain_factors& t, complex_vector s1, complex_vector s3) {
   constexpr int32_t steps = steps_per_group<V>(), points = lane_info<V>::points;
   spread_factor f[2 * steps], g[2 * steps], f_mirror[2 * steps], g_mirror[2 * steps];
@@ -170,13 +179,13 @@ inline void plain_group(double* a, int32_t q, int32_t p, plain_factors& t, compl
     g_mirror[k] = swap_parts_neg(g[k]);
   }
   for (int32_t k = 0; k < 2 * steps; k += points) {
-    butterfly_plain<V, Conj>(a, q, p + k, gather<V>::forward(f + k), gather<V>::forward(g + k));
-    butterfly_plain<V, Conj>(a, q, q - p - k - points + 1, gather<V>::reversed(f_mirror + k),
+    butterfly_plain<V, Input>(a, q, p + k, gather<V>::forward(f + k), gather<V>::forward(g + k));
+    butterfly_plain<V, Input>(a, q, q - p - k - points + 1, gather<V>::reversed(f_mirror + k),
                              gather<V>::reversed(g_mirror + k));
   }
 }
 
-template <class V, bool Conj>
+template <class V, input_kind Input>
 void plain_stage(int32_t m, double* a, complex_value step) {
   typedef typename narrower<V>::type H;
   const int32_t q = m / 8;
@@ -185,7 +194,7 @@ void plain_stage(int32_t m, double* a, complex_value step) {
   const complex_vector g1 = triple_angle(f1);
   const double sigma1 = 2.0 * im(f1), sigma3 = 2.0 * im(g1);
 
-  butterfly_plain_unit<Conj>(a, q);
+  butterfly_plain_unit<Input>(a, q);
   const spread_factor one = spread(complex_vector{1.0, 0.0});
   plain_factors t = {one, spread(f1), one, spread(g1)};
   const complex_vector s1 = both(sigma1), s3 = both(sigma3);
@@ -194,16 +203,16 @@ void plain_stage(int32_t m, double* a, complex_value step) {
   for (int32_t p0 = 0;;) {
     const int32_t end = p0 + twiddle_run < last ? p0 + twiddle_run : last;
     int32_t p = p0 + 1;
-    for (; p + group - 2 < end; p += group) plain_group<V, Conj>(a, q, p, t, s1, s3);
-    for (; p < end; p += 2) plain_group<H, Conj>(a, q, p, t, s1, s3);
+    for (; p + group - 2 < end; p += group) plain_group<V, Input>(a, q, p, t, s1, s3);
+    for (; p < end; p += 2) plain_group<H, Input>(a, q, p, t, s1, s3);
     if (end == last) break;
     p0 = end;
     t = seed_plain(ew, p0, f1);
   }
   // t.f_hi, t.g_hi are now the factors of Q/2 - 1.
-  butterfly_plain<complex_vector, Conj>(a, q, q / 2 - 1, t.f_hi, t.g_hi);
-  butterfly_plain_middle<Conj>(a, q);
-  butterfly_plain<complex_vector, Conj>(a, q, q / 2 + 1, swap_parts(t.f_hi), swap_parts_neg(t.g_hi));
+  butterfly_plain<complex_vector, Input>(a, q, q / 2 - 1, t.f_hi, t.g_hi);
+  butterfly_plain_middle<Input>(a, q);
+  butterfly_plain<complex_vector, Input>(a, q, q / 2 + 1, swap_parts(t.f_hi), swap_parts_neg(t.g_hi));
 }
 
 // Shifted butterfly with u = x0 + i x2, v = x1 + i x3, u' = x0 - i x2, v' = x1 - i x3 and the factors
@@ -217,7 +226,7 @@ struct shifted_factor {
 template <class V>
 inline void butterfly_shifted(double* a, int32_t q, int32_t p, const shifted_factor<V>& f) {
   V x[4];
-  read_quartet<V, false>(a, q, p, x);
+  read_quartet<V, input_as_is>(a, q, p, x);
   const V u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
   const V u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
   const V au = mul(f.a, u), av = mul(f.a_rho, v);
@@ -231,7 +240,7 @@ inline void butterfly_shifted(double* a, int32_t q, int32_t p, const shifted_fac
 // p = 0: alpha = 1, so A u = u, A' v = rho v, B u' = u', B' v' = rho^3 v'.
 inline void butterfly_shifted_unit(double* a, int32_t q) {
   complex_vector x[4];
-  read_quartet<complex_vector, false>(a, q, 0, x);
+  read_quartet<complex_vector, input_as_is>(a, q, 0, x);
   const complex_vector u = add_i(x[0], x[2]), v = add_i(x[1], x[3]);
   const complex_vector u_c = sub_i(x[0], x[2]), v_c = sub_i(x[1], x[3]);
   const complex_vector av = mul_rho(v), bv = mul_rho3(v_c);

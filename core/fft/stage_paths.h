@@ -7,6 +7,7 @@
 struct stage_functions {
   void (*plain)(int32_t m, double* a, complex_value step);
   void (*plain_conj)(int32_t m, double* a, complex_value step);
+  void (*plain_upper_half_zero)(int32_t m, double* a, complex_value step);
   void (*shifted)(int32_t m, double* a, complex_value step);
 };
 

@@ -37,6 +37,10 @@ void stage_plain(int32_t m, double* a, complex_value step) { selected_stages().p
 
 void stage_plain_conj(int32_t m, double* a) { selected_stages().plain_conj(m, a, plain_step(m)); }
 
+void stage_plain_upper_half_zero(int32_t m, double* a) {
+  selected_stages().plain_upper_half_zero(m, a, plain_step(m));
+}
+
 void stage_shifted(int32_t m, double* a) { selected_stages().shifted(m, a, shifted_step(m)); }
 
 void stage_shifted(int32_t m, double* a, complex_value step) { selected_stages().shifted(m, a, step); }

@@ -27,6 +27,9 @@
 void stage_plain(int32_t m, double* a);       // stage of a plain block
 void stage_shifted(int32_t m, double* a);     // stage of a shifted block
 void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conjugated input points
+// stage_plain when the points of quarters 2 and 3 are zero: they are not read (they may hold anything)
+// and are written as stage_plain writes them.
+void stage_plain_upper_half_zero(int32_t m, double* a);
 
 // The factor of the first twiddle step of a stage of m doubles, from the library cos and sin:
 // e^{2 pi i/L} for a plain stage, e^{i pi/L} for a shifted one. The stages above compute it on every

@@ -2,5 +2,6 @@
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_avx2 = {plain_stage<two_points, false>, plain_stage<two_points, true>,
-                                      shifted_stage<two_points>};
+const stage_functions stages_avx2 = {
+    plain_stage<two_points, input_as_is>, plain_stage<two_points, input_conjugated>,
+    plain_stage<two_points, input_upper_half_zero>, shifted_stage<two_points>};

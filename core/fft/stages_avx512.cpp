@@ -2,5 +2,6 @@
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_avx512 = {plain_stage<four_points, false>, plain_stage<four_points, true>,
-                                      shifted_stage<four_points>};
+const stage_functions stages_avx512 = {
+    plain_stage<four_points, input_as_is>, plain_stage<four_points, input_conjugated>,
+    plain_stage<four_points, input_upper_half_zero>, shifted_stage<four_points>};

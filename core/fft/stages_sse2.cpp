@@ -2,5 +2,6 @@
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_sse2 = {plain_stage<complex_vector, false>, plain_stage<complex_vector, true>,
-                                      shifted_stage<complex_vector>};
+const stage_functions stages_sse2 = {
+    plain_stage<complex_vector, input_as_is>, plain_stage<complex_vector, input_conjugated>,
+    plain_stage<complex_vector, input_upper_half_zero>, shifted_stage<complex_vector>};
