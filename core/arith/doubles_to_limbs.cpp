@@ -93,9 +93,11 @@ void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N) {
   // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
   auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
   // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.
+  // |s| < 2^51 + 2^51 / 9999 < 2^52, so s + 10000 2^39 is positive and below 2^64: the quotient of a
+  // non-negative numerator by a constant is one multiplication and a shift, with no sign to correct.
   auto carry_of = [](int64_t s) -> int64_t {
-    const int64_t q = s / 10000;
-    return q - (s - 10000 * q < 0 ? 1 : 0);
+    constexpr int64_t bias = int64_t{1} << 39;  // 10000 * 2^39 > 2^52
+    return static_cast<int64_t>(static_cast<uint64_t>(s + 10000 * bias) / 10000) - bias;
   };
   // Term idx plus the carry from below goes to limb idx + 1; |carry| < 2^51 / 9999.
   auto next = [&](int32_t idx, int64_t carry) { return carry_of(rounded(idx) + carry); };
