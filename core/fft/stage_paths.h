@@ -1,4 +1,5 @@
-// The stages compiled once per vector width (stage_body.h); stages.cpp calls those of the selected path.
+// The stages and separation passes compiled once per vector width (stage_body.h, separation_body.h);
+// stages.cpp calls those of the selected path.
 #pragma once
 #include <cstdint>
 
@@ -9,6 +10,8 @@ struct stage_functions {
   void (*plain_conj)(int32_t m, double* a, complex_value step);
   void (*plain_upper_half_zero)(int32_t m, double* a, complex_value step);
   void (*shifted)(int32_t m, double* a, complex_value step);
+  void (*real_post_forward)(int32_t n, double* a);  // the separation passes of real_transform.h
+  void (*real_pre_inverse)(int32_t n, double* a);
 };
 
 extern const stage_functions stages_sse2;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/fft/simd_path.h"
+#include "core/fft/real_transform.h"
 #include "core/fft/stage_paths.h"
 
 // The loops themselves are in stage_body.h, compiled once per vector width; this file passes each call
@@ -44,3 +45,7 @@ void stage_plain_upper_half_zero(int32_t m, double* a) {
 void stage_shifted(int32_t m, double* a) { selected_stages().shifted(m, a, shifted_step(m)); }
 
 void stage_shifted(int32_t m, double* a, complex_value step) { selected_stages().shifted(m, a, step); }
+
+void real_post_forward(int32_t n, double* a) { selected_stages().real_post_forward(n, a); }
+
+void real_pre_inverse(int32_t n, double* a) { selected_stages().real_pre_inverse(n, a); }

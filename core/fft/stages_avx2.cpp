@@ -1,7 +1,11 @@
 // The stages on 32-byte vectors, two points each; compiled with -mavx2 (not -mfma).
+#include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_avx2 = {
-    plain_stage<two_points, input_as_is>, plain_stage<two_points, input_conjugated>,
-    plain_stage<two_points, input_upper_half_zero>, shifted_stage<two_points>};
+const stage_functions stages_avx2 = {plain_stage<two_points, input_as_is>,
+                                     plain_stage<two_points, input_conjugated>,
+                                     plain_stage<two_points, input_upper_half_zero>,
+                                     shifted_stage<two_points>,
+                                     separation_pass<two_points, false>,
+                                     separation_pass<two_points, true>};

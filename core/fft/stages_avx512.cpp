@@ -1,7 +1,11 @@
 // The stages on 64-byte vectors, four points each; compiled with -mavx512f (not -mfma).
+#include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_avx512 = {
-    plain_stage<four_points, input_as_is>, plain_stage<four_points, input_conjugated>,
-    plain_stage<four_points, input_upper_half_zero>, shifted_stage<four_points>};
+const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
+                                       plain_stage<four_points, input_conjugated>,
+                                       plain_stage<four_points, input_upper_half_zero>,
+                                       shifted_stage<four_points>,
+                                       separation_pass<two_points, false>,
+                                       separation_pass<two_points, true>};

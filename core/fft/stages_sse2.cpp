@@ -1,7 +1,11 @@
 // The stages on 16-byte vectors, one point each; every x86-64.
+#include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
 
-const stage_functions stages_sse2 = {
-    plain_stage<complex_vector, input_as_is>, plain_stage<complex_vector, input_conjugated>,
-    plain_stage<complex_vector, input_upper_half_zero>, shifted_stage<complex_vector>};
+const stage_functions stages_sse2 = {plain_stage<complex_vector, input_as_is>,
+                                     plain_stage<complex_vector, input_conjugated>,
+                                     plain_stage<complex_vector, input_upper_half_zero>,
+                                     shifted_stage<complex_vector>,
+                                     separation_pass<complex_vector, false>,
+                                     separation_pass<complex_vector, true>};
