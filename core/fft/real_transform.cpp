@@ -1,7 +1,6 @@
 #include "core/fft/real_transform.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/fft/complex_transform.h"
 
@@ -17,7 +16,7 @@ void finish_bins_0_and_half(double* a) {
 }  // namespace
 
 void real_forward_upper_half_zero(int32_t n, double* a) {
-  if (n <= 8) {
+  if (n <= 8) {  // small sizes: fill the padding and take the general transform
     std::fill(a + n / 2, a + n, 0.0);
     real_transform(n, +1, a);
     return;

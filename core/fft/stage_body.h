@@ -27,8 +27,8 @@ constexpr int32_t twiddle_run = 64;  // points per run of the recurrence
 
 // How a plain stage reads its input: as it is; conjugated (the first stage of the backward
 // transform); or with the upper half, quarters 2 and 3, known to be zero and not read (the first
-// stage of the forward transform of a zero-padded factor). x + 0.0 is x for every x but -0.0, which
-// limbs never give, so the last gives the doubles of the first on zero-padded input.
+// stage of the forward transform of a zero-padded factor). The butterflies then add and subtract the
+// same +0.0 that the padding would hold, so the doubles are those of the padded input.
 enum input_kind { input_as_is, input_conjugated, input_upper_half_zero };
 
 // Butterflies of `points` consecutive points p.. of each quarter with vectors V; x[k] := z_{p + kQ}..
