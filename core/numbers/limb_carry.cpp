@@ -29,13 +29,13 @@ void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t L) {
 }
 
 void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t L) {
-  int32_t cy = 0;  // 0 <= cy <= 2
+  // 3p - q in one walk: the carry into a limb is -1..2, so -10000 <= s <= 3 * 9999 + 2.
+  int32_t cy = 0;
   for (int32_t i = L - 1; i > 0; --i) {
-    int32_t s = 3 * p[i] + cy;  // s <= 3 * 9999 + 2 < 30000
-    cy = s >= 20000 ? 2 : s >= 10000 ? 1 : 0;
+    const int32_t s = 3 * p[i] - q[i] + cy;
+    cy = (s >= 20000) + (s >= 10000) - (s < 0);
     p[i] = static_cast<int16_t>(s - 10000 * cy);
   }
-  p[0] = static_cast<int16_t>(3 * p[0] + cy);  // <= 32767 by precondition
-  limb_sub(p, q, p, L);
+  p[0] = static_cast<int16_t>(3 * p[0] - q[0] + cy);  // <= 32767 by precondition, >= 0 as 3p >= q
   limb_half(p, L);
 }
