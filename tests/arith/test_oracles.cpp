@@ -10,6 +10,7 @@
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
+#include "core/numbers/limb.h"
 
 namespace {
 
@@ -125,6 +126,34 @@ TEST(FftMultiplyOracle, AliasedOutputsAtLargeSize) {
   x = P;
   fft_multiply(x.data(), x.data(), x.data(), n, W.data());
   EXPECT_EQ(x, square);
+}
+
+// limb_mul_small on long numbers, where its carries are released in pieces side by side: the exact
+// product from GMP. 0.0000 3333 ... 3333 6667 times 3 passes a carry through every limb.
+TEST(MulSmallOracle, LongNumbersGiveTheExactProduct) {
+  std::mt19937_64 gen = seeded_generator(102);
+  for (int32_t L : {130, 1027, 4099}) {
+    Limbs ripple(L, 3333);
+    ripple[0] = ripple[1] = 0;
+    ripple[L - 1] = 6667;
+    const struct {
+      Limbs p;
+      int32_t m;
+    } cases[] = {{ripple, 3}, {random_limbs(gen, L, 0), 7}, {random_limbs(gen, L, 0), 10000},
+                 {carry_runs(gen, L, 0), 65537}, {random_limbs(gen, L, 0), 1 << 27}};
+    for (const auto& c : cases) {
+      Limbs p = c.p;
+      if (c.m > 3) p[1] = p[2] = p[3] = 0;  // below 10^-12: the product stays below 1.0
+      mpz_t expected, got;
+      mpz_inits(expected, got, nullptr);
+      limbs_to_mpz(expected, p.data(), L);
+      mpz_mul_ui(expected, expected, static_cast<unsigned long>(c.m));
+      limb_mul_small(p.data(), c.m, L);
+      limbs_to_mpz(got, p.data(), L);
+      EXPECT_EQ(mpz_cmp(expected, got), 0) << "L = " << L << ", m = " << c.m;
+      mpz_clears(expected, got, nullptr);
+    }
+  }
 }
 
 TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
