@@ -7,9 +7,9 @@
 #include <cstring>
 #include <limits>
 
-#include "core/arith/carry_chains.h"
 #include "core/arith/fft_multiply.h"
 #include "core/arith/rounding_margin.h"
+#include "core/numbers/carry_chains.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ double round_terms(double* a, int32_t N, double scale) {
       std::memcpy(&u, a + idx + 2 * j, sizeof u);
       u *= scale;
       const two_doubles r = (u + shift) - shift;
-      const two_doubles d = (two_doubles)((two_masks)(u - r) & magnitude);  // exact
+      const two_doubles d = (two_doubles)((two_masks)(u - r) & magnitude);         // exact
       const two_masks usable = (two_doubles)((two_masks)u & magnitude) < largest;  // false for NaN
       const two_doubles e = usable ? d : infinity;
       dmax[j] = e > dmax[j] ? e : dmax[j];
@@ -74,7 +74,9 @@ int64_t tail_carry(const double* a, int32_t first, int32_t N, Next next) {
     }
     if (rest >= kSlack && rest <= kScale - kSlack) return static_cast<int64_t>(carry);
   }
-  return release_carries<int64_t>(first, N - 1, 0, next, next);
+  int64_t carry = 0;
+  for (int32_t idx = N - 1; idx >= first; --idx) carry = next(idx, carry);
+  return carry;
 }
 
 }  // namespace
@@ -101,12 +103,13 @@ void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N) {
   };
   // Term idx plus the carry from below goes to limb idx + 1; |carry| < 2^51 / 9999.
   auto next = [&](int32_t idx, int64_t carry) { return carry_of(rounded(idx) + carry); };
-  auto store = [&](int32_t idx, int64_t carry) {
-    const int64_t s = rounded(idx) + carry;
+  auto settle = [&](int32_t idx, int64_t s) {  // limb idx + 1 := s reduced to 0..9999
     const int64_t q = carry_of(s);
-    Out[idx + 1] = static_cast<int16_t>(s - 10000 * q);  // 0..9999
+    Out[idx + 1] = static_cast<int16_t>(s - 10000 * q);
     return q;
   };
+  auto store = [&](int32_t idx, int64_t carry) { return settle(idx, rounded(idx) + carry); };
+  auto absorb = [&](int32_t idx, int64_t carry) { return settle(idx, Out[idx + 1] + carry); };
 
   // c[m-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
   // makes Out the exact truncation of the convolution's value: with balanced digits the terms
@@ -114,5 +117,5 @@ void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N) {
   // below it.
   const int64_t tail = tail_carry(a, m - 1, N, next);
   // Limb 0 keeps the integer part: 0 <= carry <= 32767.
-  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, m - 2, tail, store, next));
+  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, m - 2, tail, store, absorb));
 }

@@ -1,3 +1,4 @@
+#include "core/numbers/carry_chains.h"
 #include "core/numbers/limb.h"
 
 namespace {
@@ -14,28 +15,10 @@ inline uint64_t multiply_limb(int16_t* p, int32_t i, uint64_t m, uint64_t carry)
 }  // namespace
 
 void limb_mul_small(int16_t* p, int32_t m, int32_t L) {
-  // One walk from limb L-1 to limb 0 is a chain of divisions. Four pieces run side by side from
-  // carry 0 instead; each piece then receives the carry out of the piece below it, added to its
-  // least significant limb and passed up through its limbs (now in 0..9999) until it is absorbed,
-  // and what leaves the piece's top joins the piece's own carry out. The limbs are those of the
-  // single walk.
-  constexpr int32_t pieces = 4;
-  const int32_t piece = L / pieces;
+  // The walk from limb L-1 to limb 0 runs in pieces side by side (carry_chains.h).
   const uint64_t um = static_cast<uint64_t>(m);
-  uint64_t carry = 0;
-  int32_t rest = L - 1;  // the most significant limbs, walked last
-  if (piece >= 32) {
-    uint64_t out[pieces] = {0, 0, 0, 0};
-    for (int32_t j = 0; j < piece; ++j)
-      for (int32_t c = 0; c < pieces; ++c) out[c] = multiply_limb(p, L - 1 - c * piece - j, um, out[c]);
-    carry = out[0];
-    for (int32_t c = 1; c < pieces; ++c) {
-      const int32_t top = L - (c + 1) * piece;
-      for (int32_t i = L - 1 - c * piece; carry != 0 && i >= top; --i) carry = multiply_limb(p, i, 1, carry);
-      carry += out[c];
-    }
-    rest = L - 1 - pieces * piece;
-  }
-  for (int32_t i = rest; i >= 0; --i) carry = multiply_limb(p, i, um, carry);
+  auto step = [p, um](int32_t i, uint64_t carry) { return multiply_limb(p, i, um, carry); };
+  auto absorb = [p](int32_t i, uint64_t carry) { return multiply_limb(p, i, 1, carry); };
+  release_carries<uint64_t>(0, L - 1, 0, step, absorb);
   // The carry out of limb 0 is dropped: the product is below 1.0 by precondition.
 }
