@@ -2,26 +2,26 @@
 // pair (A[i], A[i+1]) is one complex bin.
 #include "core/arith/fft_multiply.h"
 
-void spectrum_multiply(double* A, const double* B, int32_t doubles) {
-  A[0] = A[0] * B[0];
-  A[1] = A[1] * B[1];
+namespace {
+
+// Out := A (.) B, where Out may be A or B: each bin is read from both before it is written.
+void multiply_spectra(const double* A, const double* B, double* Out, int32_t doubles) {
+  Out[0] = A[0] * B[0];
+  Out[1] = A[1] * B[1];
   for (int32_t i = 2; i < doubles; i += 2) {
     const double ar = A[i], ai = A[i + 1];
     const double br = B[i], bi = B[i + 1];
-    A[i] = ar * br - ai * bi;
-    A[i + 1] = ai * br + ar * bi;
+    Out[i] = ar * br - ai * bi;
+    Out[i + 1] = ai * br + ar * bi;
   }
 }
 
+}  // namespace
+
+void spectrum_multiply(double* A, const double* B, int32_t doubles) { multiply_spectra(A, B, A, doubles); }
+
 void spectrum_multiply_into(const double* A, double* B, int32_t doubles) {
-  B[0] = A[0] * B[0];
-  B[1] = A[1] * B[1];
-  for (int32_t i = 2; i < doubles; i += 2) {
-    const double ar = A[i], ai = A[i + 1];
-    const double br = B[i], bi = B[i + 1];
-    B[i] = ar * br - ai * bi;
-    B[i + 1] = ai * br + ar * bi;
-  }
+  multiply_spectra(A, B, B, doubles);
 }
 
 void spectrum_square(double* A, int32_t doubles) { spectrum_square_of(A, A, doubles); }

@@ -28,15 +28,23 @@ constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
 //   a[j] -= yr, a[j+1] -= yi, a[k] += yr, a[k+1] -= yi.
 // Each pair of positions is one 16-byte vector; lane by lane these are exactly the scalar formulas
 // (x - y is x + (-y), and the rest are exact sign flips), so the doubles do not depend on it.
+// separate computes these on the bins held in at_j and their mirrors in at_k, lane by lane, with wr
+// and wi repeated over each bin's two lanes; separate_bin does one bin in place.
+template <class V, bool Inverse>
+inline void separate(V& at_j, V& at_k, V wr, V wi) {
+  const V x = at_j + negate_re(at_k);
+  const V wx = wr * x, wix = wi * mul_i(x);
+  const V y = Inverse ? wx - wix : wx + wix;
+  at_j = at_j - y;
+  at_k = at_k + conj(y);
+}
+
 template <bool Inverse>
 inline void separate_bin(double* a, int32_t j, int32_t k, double wr, double wi) {
-  const complex_vector at_j = load_points<complex_vector>(a, j / 2),
-                       at_k = load_points<complex_vector>(a, k / 2);
-  const complex_vector x = at_j + negate_re(at_k);
-  const complex_vector wx = both(wr) * x, wix = both(wi) * mul_i(x);
-  const complex_vector y = Inverse ? wx - wix : wx + wix;
-  store_points(a, j / 2, at_j - y);
-  store_points(a, k / 2, at_k + conj(y));
+  complex_vector at_j = load_points<complex_vector>(a, j / 2), at_k = load_points<complex_vector>(a, k / 2);
+  separate<complex_vector, Inverse>(at_j, at_k, both(wr), both(wi));
+  store_points(a, j / 2, at_j);
+  store_points(a, k / 2, at_k);
 }
 
 // Bins from n/4 - 1 down to 1, two per step, in blocks of 256 positions (128 bins). Two weight pairs are
@@ -71,15 +79,12 @@ inline void separation_step(int32_t n, double* a, int32_t j, double g, separatio
   } else {
     w.kr += g * w.di;
     w.ki += g * (0.5 - w.dr);  // now bin j/2
-    const V at_j = load_points<V>(a, j / 2);
+    V at_j = load_points<V>(a, j / 2);
     const V mirrors = load_points<V>(a, (n - j - 2) / 2);
-    const V at_k = __builtin_shufflevector(mirrors, mirrors, 2, 3, 0, 1);
-    const V x = at_j + negate_re(at_k);
-    const V wx = V{w.kr, w.kr, w.dr, w.dr} * x, wix = V{w.ki, w.ki, w.di, w.di} * mul_i(x);
-    const V y = Inverse ? wx - wix : wx + wix;
-    store_points(a, j / 2, at_j - y);
-    const V k_out = at_k + conj(y);
-    store_points(a, (n - j - 2) / 2, V(__builtin_shufflevector(k_out, k_out, 2, 3, 0, 1)));
+    V at_k = __builtin_shufflevector(mirrors, mirrors, 2, 3, 0, 1);
+    separate<V, Inverse>(at_j, at_k, V{w.kr, w.kr, w.dr, w.dr}, V{w.ki, w.ki, w.di, w.di});
+    store_points(a, j / 2, at_j);
+    store_points(a, (n - j - 2) / 2, V(__builtin_shufflevector(at_k, at_k, 2, 3, 0, 1)));
   }
   w.dr += g * w.ki;
   w.di += g * (0.5 - w.kr);  // now bin j/2 - 1
