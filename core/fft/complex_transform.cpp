@@ -47,72 +47,57 @@ void quarter_kernels(int32_t n, double* a) {
 
 namespace {
 
-// The twiddle steps (plain_step, shifted_step) of one stage size, asked of the library once per
-// transform for the sizes whose stages run once per leaf block, instead of once per stage.
-struct stage_steps {
-  complex_value plain, shifted;
-};
-
-stage_steps steps_of_size(int32_t m) { return {plain_step(m), shifted_step(m)}; }
-
-void stage_of_kind(int32_t kind, int32_t m, double* a, const stage_steps& steps) {
-  if (kind == plain_kind)
-    stage_plain(m, a, steps.plain);
-  else
-    stage_shifted(m, a, steps.shifted);
-}
-
 // The quarters of a staged leaf block are plain, shifted, plain, (kind); each gets its stage and the
 // kernels of its sub-quarters. In the last quarter the sub-quarter whose kind follows the flag is
-// finished right after the stage. `quarter` holds the steps of the quarter size m/4.
-void leaf_block_steps(int32_t m, int32_t kind, double* a, const stage_steps& quarter) {
+// finished right after the stage.
+void leaf_block_quarters(int32_t m, int32_t kind, double* a) {
   if (m == 512) {
-    stage_plain(128, a, quarter.plain);
+    stage_plain(128, a);
     kernel16_plain(a);
     kernel16_shifted(a + 32);
     kernel16_plain(a + 64);
     kernel16_plain(a + 96);
-    stage_shifted(128, a + 128, quarter.shifted);
+    stage_shifted(128, a + 128);
     kernel16_plain(a + 128);
     kernel16_shifted(a + 160);
     kernel16_plain(a + 192);
     kernel16_shifted(a + 224);
-    stage_plain(128, a + 256, quarter.plain);
+    stage_plain(128, a + 256);
     kernel16_plain(a + 256);
     kernel16_shifted(a + 288);
     kernel16_plain(a + 320);
     kernel16_plain(a + 352);
     if (kind == plain_kind) {
-      stage_plain(128, a + 384, quarter.plain);
+      stage_plain(128, a + 384);
       kernel16_plain(a + 480);
     } else {
-      stage_shifted(128, a + 384, quarter.shifted);
+      stage_shifted(128, a + 384);
       kernel16_shifted(a + 480);
     }
     kernel16_plain(a + 384);
     kernel16_shifted(a + 416);
     kernel16_plain(a + 448);
   } else {
-    stage_plain(64, a, quarter.plain);
+    stage_plain(64, a);
     kernel8_plain(a);
     kernel8_shifted(a + 16);
     kernel8_plain(a + 32);
     kernel8_plain(a + 48);
-    stage_shifted(64, a + 64, quarter.shifted);
+    stage_shifted(64, a + 64);
     kernel8_plain(a + 64);
     kernel8_shifted(a + 80);
     kernel8_plain(a + 96);
     kernel8_shifted(a + 112);
-    stage_plain(64, a + 128, quarter.plain);
+    stage_plain(64, a + 128);
     kernel8_plain(a + 128);
     kernel8_shifted(a + 144);
     kernel8_plain(a + 160);
     kernel8_plain(a + 176);
     if (kind == plain_kind) {
-      stage_plain(64, a + 192, quarter.plain);
+      stage_plain(64, a + 192);
       kernel8_plain(a + 240);
     } else {
-      stage_shifted(64, a + 192, quarter.shifted);
+      stage_shifted(64, a + 192);
       kernel8_shifted(a + 240);
     }
     kernel8_plain(a + 192);
@@ -123,21 +108,20 @@ void leaf_block_steps(int32_t m, int32_t kind, double* a, const stage_steps& qua
 
 }  // namespace
 
-void leaf_block(int32_t m, int32_t kind, double* a) { leaf_block_steps(m, kind, a, steps_of_size(m / 4)); }
+void leaf_block(int32_t m, int32_t kind, double* a) { leaf_block_quarters(m, kind, a); }
 
 namespace {
 
 // Before leaf block number k counted from the end of the array, [j - m, j): applies the stages owed
 // by the blocks ending at j, largest first, and returns the kind of the leaf block. The leaf block is
 // quarter 3 - (k mod 4) of its parent: k mod 4 = 1 or 3 plain, 2 shifted, 0 a last quarter with its
-// parent's kind. When it is a last quarter, the blocks ending at j have not been staged yet: climb to the largest of them (the first
-// that is not a last quarter), take its kind, and stage it and its chain of last quarters down to the
-// leaf block. Sizes and offsets stay below n, inside int32_t for every n up to 2^30. `block` holds the
-// steps of the leaf size m.
-int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a, const stage_steps& block) {
+// parent's kind. When it is a last quarter, the blocks ending at j have not been staged yet: climb to the
+// largest of them (the first that is not a last quarter), take its kind, and stage it and its chain of last
+// quarters down to the leaf block. Sizes and offsets stay below n, inside int32_t for every n up to 2^30.
+int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a) {
   if (k & 3) {
     const int32_t kind = k & 1;
-    stage_of_kind(kind, m, a + j - m, block);
+    stage_of_kind(kind, m, a + j - m);
     return kind;
   }
   int32_t size = m;
@@ -161,13 +145,12 @@ void transform_blocks(int32_t n, double* a) {
     stage_plain(m, a + n - m);
   }
   // m = 512 when log2 n is odd, 256 when it is even.
-  const stage_steps block = steps_of_size(m), quarter = steps_of_size(m / 4);
-  leaf_block_steps(m, plain_kind, a + n - m, quarter);
+  leaf_block_quarters(m, plain_kind, a + n - m);
   int32_t k = 0;
   for (int32_t j = n - m; j > 0; j -= m) {
     ++k;
-    const int32_t kind = prepare_block(m, j, k, a, block);
-    leaf_block_steps(m, kind, a + j - m, quarter);
+    const int32_t kind = prepare_block(m, j, k, a);
+    leaf_block_quarters(m, kind, a + j - m);
   }
 }
 

@@ -23,7 +23,7 @@ typedef double complex_vector __attribute__((vector_size(16)));
 
 // Per width: the integer vector of the same size (for sign flips), the number of points, and the
 // lane moves: swap_pairs (x, y) -> (y, x), dup_re (x, y) -> (x, x), dup_im (x, y) -> (y, y) on every
-// point, join (two halves side by side) and reverse_points (the points in the opposite order).
+// point, and reverse_points (the points in the opposite order).
 template <class V>
 struct lane_info;
 
@@ -37,6 +37,7 @@ struct lane_info<complex_vector> {
   static bits re_sign() { return bits{INT64_MIN, 0}; }
   static bits im_sign() { return bits{0, INT64_MIN}; }
   static complex_vector splat(double x) { return complex_vector{x, x}; }
+  static complex_vector reverse_points(complex_vector z) { return z; }
 };
 
 #if defined(__AVX2__)
@@ -44,7 +45,6 @@ typedef double two_points __attribute__((vector_size(32)));
 template <>
 struct lane_info<two_points> {
   typedef int64_t bits __attribute__((vector_size(32)));
-  typedef complex_vector half;
   static constexpr int points = 2;
   static two_points swap_pairs(two_points z) { return __builtin_shufflevector(z, z, 1, 0, 3, 2); }
   static two_points dup_re(two_points z) { return __builtin_shufflevector(z, z, 0, 0, 2, 2); }
@@ -52,7 +52,7 @@ struct lane_info<two_points> {
   static bits re_sign() { return bits{INT64_MIN, 0, INT64_MIN, 0}; }
   static bits im_sign() { return bits{0, INT64_MIN, 0, INT64_MIN}; }
   static two_points splat(double x) { return two_points{x, x, x, x}; }
-  static two_points join(half lo, half hi) { return __builtin_shufflevector(lo, hi, 0, 1, 2, 3); }
+  static two_points reverse_points(two_points z) { return __builtin_shufflevector(z, z, 2, 3, 0, 1); }
 };
 #endif
 
@@ -61,7 +61,6 @@ typedef double four_points __attribute__((vector_size(64)));
 template <>
 struct lane_info<four_points> {
   typedef int64_t bits __attribute__((vector_size(64)));
-  typedef two_points half;
   static constexpr int points = 4;
   static four_points swap_pairs(four_points z) { return __builtin_shufflevector(z, z, 1, 0, 3, 2, 5, 4, 7, 6); }
   static four_points dup_re(four_points z) { return __builtin_shufflevector(z, z, 0, 0, 2, 2, 4, 4, 6, 6); }
@@ -69,7 +68,7 @@ struct lane_info<four_points> {
   static bits re_sign() { return bits{INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0}; }
   static bits im_sign() { return bits{0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN}; }
   static four_points splat(double x) { return four_points{x, x, x, x, x, x, x, x}; }
-  static four_points join(half lo, half hi) { return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7); }
+  static four_points reverse_points(four_points z) { return __builtin_shufflevector(z, z, 6, 7, 4, 5, 2, 3, 0, 1); }
 };
 #endif
 
@@ -155,10 +154,6 @@ inline double re(complex_vector z) { return z[0]; }
 inline double im(complex_vector z) { return z[1]; }
 inline complex_vector both(double x) { return complex_vector{x, x}; }
 
-// (x, y) -> (y, x) and (x, y) -> (-y, -x).
-inline complex_vector swap_parts(complex_vector z) { return lane_info<complex_vector>::swap_pairs(z); }
-inline complex_vector swap_parts_neg(complex_vector z) { return -swap_parts(z); }
-
 // w z = (w.re z.re - w.im z.im, w.re z.im + w.im z.re)
 inline complex_vector mul(complex_vector w, complex_vector z) { return both(re(w)) * z + both(im(w)) * mul_i(z); }
 
@@ -168,17 +163,7 @@ inline complex_vector triple_angle(complex_vector f) {
   return conj(f) + both(t) * mul_i(f);
 }
 
-// A twiddle factor of one point, spread: the recurrence steps both copies lane by lane (each lane
-// computing the scalar formula).
-typedef spread_vector<complex_vector> spread_factor;
-inline spread_factor spread(complex_vector w) { return {both(re(w)), both(im(w))}; }
-
-// f_{p+1} = f_{p-1} + i sigma f_p = (re f_{p-1} - sigma im f_p, im f_{p-1} + sigma re f_p), sigma = 2 sin b
-// for factors e^{ibp}: exactly e^{ib(p+1)} = e^{ib(p-1)} + 2i sin b e^{ibp}.
-inline spread_factor next_factor(const spread_factor& f_before, complex_vector sigma, const spread_factor& f) {
-  return {f_before.re - sigma * f.im, f_before.im + sigma * f.re};
-}
-inline spread_factor swap_parts(const spread_factor& f) { return {f.im, f.re}; }
-inline spread_factor swap_parts_neg(const spread_factor& f) { return {-f.im, -f.re}; }
+// A factor of one point, spread: the constants of the stages' middle butterflies.
+inline spread_vector<complex_vector> spread(complex_vector w) { return {both(re(w)), both(im(w))}; }
 
 }  // namespace

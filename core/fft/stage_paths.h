@@ -3,13 +3,13 @@
 #pragma once
 #include <cstdint>
 
-#include "core/fft/complex_ops.h"
+#include "core/fft/stage_factors.h"
 
 struct stage_functions {
-  void (*plain)(int32_t m, double* a, complex_value step);
-  void (*plain_conj)(int32_t m, double* a, complex_value step);
-  void (*plain_upper_half_zero)(int32_t m, double* a, complex_value step);
-  void (*shifted)(int32_t m, double* a, complex_value step);
+  void (*plain)(int32_t m, double* a, const plain_stage_factors& factors);
+  void (*plain_conj)(int32_t m, double* a, const plain_stage_factors& factors);
+  void (*plain_upper_half_zero)(int32_t m, double* a, const plain_stage_factors& factors);
+  void (*shifted)(int32_t m, double* a, const shifted_stage_factors& factors);
   void (*real_post_forward)(int32_t n, double* a);  // the separation passes of real_transform.h
   void (*real_pre_inverse)(int32_t n, double* a);
 };

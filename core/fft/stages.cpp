@@ -1,9 +1,7 @@
 #include "core/fft/stages.h"
 
-#include <cmath>
-
-#include "core/fft/simd_path.h"
 #include "core/fft/real_transform.h"
+#include "core/fft/simd_path.h"
 #include "core/fft/stage_paths.h"
 
 // The loops themselves are in stage_body.h, compiled once per vector width; this file passes each call
@@ -13,38 +11,27 @@ namespace {
 
 const stage_functions& selected_stages() {
   switch (selected_simd_path()) {
-    case simd_path::avx512: return stages_avx512;
-    case simd_path::avx2: return stages_avx2;
-    case simd_path::sse2: break;
+    case simd_path::avx512:
+      return stages_avx512;
+    case simd_path::avx2:
+      return stages_avx2;
+    case simd_path::sse2:
+      break;
   }
   return stages_sse2;
 }
 
 }  // namespace
 
-complex_value plain_step(int32_t m) {
-  const double ew = half_pi / static_cast<double>(m / 4);
-  return {std::cos(2.0 * ew), std::sin(2.0 * ew)};
-}
+void stage_plain(int32_t m, double* a) { selected_stages().plain(m, a, plain_factors(m)); }
 
-complex_value shifted_step(int32_t m) {
-  const double ew = half_pi / static_cast<double>(m / 2);
-  return {std::cos(2.0 * ew), std::sin(2.0 * ew)};
-}
-
-void stage_plain(int32_t m, double* a) { selected_stages().plain(m, a, plain_step(m)); }
-
-void stage_plain(int32_t m, double* a, complex_value step) { selected_stages().plain(m, a, step); }
-
-void stage_plain_conj(int32_t m, double* a) { selected_stages().plain_conj(m, a, plain_step(m)); }
+void stage_plain_conj(int32_t m, double* a) { selected_stages().plain_conj(m, a, plain_factors(m)); }
 
 void stage_plain_upper_half_zero(int32_t m, double* a) {
-  selected_stages().plain_upper_half_zero(m, a, plain_step(m));
+  selected_stages().plain_upper_half_zero(m, a, plain_factors(m));
 }
 
-void stage_shifted(int32_t m, double* a) { selected_stages().shifted(m, a, shifted_step(m)); }
-
-void stage_shifted(int32_t m, double* a, complex_value step) { selected_stages().shifted(m, a, step); }
+void stage_shifted(int32_t m, double* a) { selected_stages().shifted(m, a, shifted_factors(m)); }
 
 void real_post_forward(int32_t n, double* a) { selected_stages().real_post_forward(n, a); }
 

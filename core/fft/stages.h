@@ -15,10 +15,7 @@
 // plain blocks and those of a shifted block plain, shifted, plain, shifted: finishing each quarter
 // finishes the block (quarter c holds the values of the indices k = 4k' + rev2(c)).
 //
-// Twiddle factors come from the library cos/sin at the base angle and at the start of every run of 64
-// points after the first, from a three-term recurrence in between (at most 64 steps from an exact value),
-// from the triple-angle identity for third powers and from mirror symmetry for p > Q/2. In place; no
-// table, no state; nothing outside [a, a + m) is touched.
+// Twiddle factors: stage_factors.h. In place; nothing outside [a, a + m) is touched.
 #pragma once
 #include <cstdint>
 
@@ -30,12 +27,3 @@ void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conj
 // stage_plain when the points of quarters 2 and 3 are zero: they are not read (they may hold anything)
 // and are written as stage_plain writes them.
 void stage_plain_upper_half_zero(int32_t m, double* a);
-
-// The factor of the first twiddle step of a stage of m doubles, from the library cos and sin:
-// e^{2 pi i/L} for a plain stage, e^{i pi/L} for a shifted one. The stages above compute it on every
-// call; a caller that runs many stages of one size computes it once and hands it to the two below,
-// which then do exactly what stage_plain and stage_shifted do.
-complex_value plain_step(int32_t m);
-complex_value shifted_step(int32_t m);
-void stage_plain(int32_t m, double* a, complex_value step);    // step = plain_step(m)
-void stage_shifted(int32_t m, double* a, complex_value step);  // step = shifted_step(m)

@@ -1,0 +1,48 @@
+// The twiddle factors of the radix-4 stages (stages.h), and where a stage finds them.
+//
+// A stage of m doubles (quarters of Q = m/8 points) multiplies at the points 0 < p < Q/2 by
+//   plain:   F_p = e^{i phi_p}, G_p = F_p^3                        (phi_p = 2 pi p/L, L = m/2 points)
+//   shifted: A_p = alpha_p, rho alpha_p, B_p = alpha_p^3, rho^3 alpha_p^3   (alpha_p = e^{i pi p/L})
+// and at their mirrors Q - p by the same factors with the parts exchanged; p = 0 and p = Q/2 take
+// constants and are not listed here.
+//
+// The factors come in runs: run r covers the points 64r + 1 .. min(64r + 64, Q/2 - 1). The library cos
+// and sin give the factor at 64r, the step (e^{2 pi i/L} or e^{i pi/L}, also from the library) times
+// that the factor at 64r + 1, and the three-term recurrence f_{p+1} = f_{p-1} + i sigma f_p (sigma = 2 sin
+// of the step angle) the rest, so at most 64 steps separate a factor from an exactly computed one.
+// Each of the sequences (rho alpha and rho^3 alpha^3 too) runs its own recurrence from its own seeds.
+//
+// Stages of up to largest_tabled_stage doubles read all their factors from tables computed once per
+// process (1.5 MiB of static storage, immutable once built); larger stages compute each run into a
+// small buffer as they reach it. The doubles are the same either way.
+#pragma once
+#include <cstdint>
+
+#include "core/fft/complex_ops.h"
+
+constexpr int32_t factor_run = 64;                 // points per run of the recurrence
+constexpr int32_t largest_tabled_stage = 1 << 17;  // doubles
+
+// Arrays of points, the factor of point p at [2p], [2p + 1] (p = 0 holds 1 and is never read); or, for a
+// size without tables, null arrays and the step to compute the runs from.
+struct plain_stage_factors {
+  const double* f;
+  const double* g;
+  complex_value step;
+};
+struct shifted_stage_factors {
+  const double* a;
+  const double* a_rho;
+  const double* b;
+  const double* b_rho3;
+  complex_value step;
+};
+
+plain_stage_factors plain_factors(int32_t m);
+shifted_stage_factors shifted_factors(int32_t m);
+
+// The factors of the `count` points p0 + 1 .. p0 + count of the run starting at p0 (a multiple of
+// factor_run), the first at f[0], f[1].
+void plain_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g);
+void shifted_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
+                        double* b, double* b_rho3);
