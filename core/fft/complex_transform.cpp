@@ -14,8 +14,14 @@
 //   shifted block: plain, shifted, plain, shifted
 // so the last quarter has the kind of its parent. Kind flags: 1 plain, 0 shifted.
 //
+// Every block is 2^odd doubles, so that the stages end in 16-point kernels: an array of 2^even doubles
+// is first split into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2}, z_j - z_{j+N/2}. The first half then
+// owes the even outputs (a plain block of N/2 points) and the second the odd ones, X_{2k+1} =
+// sum_j (z_j - z_{j+N/2}) e^{2 pi i j(k + 1/2)/(N/2)} (a shifted block), each in bit-reversed order
+// within its half, which is bit-reversed order over the whole array.
+//
 // The backward transform is the conjugate of the forward transform of the conjugated input: its first
-// stage reads the points conjugated and its final permutation stores them conjugated. For 16 and 8 points
+// pass reads the points conjugated and its final permutation stores them conjugated. For 16 and 8 points
 // it reads the forward kernel's bins at negated indices instead, and it has its own 4-point kernel.
 
 namespace {
@@ -29,96 +35,47 @@ void stage_of_kind(int32_t kind, int32_t m, double* a) {
     stage_shifted(m, a);
 }
 
-}  // namespace
-
-void quarter_kernels(int32_t n, double* a) {
-  if (n == 128) {
+void kernel16_of_kind(int32_t kind, double* a) {
+  if (kind == plain_kind)
     kernel16_plain(a);
-    kernel16_shifted(a + 32);
-    kernel16_plain(a + 64);
-    kernel16_plain(a + 96);
-  } else {
-    kernel8_plain(a);
-    kernel8_shifted(a + 16);
-    kernel8_plain(a + 32);
-    kernel8_plain(a + 48);
-  }
+  else
+    kernel16_shifted(a);
 }
 
-namespace {
-
-// The quarters of a staged leaf block are plain, shifted, plain, (kind); each gets its stage and the
-// kernels of its sub-quarters. In the last quarter the sub-quarter whose kind follows the flag is
+// The quarters of a staged block of 512 doubles (plain, shifted, plain, kind) get their stages and the
+// kernels of their sub-quarters. In the last quarter the sub-quarter whose kind follows the flag is
 // finished right after the stage.
-void leaf_block_quarters(int32_t m, int32_t kind, double* a) {
-  if (m == 512) {
-    stage_plain(128, a);
-    kernel16_plain(a);
-    kernel16_shifted(a + 32);
-    kernel16_plain(a + 64);
-    kernel16_plain(a + 96);
-    stage_shifted(128, a + 128);
-    kernel16_plain(a + 128);
-    kernel16_shifted(a + 160);
-    kernel16_plain(a + 192);
-    kernel16_shifted(a + 224);
-    stage_plain(128, a + 256);
-    kernel16_plain(a + 256);
-    kernel16_shifted(a + 288);
-    kernel16_plain(a + 320);
-    kernel16_plain(a + 352);
-    if (kind == plain_kind) {
-      stage_plain(128, a + 384);
-      kernel16_plain(a + 480);
-    } else {
-      stage_shifted(128, a + 384);
-      kernel16_shifted(a + 480);
-    }
-    kernel16_plain(a + 384);
-    kernel16_shifted(a + 416);
-    kernel16_plain(a + 448);
-  } else {
-    stage_plain(64, a);
-    kernel8_plain(a);
-    kernel8_shifted(a + 16);
-    kernel8_plain(a + 32);
-    kernel8_plain(a + 48);
-    stage_shifted(64, a + 64);
-    kernel8_plain(a + 64);
-    kernel8_shifted(a + 80);
-    kernel8_plain(a + 96);
-    kernel8_shifted(a + 112);
-    stage_plain(64, a + 128);
-    kernel8_plain(a + 128);
-    kernel8_shifted(a + 144);
-    kernel8_plain(a + 160);
-    kernel8_plain(a + 176);
-    if (kind == plain_kind) {
-      stage_plain(64, a + 192);
-      kernel8_plain(a + 240);
-    } else {
-      stage_shifted(64, a + 192);
-      kernel8_shifted(a + 240);
-    }
-    kernel8_plain(a + 192);
-    kernel8_shifted(a + 208);
-    kernel8_plain(a + 224);
-  }
+void leaf_block_quarters(int32_t kind, double* a) {
+  stage_plain(128, a);
+  kernel16_plain(a);
+  kernel16_shifted(a + 32);
+  kernel16_plain(a + 64);
+  kernel16_plain(a + 96);
+  stage_shifted(128, a + 128);
+  kernel16_plain(a + 128);
+  kernel16_shifted(a + 160);
+  kernel16_plain(a + 192);
+  kernel16_shifted(a + 224);
+  stage_plain(128, a + 256);
+  kernel16_plain(a + 256);
+  kernel16_shifted(a + 288);
+  kernel16_plain(a + 320);
+  kernel16_plain(a + 352);
+  stage_of_kind(kind, 128, a + 384);
+  kernel16_of_kind(kind, a + 480);
+  kernel16_plain(a + 384);
+  kernel16_shifted(a + 416);
+  kernel16_plain(a + 448);
 }
 
-}  // namespace
-
-void leaf_block(int32_t m, int32_t kind, double* a) { leaf_block_quarters(m, kind, a); }
-
-namespace {
-
-// Before leaf block number k counted from the end of the array, [j - m, j): applies the stages owed
+// Before leaf block number k counted from the end of the block, [j - 512, j): applies the stages owed
 // by the blocks ending at j, largest first, and returns the kind of the leaf block. The leaf block is
 // quarter 3 - (k mod 4) of its parent: k mod 4 = 1 or 3 plain, 2 shifted, 0 a last quarter with its
 // parent's kind. When it is a last quarter, the blocks ending at j have not been staged yet: climb to the
 // largest of them (the first that is not a last quarter), take its kind, and stage it and its chain of last
-// quarters down to the leaf block. Sizes and offsets stay below n, inside int32_t for every n up to 2^30.
-int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a) {
+// quarters down to the leaf block. Sizes and offsets stay inside int32_t for every size up to 2^30.
+int32_t prepare_leaf(int32_t j, int32_t k, double* a) {
+  constexpr int32_t m = 512;
   if (k & 3) {
     const int32_t kind = k & 1;
     stage_of_kind(kind, m, a + j - m);
@@ -134,36 +91,84 @@ int32_t prepare_block(int32_t m, int32_t j, int32_t k, double* a) {
   return kind;
 }
 
-}  // namespace
-
-// Depth first, from the end of the array towards its start: each block's stage runs just before its
-// last leaf block is finished, so all leaf work happens on 2 or 4 KiB blocks that were just touched.
-void transform_blocks(int32_t n, double* a) {
-  int32_t m = n;
-  while (m > 512) {  // the chain of last quarters of the (plain) array
-    m >>= 2;
-    stage_plain(m, a + n - m);
+// A staged block of m > 512 doubles: depth first, from its end towards its start, each block's stage
+// running just before its last leaf block is finished, so all leaf work happens on 4 KiB blocks that
+// were just touched.
+void finish_by_leaves(int32_t m, int32_t kind, double* a) {
+  int32_t size = m;
+  while (size > 512) {  // the chain of last quarters, all of the block's kind
+    size >>= 2;
+    stage_of_kind(kind, size, a + m - size);
   }
-  // m = 512 when log2 n is odd, 256 when it is even.
-  leaf_block_quarters(m, plain_kind, a + n - m);
+  leaf_block_quarters(kind, a + m - 512);
   int32_t k = 0;
-  for (int32_t j = n - m; j > 0; j -= m) {
+  for (int32_t j = m - 512; j > 0; j -= 512) {
     ++k;
-    const int32_t kind = prepare_block(m, j, k, a);
-    leaf_block_quarters(m, kind, a + j - m);
+    const int32_t leaf_kind = prepare_leaf(j, k, a);
+    leaf_block_quarters(leaf_kind, a + j - 512);
   }
 }
 
-namespace {
+// A block of m = 2^odd >= 128 doubles after its own stage.
+void finish_staged_block(int32_t m, int32_t kind, double* a) {
+  if (m > 512) {
+    finish_by_leaves(m, kind, a);
+  } else if (m == 512) {
+    leaf_block_quarters(kind, a);
+  } else {
+    kernel16_plain(a);
+    kernel16_shifted(a + 32);
+    kernel16_plain(a + 64);
+    kernel16_of_kind(kind, a + 96);
+  }
+}
 
-// The whole array (n > 32 doubles) after its first stage: both directions finish it the same way.
-void finish_staged_array(int32_t n, double* a) {
-  if (n > 512)
-    transform_blocks(n, a);
-  else if (n > 128)
-    leaf_block(n, plain_kind, a);
-  else
-    quarter_kernels(n, a);
+// A block of m = 2^odd >= 32 doubles from its input.
+void transform_block(int32_t m, int32_t kind, double* a) {
+  if (m == 32) {
+    kernel16_of_kind(kind, a);
+    return;
+  }
+  stage_of_kind(kind, m, a);
+  finish_staged_block(m, kind, a);
+}
+
+// How the first pass reads the array: as it is, conjugated, or with its upper half taken as +0.0 and
+// not read.
+enum class first_pass { as_is, conjugated, upper_half_zero };
+
+bool even_log(int32_t n) { return (__builtin_ctz(static_cast<uint32_t>(n)) & 1) == 0; }
+
+// The split of a 2^even array into halves (see the top of the file), reading as `read` says.
+void split_halves(first_pass read, int32_t n, double* a) {
+  const int32_t h = n / 2;
+  const double sign = read == first_pass::conjugated ? -1.0 : 1.0;  // exact: a sign flip at most
+  for (int32_t i = 0; i < h; i += 2) {
+    const double xr = a[i], xi = sign * a[i + 1];
+    const double yr = read == first_pass::upper_half_zero ? 0.0 : a[h + i];
+    const double yi = read == first_pass::upper_half_zero ? 0.0 : sign * a[h + i + 1];
+    a[i] = xr + yr;
+    a[i + 1] = xi + yi;
+    a[h + i] = xr - yr;
+    a[h + i + 1] = xi - yi;
+  }
+}
+
+// Every size above 32 doubles: the first pass (split or stage) reading as `read` says, then the blocks.
+// The result is left in bit-reversed order.
+void transform_staged(first_pass read, int32_t n, double* a) {
+  if (even_log(n)) {
+    split_halves(read, n, a);
+    transform_block(n / 2, plain_kind, a);
+    transform_block(n / 2, 1 - plain_kind, a + n / 2);
+    return;
+  }
+  switch (read) {
+    case first_pass::as_is: stage_plain(n, a); break;
+    case first_pass::conjugated: stage_plain_conj(n, a); break;
+    case first_pass::upper_half_zero: stage_plain_upper_half_zero(n, a); break;
+  }
+  finish_staged_block(n, plain_kind, a);
 }
 
 }  // namespace
@@ -171,8 +176,7 @@ void finish_staged_array(int32_t n, double* a) {
 void complex_forward(int32_t n, double* a) {
   if (n > 8) {
     if (n > 32) {
-      stage_plain(n, a);
-      finish_staged_array(n, a);
+      transform_staged(first_pass::as_is, n, a);
       bit_reverse(n, a);
     } else if (n == 32) {
       kernel16_plain(a);
@@ -194,16 +198,14 @@ void complex_forward_upper_half_zero(int32_t n, double* a) {
     complex_forward(n, a);
     return;
   }
-  stage_plain_upper_half_zero(n, a);
-  finish_staged_array(n, a);
+  transform_staged(first_pass::upper_half_zero, n, a);
   bit_reverse(n, a);
 }
 
 void complex_backward(int32_t n, double* a) {
   if (n > 8) {
     if (n > 32) {
-      stage_plain_conj(n, a);
-      finish_staged_array(n, a);
+      transform_staged(first_pass::conjugated, n, a);
       bit_reverse_conj(n, a);
     } else if (n == 32) {
       kernel16_plain(a);

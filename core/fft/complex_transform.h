@@ -5,8 +5,8 @@
 // so backward(forward(z)) = N z. n is a power of two, 2 <= n <= 2^25 (n = 2 leaves a unchanged); the
 // relative error is a small multiple of log2(N) 2^-53. Nothing outside [a, a + n) is touched.
 //
-// Above 32 doubles the transform is one radix-4 stage over the whole array, the block recursion, and a
-// bit-reversal permutation; the backward direction is the conjugate of the forward transform of the
+// Above 32 doubles the transform is one radix-4 stage over the whole array (or, for 2^even doubles, a
+// split into two halves), the block recursion, and a bit-reversal permutation; the backward direction is the conjugate of the forward transform of the
 // conjugated input. Every size argument counts doubles.
 #pragma once
 #include <cstdint>
@@ -17,10 +17,3 @@ void complex_backward(int32_t n, double* a);
 // hold anything) and the doubles are those of complex_forward on the zero-padded array.
 void complex_forward_upper_half_zero(int32_t n, double* a);
 
-// Building blocks of the driver, exposed for testing. Kinds: 1 plain block, 0 shifted block.
-// After stage_plain(n, a) of the whole array, n = 64 or 128: the fixed kernels of its four quarters.
-void quarter_kernels(int32_t n, double* a);  // n = 128, or 64 for any other n
-// Finishes a leaf block of m doubles whose own stage is done: stages and kernels of its quarters.
-void leaf_block(int32_t m, int32_t kind, double* a);  // m = 512, or 256 for any other m
-// After stage_plain(n, a), n > 512: finishes the array leaf block by leaf block from its end, depth first.
-void transform_blocks(int32_t n, double* a);
