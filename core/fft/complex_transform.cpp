@@ -164,9 +164,15 @@ void transform_staged(first_pass read, int32_t n, double* a) {
     return;
   }
   switch (read) {
-    case first_pass::as_is: stage_plain(n, a); break;
-    case first_pass::conjugated: stage_plain_conj(n, a); break;
-    case first_pass::upper_half_zero: stage_plain_upper_half_zero(n, a); break;
+    case first_pass::as_is:
+      stage_plain(n, a);
+      break;
+    case first_pass::conjugated:
+      stage_plain_conj(n, a);
+      break;
+    case first_pass::upper_half_zero:
+      stage_plain_upper_half_zero(n, a);
+      break;
   }
   finish_staged_block(n, plain_kind, a);
 }

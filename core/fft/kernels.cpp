@@ -145,30 +145,6 @@ void kernel8_plain(double* a) {
                load_vector(a, 4), load_vector(a, 5), load_vector(a, 6), load_vector(a, 7));
 }
 
-// 20 multiplications, 60 additions.
-void kernel8_shifted(double* a) {
-  const complex_vector x0 = load_vector(a, 0), x1 = load_vector(a, 1), x2 = load_vector(a, 2),
-                       x3 = load_vector(a, 3), x4 = load_vector(a, 4), x5 = load_vector(a, 5),
-                       x6 = load_vector(a, 6), x7 = load_vector(a, 7);
-
-  // Butterflies p = 0, 1 with alpha = e^{i pi p/8}; at p = 1 the multipliers have the angles
-  // pi/8, 3 pi/8, 3 pi/8, 9 pi/8.
-  const butterfly_out b0 = shifted_butterfly_0(x0, x2, x4, x6);
-  const butterfly_out b1 = shifted_butterfly(
-      x1, x3, x5, x7, complex_vector{cos_pi_8, sin_pi_8}, complex_vector{sin_pi_8, cos_pi_8},
-      complex_vector{sin_pi_8, cos_pi_8}, complex_vector{-cos_pi_8, -sin_pi_8});
-
-  // Quarters of two points: plain ones by (y0 + y1, y0 - y1), shifted ones by (y0 + i y1, y0 - i y1).
-  store_vector(a, 0, add(b0.q0, b1.q0));
-  store_vector(a, 1, sub(b0.q0, b1.q0));
-  store_vector(a, 2, add_i(b0.q1, b1.q1));
-  store_vector(a, 3, sub_i(b0.q1, b1.q1));
-  store_vector(a, 4, add(b0.q2, b1.q2));
-  store_vector(a, 5, sub(b0.q2, b1.q2));
-  store_vector(a, 6, add_i(b0.q3, b1.q3));
-  store_vector(a, 7, sub_i(b0.q3, b1.q3));
-}
-
 namespace {
 
 // With u = z0 + z2, u' = z0 - z2, v = z1 + z3, v' = z1 - z3 the transform with e^{+-2 pi i jk/4} is

@@ -17,7 +17,6 @@
 void kernel16_plain(double* a);    // 16 points (32 doubles): point r_16(k) := X_k
 void kernel16_shifted(double* a);  // 16 points (32 doubles): point r_16(k) := Y_k
 void kernel8_plain(double* a);     // 8 points (16 doubles):  point r_8(k)  := X_k
-void kernel8_shifted(double* a);   // 8 points (16 doubles):  point r_8(k)  := Y_k
 void kernel4_forward(double* a);   // 4 points: point k := sum_j z_j e^{+2 pi i jk/4}
 void kernel4_backward(double* a);  // 4 points: point k := sum_j z_j e^{-2 pi i jk/4}
 void kernel2(double* a);           // 2 points: (z0, z1) := (z0 + z1, z0 - z1), its own inverse up to 2

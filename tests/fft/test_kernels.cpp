@@ -22,7 +22,6 @@ const kernel_case kernels[] = {
     {"kernel16_plain", kernel16_plain, 16, +1, 0, true},
     {"kernel16_shifted", kernel16_shifted, 16, +1, 1, true},
     {"kernel8_plain", kernel8_plain, 8, +1, 0, true},
-    {"kernel8_shifted", kernel8_shifted, 8, +1, 1, true},
     {"kernel4_forward", kernel4_forward, 4, +1, 0, false},
     {"kernel4_backward", kernel4_backward, 4, -1, 0, false},
     {"kernel2", kernel2, 2, +1, 0, false},
@@ -101,19 +100,9 @@ TEST(Kernels, ImpulsesGiveTheColumnsOfTheTransform) {
   EXPECT_NEAR(p8[8], r, tol);
   EXPECT_NEAR(p8[9], r, tol);
 
-  // kernel8_shifted on z_0 = 1 leaves 1 in every point; on z_1 = 1 point 0 holds e^{i pi/8}.
-  const std::vector<double> s8_0 = run_guarded(kernels[3], impulse(8, 0));
-  for (int k = 0; k < 8; ++k) {
-    EXPECT_EQ(s8_0[2 * k], 1.0) << "point " << k;
-    EXPECT_EQ(s8_0[2 * k + 1], 0.0) << "point " << k;
-  }
-  const std::vector<double> s8_1 = run_guarded(kernels[3], impulse(8, 1));
-  EXPECT_NEAR(s8_1[0], static_cast<double>(std::cos(pi_l / 8)), tol);
-  EXPECT_NEAR(s8_1[1], static_cast<double>(std::sin(pi_l / 8)), tol);
-
   // kernel4 on z_1 = 1: 1, i, -1, -i forward and 1, -i, -1, i backward, exactly.
-  const std::vector<double> forward = run_guarded(kernels[4], impulse(4, 1));
-  const std::vector<double> backward = run_guarded(kernels[5], impulse(4, 1));
+  const std::vector<double> forward = run_guarded(kernels[3], impulse(4, 1));
+  const std::vector<double> backward = run_guarded(kernels[4], impulse(4, 1));
   EXPECT_EQ(forward, (std::vector<double>{1, 0, 0, 1, -1, 0, 0, -1}));
   EXPECT_EQ(backward, (std::vector<double>{1, 0, 0, -1, -1, 0, 0, 1}));
 }
