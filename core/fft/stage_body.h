@@ -138,10 +138,10 @@ void plain_stage(int32_t m, double* a, const plain_stage_factors& factors) {
   if (factors.f) {
     plain_butterflies<V, Input>(a, q, 1, q / 2 - 1, factors.f + 2, factors.g + 2);
   } else {
-    double f[2 * factor_run], g[2 * factor_run];
-    for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_run) {
-      const int32_t count = q / 2 - 1 - p0 < factor_run ? q / 2 - 1 - p0 : factor_run;
-      plain_factor_run(m, factors.step, p0, count, f, g);
+    double f[2 * factor_batch], g[2 * factor_batch];
+    for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_batch) {
+      const int32_t count = q / 2 - 1 - p0 < factor_batch ? q / 2 - 1 - p0 : factor_batch;
+      plain_factor_batch(m, factors.step, p0, count, f, g);
       plain_butterflies<V, Input>(a, q, p0 + 1, count, f, g);
     }
   }
@@ -216,10 +216,10 @@ void shifted_stage(int32_t m, double* a, const shifted_stage_factors& factors) {
         a, q, 1, q / 2 - 1,
         {factors.a + 2, factors.a_rho + 2, factors.b + 2, factors.b_rho3 + 2, factors.step});
   } else {
-    double f[4][2 * factor_run];
-    for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_run) {
-      const int32_t count = q / 2 - 1 - p0 < factor_run ? q / 2 - 1 - p0 : factor_run;
-      shifted_factor_run(m, factors.step, p0, count, f[0], f[1], f[2], f[3]);
+    double f[4][2 * factor_batch];
+    for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_batch) {
+      const int32_t count = q / 2 - 1 - p0 < factor_batch ? q / 2 - 1 - p0 : factor_batch;
+      shifted_factor_batch(m, factors.step, p0, count, f[0], f[1], f[2], f[3]);
       shifted_butterflies<V>(a, q, p0 + 1, count, {f[0], f[1], f[2], f[3], factors.step});
     }
   }

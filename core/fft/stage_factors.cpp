@@ -19,37 +19,65 @@ complex_vector library_factor(double angle_unit, int32_t p) {
 complex_value value_of(complex_vector z) { return {re(z), im(z)}; }
 complex_vector vector_of(complex_value z) { return complex_vector{z.re, z.im}; }
 
-// One sequence of a run: from the factors at p0 and p0 + 1, writes those of p0 + 1 .. p0 + count.
-// f_{p+1} = f_{p-1} + i sigma f_p.
-void recur(complex_vector before, complex_vector current, double sigma, int32_t count, double* out) {
-  const complex_vector s = both(sigma);
-  for (int32_t k = 0; k < count; ++k) {
-    store_vector(out, k, current);
-    const complex_vector next = before + s * mul_i(current);
-    before = current;
-    current = next;
+// S sequences over the runs of a batch, stepped side by side (runs_per_batch * S independent chains,
+// so that their latencies overlap): sequence s of run r starts from the factors at p0 + 64r and
+// p0 + 64r + 1 in before[s][r], current[s][r] and steps f_{p+1} = f_{p-1} + i sigma[s] f_p. The factor of
+// point p0 + 1 + i goes to out[s][2i], out[s][2i + 1] for i < count.
+template <int S>
+void recur_batch(complex_vector (&before)[S][runs_per_batch], complex_vector (&current)[S][runs_per_batch],
+                 const double (&sigma)[S], int32_t count, double* const (&out)[S]) {
+  for (int32_t k = 0; k < factor_run; ++k) {
+#pragma GCC unroll 4
+    for (int32_t r = 0; r < runs_per_batch; ++r) {
+      const int32_t i = factor_run * r + k;
+#pragma GCC unroll 4
+      for (int s = 0; s < S; ++s) {
+        if (i < count) store_vector(out[s], i, current[s][r]);
+        const complex_vector next = before[s][r] + both(sigma[s]) * mul_i(current[s][r]);
+        before[s][r] = current[s][r];
+        current[s][r] = next;
+      }
+    }
   }
 }
 
 }  // namespace
 
-void plain_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g) {
+void plain_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g) {
   const complex_vector f1 = vector_of(step);
-  const complex_vector seed = library_factor(plain_angle_unit(m), p0), seed_next = mul(f1, seed);
-  recur(seed, seed_next, 2.0 * im(f1), count, f);
-  recur(triple_angle(seed), triple_angle(seed_next), 2.0 * im(triple_angle(f1)), count, g);
+  const double sigma[2] = {2.0 * im(f1), 2.0 * im(triple_angle(f1))};
+  complex_vector before[2][runs_per_batch], current[2][runs_per_batch];
+  for (int32_t r = 0; r < runs_per_batch; ++r) {
+    const complex_vector seed = library_factor(plain_angle_unit(m), p0 + factor_run * r);
+    const complex_vector seed_next = mul(f1, seed);
+    before[0][r] = seed;
+    current[0][r] = seed_next;
+    before[1][r] = triple_angle(seed);
+    current[1][r] = triple_angle(seed_next);
+  }
+  recur_batch<2>(before, current, sigma, count, {f, g});
 }
 
-void shifted_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
-                        double* b, double* b_rho3) {
+void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
+                          double* b, double* b_rho3) {
   const complex_vector a1 = vector_of(step);
   const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(triple_angle(a1));
-  const complex_vector alpha = library_factor(shifted_angle_unit(m), p0), alpha_next = mul(a1, alpha);
-  const complex_vector beta = triple_angle(alpha), beta_next = triple_angle(alpha_next);
-  recur(alpha, alpha_next, sigma1, count, a);
-  recur(mul_rho(alpha), mul_rho(alpha_next), sigma1, count, a_rho);
-  recur(beta, beta_next, sigma3, count, b);
-  recur(mul_rho3(beta), mul_rho3(beta_next), sigma3, count, b_rho3);
+  const double sigma[4] = {sigma1, sigma1, sigma3, sigma3};
+  complex_vector before[4][runs_per_batch], current[4][runs_per_batch];
+  for (int32_t r = 0; r < runs_per_batch; ++r) {
+    const complex_vector alpha = library_factor(shifted_angle_unit(m), p0 + factor_run * r);
+    const complex_vector alpha_next = mul(a1, alpha);
+    const complex_vector beta = triple_angle(alpha), beta_next = triple_angle(alpha_next);
+    before[0][r] = alpha;
+    current[0][r] = alpha_next;
+    before[1][r] = mul_rho(alpha);
+    current[1][r] = mul_rho(alpha_next);
+    before[2][r] = beta;
+    current[2][r] = beta_next;
+    before[3][r] = mul_rho3(beta);
+    current[3][r] = mul_rho3(beta_next);
+  }
+  recur_batch<4>(before, current, sigma, count, {a, a_rho, b, b_rho3});
 }
 
 namespace {
@@ -88,11 +116,11 @@ struct factor_tables {
       double *f = take(half_q), *g = take(half_q);
       double *a = take(half_q), *a_rho = take(half_q), *b = take(half_q), *b_rho3 = take(half_q);
       const complex_value p_step = plain_step(m), s_step = shifted_step(m);
-      for (int32_t p0 = 0; p0 < half_q - 1; p0 += factor_run) {
-        const int32_t count = half_q - 1 - p0 < factor_run ? half_q - 1 - p0 : factor_run;
+      for (int32_t p0 = 0; p0 < half_q - 1; p0 += factor_batch) {
+        const int32_t count = half_q - 1 - p0 < factor_batch ? half_q - 1 - p0 : factor_batch;
         const int32_t at = 2 * (p0 + 1);
-        plain_factor_run(m, p_step, p0, count, f + at, g + at);
-        shifted_factor_run(m, s_step, p0, count, a + at, a_rho + at, b + at, b_rho3 + at);
+        plain_factor_batch(m, p_step, p0, count, f + at, g + at);
+        shifted_factor_batch(m, s_step, p0, count, a + at, a_rho + at, b + at, b_rho3 + at);
       }
       plain[log] = {f, g, p_step};
       shifted[log] = {a, a_rho, b, b_rho3, s_step};

@@ -20,8 +20,10 @@
 
 #include "core/fft/complex_ops.h"
 
-constexpr int32_t factor_run = 64;                 // points per run of the recurrence
-constexpr int32_t largest_tabled_stage = 1 << 17;  // doubles
+constexpr int32_t factor_run = 64;  // points per run of the recurrence
+constexpr int32_t runs_per_batch = 4;
+constexpr int32_t factor_batch = runs_per_batch * factor_run;  // points computed by one call below
+constexpr int32_t largest_tabled_stage = 1 << 17;              // doubles
 
 // Arrays of points, the factor of point p at [2p], [2p + 1] (p = 0 holds 1 and is never read); or, for a
 // size without tables, null arrays and the step to compute the runs from.
@@ -41,8 +43,8 @@ struct shifted_stage_factors {
 plain_stage_factors plain_factors(int32_t m);
 shifted_stage_factors shifted_factors(int32_t m);
 
-// The factors of the `count` points p0 + 1 .. p0 + count of the run starting at p0 (a multiple of
-// factor_run), the first at f[0], f[1].
-void plain_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g);
-void shifted_factor_run(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
-                        double* b, double* b_rho3);
+// The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run),
+// the first at f[0], f[1]: the runs starting at p0, p0 + 64, .. stepped side by side.
+void plain_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g);
+void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
+                          double* b, double* b_rho3);
