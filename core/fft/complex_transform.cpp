@@ -139,26 +139,21 @@ enum class first_pass { as_is, conjugated, upper_half_zero };
 
 bool even_log(int32_t n) { return (__builtin_ctz(static_cast<uint32_t>(n)) & 1) == 0; }
 
-// The split of a 2^even array into halves (see the top of the file), reading as `read` says.
-void split_halves(first_pass read, int32_t n, double* a) {
-  const int32_t h = n / 2;
-  const double sign = read == first_pass::conjugated ? -1.0 : 1.0;  // exact: a sign flip at most
-  for (int32_t i = 0; i < h; i += 2) {
-    const double xr = a[i], xi = sign * a[i + 1];
-    const double yr = read == first_pass::upper_half_zero ? 0.0 : a[h + i];
-    const double yi = read == first_pass::upper_half_zero ? 0.0 : sign * a[h + i + 1];
-    a[i] = xr + yr;
-    a[i + 1] = xi + yi;
-    a[h + i] = xr - yr;
-    a[h + i + 1] = xi - yi;
-  }
-}
-
 // Every size above 32 doubles: the first pass (split or stage) reading as `read` says, then the blocks.
 // The result is left in bit-reversed order.
 void transform_staged(first_pass read, int32_t n, double* a) {
   if (even_log(n)) {
-    split_halves(read, n, a);
+    switch (read) {
+      case first_pass::as_is:
+        split_halves(n, a);
+        break;
+      case first_pass::conjugated:
+        split_halves_conj(n, a);
+        break;
+      case first_pass::upper_half_zero:
+        split_halves_upper_half_zero(n, a);
+        break;
+    }
     transform_block(n / 2, plain_kind, a);
     transform_block(n / 2, 1 - plain_kind, a + n / 2);
     return;

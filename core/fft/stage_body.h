@@ -77,6 +77,21 @@ inline void butterfly_plain_middle(double* a, int32_t q) {
   store_vector(a, p + 3 * q, mul_rho3(sub_i(d02, d13)));
 }
 
+// The split of a block of n doubles into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2}, z_j - z_{j+N/2},
+// reading the input as Input says (the upper half being the second half), V::points points at a time.
+template <class V, input_kind Input>
+void split_pass(int32_t n, double* a) {
+  const int32_t half = n / 4;  // points
+  for (int32_t p = 0; p < half; p += lane_info<V>::points) {
+    const V x = Input == input_conjugated ? conj(load_points<V>(a, p)) : load_points<V>(a, p);
+    V y = V{};  // +0.0, the padding of a zero upper half
+    if (Input != input_upper_half_zero)
+      y = Input == input_conjugated ? conj(load_points<V>(a, half + p)) : load_points<V>(a, half + p);
+    store_points(a, p, add(x, y));
+    store_points(a, half + p, sub(x, y));
+  }
+}
+
 // The vector type of half the points of V (V itself for one point): the points left over at the end of
 // a range.
 template <class V>

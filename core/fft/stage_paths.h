@@ -10,6 +10,9 @@ struct stage_functions {
   void (*plain_conj)(int32_t m, double* a, const plain_stage_factors& factors);
   void (*plain_upper_half_zero)(int32_t m, double* a, const plain_stage_factors& factors);
   void (*shifted)(int32_t m, double* a, const shifted_stage_factors& factors);
+  void (*split)(int32_t n, double* a);  // the split passes of stages.h
+  void (*split_conj)(int32_t n, double* a);
+  void (*split_upper_half_zero)(int32_t n, double* a);
   void (*real_post_forward)(int32_t n, double* a);  // the separation passes of real_transform.h
   void (*real_pre_inverse)(int32_t n, double* a);
 };

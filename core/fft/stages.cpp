@@ -33,6 +33,12 @@ void stage_plain_upper_half_zero(int32_t m, double* a) {
 
 void stage_shifted(int32_t m, double* a) { selected_stages().shifted(m, a, shifted_factors(m)); }
 
+void split_halves(int32_t n, double* a) { selected_stages().split(n, a); }
+
+void split_halves_conj(int32_t n, double* a) { selected_stages().split_conj(n, a); }
+
+void split_halves_upper_half_zero(int32_t n, double* a) { selected_stages().split_upper_half_zero(n, a); }
+
 void real_post_forward(int32_t n, double* a) { selected_stages().real_post_forward(n, a); }
 
 void real_pre_inverse(int32_t n, double* a) { selected_stages().real_pre_inverse(n, a); }

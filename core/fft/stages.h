@@ -27,3 +27,10 @@ void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conj
 // stage_plain when the points of quarters 2 and 3 are zero: they are not read (they may hold anything)
 // and are written as stage_plain writes them.
 void stage_plain_upper_half_zero(int32_t m, double* a);
+
+// The split of a block of n >= 64 doubles into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2},
+// z_j - z_{j+N/2} (no factors); the _conj and _upper_half_zero twins read the input as the stage_plain
+// ones above do, the upper half being the second half.
+void split_halves(int32_t n, double* a);
+void split_halves_conj(int32_t n, double* a);
+void split_halves_upper_half_zero(int32_t n, double* a);

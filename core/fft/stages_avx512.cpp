@@ -7,5 +7,8 @@ const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
                                        plain_stage<four_points, input_conjugated>,
                                        plain_stage<four_points, input_upper_half_zero>,
                                        shifted_stage<four_points>,
+                                       split_pass<four_points, input_as_is>,
+                                       split_pass<four_points, input_conjugated>,
+                                       split_pass<four_points, input_upper_half_zero>,
                                        separation_pass<two_points, false>,
                                        separation_pass<two_points, true>};

@@ -7,5 +7,8 @@ const stage_functions stages_sse2 = {plain_stage<complex_vector, input_as_is>,
                                      plain_stage<complex_vector, input_conjugated>,
                                      plain_stage<complex_vector, input_upper_half_zero>,
                                      shifted_stage<complex_vector>,
+                                     split_pass<complex_vector, input_as_is>,
+                                     split_pass<complex_vector, input_conjugated>,
+                                     split_pass<complex_vector, input_upper_half_zero>,
                                      separation_pass<complex_vector, false>,
                                      separation_pass<complex_vector, true>};
