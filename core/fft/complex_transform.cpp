@@ -42,32 +42,6 @@ void kernel16_of_kind(int32_t kind, double* a) {
     kernel16_shifted(a);
 }
 
-// The quarters of a staged block of 512 doubles (plain, shifted, plain, kind) get their stages and the
-// kernels of their sub-quarters. In the last quarter the sub-quarter whose kind follows the flag is
-// finished right after the stage.
-void leaf_block_quarters(int32_t kind, double* a) {
-  stage_plain(128, a);
-  kernel16_plain(a);
-  kernel16_shifted(a + 32);
-  kernel16_plain(a + 64);
-  kernel16_plain(a + 96);
-  stage_shifted(128, a + 128);
-  kernel16_plain(a + 128);
-  kernel16_shifted(a + 160);
-  kernel16_plain(a + 192);
-  kernel16_shifted(a + 224);
-  stage_plain(128, a + 256);
-  kernel16_plain(a + 256);
-  kernel16_shifted(a + 288);
-  kernel16_plain(a + 320);
-  kernel16_plain(a + 352);
-  stage_of_kind(kind, 128, a + 384);
-  kernel16_of_kind(kind, a + 480);
-  kernel16_plain(a + 384);
-  kernel16_shifted(a + 416);
-  kernel16_plain(a + 448);
-}
-
 // Before leaf block number k counted from the end of the block, [j - 512, j): applies the stages owed
 // by the blocks ending at j, largest first, and returns the kind of the leaf block. The leaf block is
 // quarter 3 - (k mod 4) of its parent: k mod 4 = 1 or 3 plain, 2 shifted, 0 a last quarter with its
@@ -100,12 +74,12 @@ void finish_by_leaves(int32_t m, int32_t kind, double* a) {
     size >>= 2;
     stage_of_kind(kind, size, a + m - size);
   }
-  leaf_block_quarters(kind, a + m - 512);
+  leaf_block(kind == plain_kind, a + m - 512);
   int32_t k = 0;
   for (int32_t j = m - 512; j > 0; j -= 512) {
     ++k;
     const int32_t leaf_kind = prepare_leaf(j, k, a);
-    leaf_block_quarters(leaf_kind, a + j - 512);
+    leaf_block(leaf_kind == plain_kind, a + j - 512);
   }
 }
 
@@ -114,12 +88,9 @@ void finish_staged_block(int32_t m, int32_t kind, double* a) {
   if (m > 512) {
     finish_by_leaves(m, kind, a);
   } else if (m == 512) {
-    leaf_block_quarters(kind, a);
+    leaf_block(kind == plain_kind, a);
   } else {
-    kernel16_plain(a);
-    kernel16_shifted(a + 32);
-    kernel16_plain(a + 64);
-    kernel16_of_kind(kind, a + 96);
+    quarter_kernels(kind == plain_kind, a);
   }
 }
 

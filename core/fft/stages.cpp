@@ -39,6 +39,10 @@ void split_halves_conj(int32_t n, double* a) { selected_stages().split_conj(n, a
 
 void split_halves_upper_half_zero(int32_t n, double* a) { selected_stages().split_upper_half_zero(n, a); }
 
+void quarter_kernels(bool plain_kind, double* a) { selected_stages().quarter_kernels(plain_kind, a); }
+
+void leaf_block(bool plain_kind, double* a) { selected_stages().leaf_block(plain_kind, a); }
+
 void real_post_forward(int32_t n, double* a) { selected_stages().real_post_forward(n, a); }
 
 void real_pre_inverse(int32_t n, double* a) { selected_stages().real_pre_inverse(n, a); }

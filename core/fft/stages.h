@@ -28,6 +28,12 @@ void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conj
 // and are written as stage_plain writes them.
 void stage_plain_upper_half_zero(int32_t m, double* a);
 
+// After the stage of a block of 128 doubles (512 doubles) of the given kind: the 16-point kernels of
+// its quarters (the stages of its quarters and the kernels of theirs), as complex_transform.cpp
+// describes.
+void quarter_kernels(bool plain_kind, double* a);
+void leaf_block(bool plain_kind, double* a);
+
 // The split of a block of n >= 64 doubles into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2},
 // z_j - z_{j+N/2} (no factors); the _conj and _upper_half_zero twins read the input as the stage_plain
 // ones above do, the upper half being the second half.

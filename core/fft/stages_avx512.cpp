@@ -1,4 +1,5 @@
 // The stages on 64-byte vectors, four points each; compiled with -mavx512f (not -mfma).
+#include "core/fft/leaf_body.h"
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
@@ -10,5 +11,7 @@ const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
                                        split_pass<four_points, input_as_is>,
                                        split_pass<four_points, input_conjugated>,
                                        split_pass<four_points, input_upper_half_zero>,
+                                       quarter_kernels<four_points>,
+                                       leaf_block<four_points>,
                                        separation_pass<two_points, false>,
                                        separation_pass<two_points, true>};

@@ -1,4 +1,5 @@
 // The stages on 16-byte vectors, one point each; every x86-64.
+#include "core/fft/leaf_body.h"
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/stage_paths.h"
@@ -10,5 +11,7 @@ const stage_functions stages_sse2 = {plain_stage<complex_vector, input_as_is>,
                                      split_pass<complex_vector, input_as_is>,
                                      split_pass<complex_vector, input_conjugated>,
                                      split_pass<complex_vector, input_upper_half_zero>,
+                                     quarter_kernels<complex_vector>,
+                                     leaf_block<complex_vector>,
                                      separation_pass<complex_vector, false>,
                                      separation_pass<complex_vector, true>};
