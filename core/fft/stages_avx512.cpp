@@ -13,5 +13,5 @@ const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
                                        split_pass<four_points, input_upper_half_zero>,
                                        quarter_kernels<four_points>,
                                        leaf_block<four_points>,
-                                       separation_pass<two_points, false>,
-                                       separation_pass<two_points, true>};
+                                       separation_pass<four_points, false>,
+                                       separation_pass<four_points, true>};

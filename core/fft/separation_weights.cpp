@@ -1,0 +1,118 @@
+#include "core/fft/separation_weights.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
+constexpr int32_t batch_blocks = 4;
+
+struct separation_constants {
+  double theta;   // pi/n
+  double c2, s2;  // cos 2 theta, sin 2 theta
+  double g;       // 2 sin 2 theta = 2 sin(2 pi/n), the step of the weight recurrence
+  double s, c;    // sin theta, cos theta
+};
+
+separation_constants constants_of(int32_t n) {
+  const double theta = separation_pi / static_cast<double>(n);
+  const double c = std::cos(theta), s = std::sin(theta);
+  const double c2 = 1.0 - 2.0 * s * s;  // cos 2 theta
+  const double s2 = 2.0 * s * c;        // sin 2 theta
+  return {theta, c2, s2, 2.0 * s2, s, c};
+}
+
+// The two pairs carried through a block: the k-pair (bin 2t) and the d-pair (bin 2t - 1).
+struct pair_weights {
+  double kr, ki;
+  double dr, di;
+};
+
+// Block below position i: at the top, the middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair); elsewhere
+// bin i/2 (k-pair) and, by the difference formulas, bin i/2 - 1 (d-pair), the angle formed as i theta.
+pair_weights block_seed(int32_t n, int32_t i, const separation_constants& k) {
+  if (i == n / 2) return {0.0, 0.0, k.s * k.s, k.s * k.c};
+  const double angle = static_cast<double>(i) * k.theta;
+  const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
+  return {0.5 - u, v, 0.5 - (u * k.c2 - v * k.s2), u * k.s2 + v * k.c2};
+}
+
+void put(double* w, int32_t first, int32_t bin, double wr, double wi) {
+  w[2 * (bin - first)] = wr;
+  w[2 * (bin - first) + 1] = wi;
+}
+
+}  // namespace
+
+namespace {
+
+int32_t blocks_below(int32_t i) {
+  int32_t blocks = 1;  // the block holding bin 1 may have no step at all (n = 8)
+  while (blocks < batch_blocks && i - 256 * blocks > 4) ++blocks;
+  return blocks;
+}
+
+}  // namespace
+
+int32_t separation_batch_first(int32_t i) {
+  const int32_t lowest = i - 256 * blocks_below(i);  // <= 4 when the last block reaches bin 1
+  return lowest <= 4 ? 1 : lowest / 2;
+}
+
+void separation_weight_batch(int32_t n, int32_t i, double* w) {
+  const separation_constants k = constants_of(n);
+  const int32_t blocks = blocks_below(i), first = separation_batch_first(i);
+  pair_weights pairs[batch_blocks];
+  for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
+  // Step s of every block at once: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2.
+  for (int32_t s = 0; s < 64; ++s)
+    for (int32_t b = 0; b < blocks; ++b) {
+      const int32_t j = i - 256 * b - 4 - 4 * s;
+      if (j < 4 || j < i - 256 * (b + 1)) continue;
+      pair_weights& p = pairs[b];
+      put(w, first, j / 2 + 1, p.dr, p.di);
+      p.kr += k.g * p.di;
+      p.ki += k.g * (0.5 - p.dr);  // now bin j/2
+      put(w, first, j / 2, p.kr, p.ki);
+      p.dr += k.g * p.ki;
+      p.di += k.g * (0.5 - p.kr);  // now bin j/2 - 1
+    }
+  if (first == 1) put(w, first, 1, pairs[blocks - 1].dr, pairs[blocks - 1].di);
+}
+
+namespace {
+
+constexpr int tabled_sizes = 18;  // log2 n = 0 .. 17; passes exist from n = 8
+
+constexpr int32_t table_doubles() {
+  int32_t total = 0;
+  for (int32_t n = 8; n <= largest_tabled_separation; n *= 2) total += n / 2;
+  return total;
+}
+
+// Static storage, not allocated: a process short of memory fails where it allocates its own buffers.
+double table_storage[table_doubles()];
+
+struct weight_tables {
+  const double* of_size[tabled_sizes] = {};
+
+  weight_tables() {
+    static_assert(largest_tabled_separation == 1 << (tabled_sizes - 1), "one entry per tabled size");
+    double* next = table_storage;
+    for (int32_t n = 8, log = 3; n <= largest_tabled_separation; n *= 2, ++log) {
+      double* bins = next;  // bin 0 is never read
+      for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i))
+        separation_weight_batch(n, i, bins + 2 * separation_batch_first(i));
+      of_size[log] = bins;
+      next += n / 2;
+    }
+  }
+};
+
+}  // namespace
+
+const double* separation_weight_table(int32_t n) {
+  if (n > largest_tabled_separation) return nullptr;
+  static const weight_tables built;  // built on first use, thread-safe
+  return built.of_size[__builtin_ctz(static_cast<uint32_t>(n))];
+}
