@@ -64,7 +64,7 @@ void separation_pass(int32_t n, double* a) {
     separate_bins<V, Inverse>(n, a, 1, n / 4 - 1, table + 2);
     return;
   }
-  double w[1024];
+  double w[2048];
   for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
     const int32_t first = separation_batch_first(i);
     separation_weight_batch(n, i, w);

@@ -5,7 +5,7 @@
 namespace {
 
 constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
-constexpr int32_t batch_blocks = 4;
+constexpr int32_t batch_blocks = 8;
 
 struct separation_constants {
   double theta;   // pi/n
@@ -64,16 +64,22 @@ void separation_weight_batch(int32_t n, int32_t i, double* w) {
   const int32_t blocks = blocks_below(i), first = separation_batch_first(i);
   pair_weights pairs[batch_blocks];
   for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
-  // Step s of every block at once: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2.
-  for (int32_t s = 0; s < 64; ++s)
+  // Step s of every block at once: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2. Every block
+  // but the lowest has its 64 steps; the lowest stops at j = 4 when it reaches bin 1.
+  const int32_t low = i - 256 * (blocks - 1) - 4;  // the lowest block's first j
+  const int32_t low_steps = low < 256 ? low / 4 : 64;
+  for (int32_t step = 0; step < 64; ++step)
     for (int32_t b = 0; b < blocks; ++b) {
-      const int32_t j = i - 256 * b - 4 - 4 * s;
-      if (j < 4 || j < i - 256 * (b + 1)) continue;
+      if (b == blocks - 1 && step >= low_steps) break;
+      const int32_t j = i - 256 * b - 4 - 4 * step;
       pair_weights& p = pairs[b];
-      put(w, first, j / 2 + 1, p.dr, p.di);
+      double* out = w + 2 * (j / 2 - first);  // bin j/2, then bin j/2 + 1
+      out[2] = p.dr;
+      out[3] = p.di;
       p.kr += k.g * p.di;
       p.ki += k.g * (0.5 - p.dr);  // now bin j/2
-      put(w, first, j / 2, p.kr, p.ki);
+      out[0] = p.kr;
+      out[1] = p.ki;
       p.dr += k.g * p.ki;
       p.di += k.g * (0.5 - p.kr);  // now bin j/2 - 1
     }

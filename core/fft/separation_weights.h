@@ -9,8 +9,8 @@
 // reproduces the weights; so no weight is more than 64 steps of each pair away from an exact value.
 //
 // Sizes up to largest_tabled_separation doubles read their weights from tables computed once per
-// process (1 MiB of static storage, immutable once built); larger sizes compute them a batch of four
-// blocks at a time, the four recurrences stepped side by side. The doubles are the same either way.
+// process (1 MiB of static storage, immutable once built); larger sizes compute them a batch of eight
+// blocks at a time, the eight recurrences stepped side by side. The doubles are the same either way.
 #pragma once
 #include <cstdint>
 
@@ -19,9 +19,9 @@ constexpr int32_t largest_tabled_separation = 1 << 17;  // doubles
 // Weights of the bins of a size as (wr, wi) at [2m], [2m + 1], m < n/4; null for sizes without a table.
 const double* separation_weight_table(int32_t n);
 
-// The (at most four) blocks below position i (n/2 >= i >= 4, i = n/2 - 1024 t) cover the bins
+// The (at most eight) blocks below position i (n/2 >= i >= 4, i = n/2 - 2048 t) cover the bins
 // first .. i/2 - 1, first = separation_batch_first(i); the next batch starts at position 2 first, the
 // last one has first = 1.
 int32_t separation_batch_first(int32_t i);
-// Writes the weights of those bins, bin m at w[2 (m - first)] (at most 1024 doubles).
+// Writes the weights of those bins, bin m at w[2 (m - first)] (at most 2048 doubles).
 void separation_weight_batch(int32_t n, int32_t i, double* w);
