@@ -64,25 +64,61 @@ void separation_weight_batch(int32_t n, int32_t i, double* w) {
   const int32_t blocks = blocks_below(i), first = separation_batch_first(i);
   pair_weights pairs[batch_blocks];
   for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
-  // Step s of every block at once: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2. Every block
-  // but the lowest has its 64 steps; the lowest stops at j = 4 when it reaches bin 1.
+  // Step s of block b: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2. Every block but the
+  // lowest has its 64 steps; the lowest stops at j = 4 when it reaches bin 1. Blocks with all their
+  // steps go two at a time, one per lane of 16-byte vectors (lane by lane the scalar formulas), and
+  // the pairs side by side, so that the chains of dependent steps overlap.
   const int32_t low = i - 256 * (blocks - 1) - 4;  // the lowest block's first j
   const int32_t low_steps = low < 256 ? low / 4 : 64;
+  const int32_t full = low_steps == 64 ? blocks : blocks - 1;
+  const int32_t lane_pairs = full / 2;
+  typedef double two __attribute__((vector_size(16)));
+  const two g = {k.g, k.g}, half = {0.5, 0.5};
+  two kr[batch_blocks / 2], ki[batch_blocks / 2], dr[batch_blocks / 2], di[batch_blocks / 2];
+  for (int32_t v = 0; v < lane_pairs; ++v) {
+    const pair_weights& lo = pairs[2 * v];
+    const pair_weights& hi = pairs[2 * v + 1];
+    kr[v] = two{lo.kr, hi.kr}, ki[v] = two{lo.ki, hi.ki}, dr[v] = two{lo.dr, hi.dr},
+    di[v] = two{lo.di, hi.di};
+  }
   for (int32_t step = 0; step < 64; ++step)
-    for (int32_t b = 0; b < blocks; ++b) {
-      if (b == blocks - 1 && step >= low_steps) break;
+    for (int32_t v = 0; v < lane_pairs; ++v) {
+      const int32_t j = i - 512 * v - 4 - 4 * step;  // block 2v; block 2v + 1 is 256 positions below
+      double* out_lo = w + 2 * (j / 2 - first);      // bin j/2, then bin j/2 + 1
+      double* out_hi = out_lo - 256;
+      const two d_lo = __builtin_shufflevector(dr[v], di[v], 0, 2),
+                d_hi = __builtin_shufflevector(dr[v], di[v], 1, 3);
+      __builtin_memcpy(out_lo + 2, &d_lo, sizeof d_lo);
+      __builtin_memcpy(out_hi + 2, &d_hi, sizeof d_hi);
+      kr[v] += g * di[v];
+      ki[v] += g * (half - dr[v]);  // now bin j/2
+      const two k_lo = __builtin_shufflevector(kr[v], ki[v], 0, 2),
+                k_hi = __builtin_shufflevector(kr[v], ki[v], 1, 3);
+      __builtin_memcpy(out_lo, &k_lo, sizeof k_lo);
+      __builtin_memcpy(out_hi, &k_hi, sizeof k_hi);
+      dr[v] += g * ki[v];
+      di[v] += g * (half - kr[v]);  // now bin j/2 - 1
+    }
+  for (int32_t v = 0; v < lane_pairs; ++v) {
+    pairs[2 * v] = {kr[v][0], ki[v][0], dr[v][0], di[v][0]};
+    pairs[2 * v + 1] = {kr[v][1], ki[v][1], dr[v][1], di[v][1]};
+  }
+  for (int32_t b = 2 * lane_pairs; b < blocks; ++b) {
+    pair_weights& p = pairs[b];
+    const int32_t steps = b == blocks - 1 ? low_steps : 64;
+    for (int32_t step = 0; step < steps; ++step) {
       const int32_t j = i - 256 * b - 4 - 4 * step;
-      pair_weights& p = pairs[b];
-      double* out = w + 2 * (j / 2 - first);  // bin j/2, then bin j/2 + 1
+      double* out = w + 2 * (j / 2 - first);
       out[2] = p.dr;
       out[3] = p.di;
       p.kr += k.g * p.di;
-      p.ki += k.g * (0.5 - p.dr);  // now bin j/2
+      p.ki += k.g * (0.5 - p.dr);
       out[0] = p.kr;
       out[1] = p.ki;
       p.dr += k.g * p.ki;
-      p.di += k.g * (0.5 - p.kr);  // now bin j/2 - 1
+      p.di += k.g * (0.5 - p.kr);
     }
+  }
   if (first == 1) put(w, first, 1, pairs[blocks - 1].dr, pairs[blocks - 1].di);
 }
 
