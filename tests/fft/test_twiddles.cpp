@@ -1,0 +1,83 @@
+// The stage factors and separation weights, from their tables (small sizes) and from the runs computed
+// on the fly (large sizes), against the exact values: a wrong seed, a run or bin out of place, or a
+// recurrence that drifts shows up here before it shows up in a transform.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "core/fft/separation_weights.h"
+#include "core/fft/stage_factors.h"
+
+namespace {
+
+constexpr long double pi_l = 3.141592653589793238462643383279502884L;
+// Each factor is at most 64 recurrence steps from an exactly computed one; each step adds a few units
+// of 2^-53, so the factors stay well inside 2^-44 of the exact values.
+constexpr double tolerance = 0x1p-44;
+
+double distance(const double* z, long double angle) {
+  return static_cast<double>(std::hypot(z[0] - std::cos(angle), z[1] - std::sin(angle)));
+}
+
+// The factors of the points 1 .. Q/2 - 1 of a stage of m doubles, from the table or batch by batch.
+void stage_factor_arrays(int32_t m, std::vector<double> (&out)[6]) {
+  const int32_t points = m / 16 - 1;
+  for (std::vector<double>& v : out) v.assign(2 * points, 0.0);
+  const plain_stage_factors plain = plain_factors(m);
+  const shifted_stage_factors shifted = shifted_factors(m);
+  if (plain.f != nullptr) {
+    const double* from[6] = {plain.f, plain.g, shifted.a, shifted.a_rho, shifted.b, shifted.b_rho3};
+    for (int t = 0; t < 6; ++t) out[t].assign(from[t] + 2, from[t] + 2 + 2 * points);
+    return;
+  }
+  for (int32_t p0 = 0; p0 < points; p0 += factor_batch) {
+    const int32_t count = std::min(factor_batch, points - p0);
+    plain_factor_batch(m, plain.step, p0, count, &out[0][2 * p0], &out[1][2 * p0]);
+    shifted_factor_batch(m, shifted.step, p0, count, &out[2][2 * p0], &out[3][2 * p0], &out[4][2 * p0],
+                         &out[5][2 * p0]);
+  }
+}
+
+TEST(Twiddles, StageFactorsAreTheExactAnglesOnTablesAndRuns) {
+  for (int32_t m : {64, 128, 1024, largest_tabled_stage, 2 * largest_tabled_stage, 1 << 21}) {
+    std::vector<double> f[6];
+    stage_factor_arrays(m, f);
+    // Angles in units of 2 pi p/L (plain) and pi p/L (shifted), L = m/2 points; rho adds pi/4.
+    const long double plain = 2 * pi_l / (m / 2), shifted = pi_l / (m / 2);
+    const long double base[6] = {plain, 3 * plain, shifted, shifted, 3 * shifted, 3 * shifted};
+    const long double offset[6] = {0, 0, 0, pi_l / 4, 0, 3 * pi_l / 4};
+    for (int t = 0; t < 6; ++t) {
+      double worst = 0;
+      for (int32_t p = 1; p < m / 16; ++p)
+        worst = std::max(worst, distance(&f[t][2 * (p - 1)], base[t] * p + offset[t]));
+      EXPECT_LT(worst, tolerance) << "m=" << m << " sequence " << t;
+    }
+  }
+}
+
+TEST(Twiddles, SeparationWeightsAreExactOnTablesAndBatches) {
+  for (int32_t n : {8, 16, 512, 4096, largest_tabled_separation, 2 * largest_tabled_separation, 1 << 22}) {
+    std::vector<double> w(n / 2, 0.0);  // bin m at [2m], [2m + 1]
+    if (const double* table = separation_weight_table(n)) {
+      w.assign(table, table + n / 2);
+    } else {
+      std::vector<double> batch(2048);
+      for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
+        const int32_t first = separation_batch_first(i);
+        separation_weight_batch(n, i, batch.data());
+        std::copy(batch.begin(), batch.begin() + 2 * (i / 2 - first), w.begin() + 2 * first);
+      }
+    }
+    double worst = 0;
+    for (int32_t m = 1; m < n / 4; ++m) {
+      const long double angle = 2 * pi_l * m / n;
+      const double wr = static_cast<double>(0.5L - 0.5L * std::sin(angle)),
+                   wi = static_cast<double>(0.5L * std::cos(angle));
+      worst = std::max(worst, std::hypot(w[2 * m] - wr, w[2 * m + 1] - wi));
+    }
+    EXPECT_LT(worst, tolerance) << "n=" << n;
+  }
+}
+
+}  // namespace
