@@ -1,5 +1,6 @@
-// The stages and separation passes compiled once per vector width (stage_body.h, separation_body.h);
-// stages.cpp calls those of the selected path.
+// The loops compiled once per vector width (stage_body.h, leaf_body.h, separation_body.h): stages,
+// split passes, the 16-point kernels of staged blocks and the separation passes; stages.cpp calls those
+// of the selected path.
 #pragma once
 #include <cstdint>
 
