@@ -7,8 +7,8 @@
 // relative error is a small multiple of log2(N) 2^-53. Nothing outside [a, a + n) is touched.
 //
 // Above 32 doubles the transform is one radix-4 stage over the whole array (or, for 2^even doubles, a
-// split into two halves), the block recursion, and a bit-reversal permutation; the backward direction is the conjugate of the forward transform of the
-// conjugated input. Every size argument counts doubles.
+// split into two halves), the block recursion, and a bit-reversal permutation; the backward direction
+// is the conjugate of the forward transform of the conjugated input. Every size argument counts doubles.
 #pragma once
 #include <cstdint>
 
