@@ -14,6 +14,9 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE3__)
+#include <immintrin.h>
+#endif
 
 #include "core/fft/complex_ops.h"
 
@@ -100,6 +103,26 @@ inline V conj(V z) {
   return (V)((bits)z ^ lane_info<V>::im_sign());
 }
 
+// a + negate_re(b) = (a.re - b.re, a.im + b.im) on every point. Where the file is compiled for SSE3 or
+// AVX2 (the wider paths) one addsub instruction computes it, lane by lane the same doubles (a - b is
+// a + (-b)); elsewhere a sign flip and an addition.
+template <class V>
+inline V add_negated_re(V a, V b) {
+  return a + negate_re(b);
+}
+#if defined(__SSE3__)
+template <>
+inline complex_vector add_negated_re(complex_vector a, complex_vector b) {
+  return _mm_addsub_pd(a, b);
+}
+#endif
+#if defined(__AVX2__)
+template <>
+inline two_points add_negated_re(two_points a, two_points b) {
+  return _mm256_addsub_pd(a, b);
+}
+#endif
+
 template <class V>
 inline V add(V x, V y) {
   return x + y;
@@ -118,7 +141,7 @@ inline V mul_i(V z) {
 // x + i y = (x.re - y.im, x.im + y.re) and x - i y = (x.re + y.im, x.im - y.re).
 template <class V>
 inline V add_i(V x, V y) {
-  return x + mul_i(y);
+  return add_negated_re(x, lane_info<V>::swap_pairs(y));
 }
 template <class V>
 inline V sub_i(V x, V y) {
@@ -129,7 +152,7 @@ inline V sub_i(V x, V y) {
 template <class V>
 inline V mul_rho(V z) {
   typedef lane_info<V> info;
-  return info::splat(cos_pi_4) * (info::dup_re(z) + negate_re(info::dup_im(z)));
+  return info::splat(cos_pi_4) * add_negated_re(info::dup_re(z), info::dup_im(z));
 }
 template <class V>
 inline V mul_rho3(V z) {
@@ -139,13 +162,14 @@ inline V mul_rho3(V z) {
 
 // A factor w held spread as (re w in every lane, im w in every lane): w z = re(w) z + im(w) (i z) needs
 // no move of w; the mirrored factors (y, x) and (-y, -x) only exchange, or negate, the two vectors.
+// im(w) (i z) = im(w) negate_re(swap z) is negate_re(im(w) swap z) exactly, whence the form below.
 template <class V>
 struct spread_vector {
   V re, im;
 };
 template <class V>
 inline V mul(const spread_vector<V>& w, V z) {
-  return w.re * z + w.im * mul_i(z);
+  return add_negated_re(w.re * z, w.im * lane_info<V>::swap_pairs(z));
 }
 
 // --- One point in 16 bytes: the twiddle factors and the kernels' constants.
@@ -155,7 +179,9 @@ inline double im(complex_vector z) { return z[1]; }
 inline complex_vector both(double x) { return complex_vector{x, x}; }
 
 // w z = (w.re z.re - w.im z.im, w.re z.im + w.im z.re)
-inline complex_vector mul(complex_vector w, complex_vector z) { return both(re(w)) * z + both(im(w)) * mul_i(z); }
+inline complex_vector mul(complex_vector w, complex_vector z) {
+  return add_negated_re(both(re(w)) * z, both(im(w)) * lane_info<complex_vector>::swap_pairs(z));
+}
 
 // Triple angle, t = 4 y x: (x - t y, t x - y) = (cos 3b, sin 3b) for (x, y) = (cos b, sin b).
 inline complex_vector triple_angle(complex_vector f) {

@@ -26,7 +26,7 @@ constexpr double sin_3pi_16 = 0.5555702330196022247428;  // sin(3 pi/16) = cos(5
 // (c + i s) z: the product by a constant, as mul does it for a spread factor.
 template <class V>
 inline V mul_const(double c, double s, V z) {
-  return lane_info<V>::splat(c) * z + lane_info<V>::splat(s) * mul_i(z);
+  return add_negated_re(lane_info<V>::splat(c) * z, lane_info<V>::splat(s) * lane_info<V>::swap_pairs(z));
 }
 
 // y[0..3] := V_0, V_2, V_1, V_3 with V_k = sum_j v_j i^{jk} (plain, bit-reversed). 16 additions.

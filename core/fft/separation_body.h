@@ -29,7 +29,7 @@ namespace {
 // and wi repeated over each bin's two lanes.
 template <class V, bool Inverse>
 inline void separate(V& at_j, V& at_k, V wr, V wi) {
-  const V x = at_j + negate_re(at_k);
+  const V x = add_negated_re(at_j, at_k);
   const V wx = wr * x, wix = wi * mul_i(x);
   const V y = Inverse ? wx - wix : wx + wix;
   at_j = at_j - y;
