@@ -4,6 +4,7 @@
 
 #include "core/fft/bit_reverse.h"
 #include "core/fft/kernels.h"
+#include "core/fft/stage_factors.h"
 #include "core/fft/stages.h"
 
 // Decimation in frequency, split radix, in radix-4 stages over blocks. A block is plain (it owes
@@ -28,11 +29,34 @@ namespace {
 
 constexpr int32_t plain_kind = 1;
 
-void stage_of_kind(int32_t kind, int32_t m, double* a) {
-  if (kind == plain_kind)
+// The factors of the stages of 128 and 512 doubles, which run once per leaf block, computed once per
+// transform call into arrays of its own (3.75 KiB); the stages of other sizes compute theirs.
+struct leaf_factors {
+  double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16];
+  stage_factor_sets of128, of512;
+
+  explicit leaf_factors(int32_t n) {
+    double* const a128[6] = {arrays128[0], arrays128[1], arrays128[2],
+                             arrays128[3], arrays128[4], arrays128[5]};
+    double* const a512[6] = {arrays512[0], arrays512[1], arrays512[2],
+                             arrays512[3], arrays512[4], arrays512[5]};
+    if (n >= 128) of128 = fill_stage_factors(128, a128);
+    if (n >= 512) of512 = fill_stage_factors(512, a512);
+  }
+};
+
+void stage_of_kind(int32_t kind, int32_t m, double* a, const leaf_factors& leaf) {
+  if (m == 128 || m == 512) {
+    const stage_factor_sets& sets = m == 128 ? leaf.of128 : leaf.of512;
+    if (kind == plain_kind)
+      stage_plain(m, a, sets.plain);
+    else
+      stage_shifted(m, a, sets.shifted);
+  } else if (kind == plain_kind) {
     stage_plain(m, a);
-  else
+  } else {
     stage_shifted(m, a);
+  }
 }
 
 void kernel16_of_kind(int32_t kind, double* a) {
@@ -48,11 +72,11 @@ void kernel16_of_kind(int32_t kind, double* a) {
 // parent's kind. When it is a last quarter, the blocks ending at j have not been staged yet: climb to the
 // largest of them (the first that is not a last quarter), take its kind, and stage it and its chain of last
 // quarters down to the leaf block. Sizes and offsets stay inside int32_t for every size up to 2^30.
-int32_t prepare_leaf(int32_t j, int32_t k, double* a) {
+int32_t prepare_leaf(int32_t j, int32_t k, double* a, const leaf_factors& leaf) {
   constexpr int32_t m = 512;
   if (k & 3) {
     const int32_t kind = k & 1;
-    stage_of_kind(kind, m, a + j - m);
+    stage_of_kind(kind, m, a + j - m, leaf);
     return kind;
   }
   int32_t size = m;
@@ -61,47 +85,47 @@ int32_t prepare_leaf(int32_t j, int32_t k, double* a) {
     k >>= 2;
   }
   const int32_t kind = k & 1;
-  for (; size > 128; size >>= 2) stage_of_kind(kind, size, a + j - size);
+  for (; size > 128; size >>= 2) stage_of_kind(kind, size, a + j - size, leaf);
   return kind;
 }
 
 // A staged block of m > 512 doubles: depth first, from its end towards its start, each block's stage
 // running just before its last leaf block is finished, so all leaf work happens on 4 KiB blocks that
 // were just touched.
-void finish_by_leaves(int32_t m, int32_t kind, double* a) {
+void finish_by_leaves(int32_t m, int32_t kind, double* a, const leaf_factors& leaf) {
   int32_t size = m;
   while (size > 512) {  // the chain of last quarters, all of the block's kind
     size >>= 2;
-    stage_of_kind(kind, size, a + m - size);
+    stage_of_kind(kind, size, a + m - size, leaf);
   }
-  leaf_block(kind == plain_kind, a + m - 512);
+  leaf_block(kind == plain_kind, a + m - 512, leaf.of128);
   int32_t k = 0;
   for (int32_t j = m - 512; j > 0; j -= 512) {
     ++k;
-    const int32_t leaf_kind = prepare_leaf(j, k, a);
-    leaf_block(leaf_kind == plain_kind, a + j - 512);
+    const int32_t leaf_kind = prepare_leaf(j, k, a, leaf);
+    leaf_block(leaf_kind == plain_kind, a + j - 512, leaf.of128);
   }
 }
 
 // A block of m = 2^odd >= 128 doubles after its own stage.
-void finish_staged_block(int32_t m, int32_t kind, double* a) {
+void finish_staged_block(int32_t m, int32_t kind, double* a, const leaf_factors& leaf) {
   if (m > 512) {
-    finish_by_leaves(m, kind, a);
+    finish_by_leaves(m, kind, a, leaf);
   } else if (m == 512) {
-    leaf_block(kind == plain_kind, a);
+    leaf_block(kind == plain_kind, a, leaf.of128);
   } else {
     quarter_kernels(kind == plain_kind, a);
   }
 }
 
 // A block of m = 2^odd >= 32 doubles from its input.
-void transform_block(int32_t m, int32_t kind, double* a) {
+void transform_block(int32_t m, int32_t kind, double* a, const leaf_factors& leaf) {
   if (m == 32) {
     kernel16_of_kind(kind, a);
     return;
   }
-  stage_of_kind(kind, m, a);
-  finish_staged_block(m, kind, a);
+  stage_of_kind(kind, m, a, leaf);
+  finish_staged_block(m, kind, a, leaf);
 }
 
 // How the first pass reads the array: as it is, conjugated, or with its upper half taken as +0.0 and
@@ -113,6 +137,7 @@ bool even_log(int32_t n) { return (__builtin_ctz(static_cast<uint32_t>(n)) & 1) 
 // Every size above 32 doubles: the first pass (split or stage) reading as `read` says, then the blocks.
 // The result is left in bit-reversed order.
 void transform_staged(first_pass read, int32_t n, double* a) {
+  const leaf_factors leaf(n);
   if (even_log(n)) {
     switch (read) {
       case first_pass::as_is:
@@ -125,8 +150,8 @@ void transform_staged(first_pass read, int32_t n, double* a) {
         split_halves_upper_half_zero(n, a);
         break;
     }
-    transform_block(n / 2, plain_kind, a);
-    transform_block(n / 2, 1 - plain_kind, a + n / 2);
+    transform_block(n / 2, plain_kind, a, leaf);
+    transform_block(n / 2, 1 - plain_kind, a + n / 2, leaf);
     return;
   }
   switch (read) {
@@ -140,7 +165,7 @@ void transform_staged(first_pass read, int32_t n, double* a) {
       stage_plain_upper_half_zero(n, a);
       break;
   }
-  finish_staged_block(n, plain_kind, a);
+  finish_staged_block(n, plain_kind, a, leaf);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Complex DFT of N = n/2 points z_j = a[2j] + i a[2j+1] held as n doubles, in place, natural order in and
-// out, unnormalised, no work array (the stage factors of sizes up to 2^17 doubles come from tables built
-// once, stage_factors.h):
+// out, unnormalised, no work array and no tables:
 //   complex_forward:  X_k = sum_j z_j e^{+2 pi i jk/N}
 //   complex_backward: X_k = sum_j z_j e^{-2 pi i jk/N}
 // so backward(forward(z)) = N z. n is a power of two, 2 <= n <= 2^25 (n = 2 leaves a unchanged); the

@@ -130,11 +130,11 @@ void quarter_kernels(bool plain_kind, double* a) {
 }
 
 // A staged block of 512 doubles of the given kind: the stages of its quarters (plain, shifted, plain,
-// its own kind), then the kernels of their sub-quarters.
+// its own kind) with the factors of128, then the kernels of their sub-quarters.
 template <class V>
-void leaf_block(bool plain_kind, double* a) {
-  const plain_stage_factors plain = plain_factors(128);
-  const shifted_stage_factors shifted = shifted_factors(128);
+void leaf_block(bool plain_kind, double* a, const stage_factor_sets& of128) {
+  const plain_stage_factors& plain = of128.plain;
+  const shifted_stage_factors& shifted = of128.shifted;
   kernel_blocks blocks;
   for (int32_t c = 0; c < 4; ++c) {
     double* quarter = a + 128 * c;

@@ -7,9 +7,7 @@
 // Convolution: if P is the pointwise product of the packed spectra of x and y (real products at
 // positions 0 and 1, complex products of the pairs (a[2k], a[2k+1])), (2/n) backward(P) is the cyclic
 // convolution of x and y.
-// One complex transform of n/2 points plus one linear pass; no work array. The weights of that pass
-// come from tables built once per size up to 2^17 doubles (separation_weights.h), the same doubles as
-// computed on the fly above that size.
+// One complex transform of n/2 points plus one linear pass; no work array, no tables, no state.
 #pragma once
 #include <cstdint>
 

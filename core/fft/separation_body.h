@@ -60,10 +60,6 @@ void separate_bins(int32_t n, double* a, int32_t first, int32_t count, const dou
 // nothing, bins 0 and N/2 are finished by the caller.
 template <class V, bool Inverse>
 void separation_pass(int32_t n, double* a) {
-  if (const double* table = separation_weight_table(n)) {
-    separate_bins<V, Inverse>(n, a, 1, n / 4 - 1, table + 2);
-    return;
-  }
   double w[2048];
   for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
     const int32_t first = separation_batch_first(i);

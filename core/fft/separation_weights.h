@@ -1,4 +1,4 @@
-// The weights of the separation passes (separation_body.h), and where a pass finds them.
+// The weights of the separation passes (separation_body.h), computed as a pass runs.
 //
 // Bin m, 1 <= m < n/4, of a real transform of n doubles is separated with w = wr + i wi,
 // wr = 0.5 - 0.5 sin(2 pi m/n), wi = 0.5 cos(2 pi m/n). The weights come in blocks of 128 bins, from the
@@ -8,16 +8,11 @@
 // alternately by w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)), g = 2 sin(2 pi/n), which exactly
 // reproduces the weights; so no weight is more than 64 steps of each pair away from an exact value.
 //
-// Sizes up to largest_tabled_separation doubles read their weights from tables computed once per
-// process (1 MiB of static storage, immutable once built); larger sizes compute them a batch of eight
-// blocks at a time, the eight recurrences stepped side by side. The doubles are the same either way.
+// The weights are produced as the pass runs, a batch of up to eight blocks at a time (their recurrences
+// stepped side by side, so that their chains of dependent steps overlap) into a local buffer; no table
+// outlives a call.
 #pragma once
 #include <cstdint>
-
-constexpr int32_t largest_tabled_separation = 1 << 17;  // doubles
-
-// Weights of the bins of a size as (wr, wi) at [2m], [2m + 1], m < n/4; null for sizes without a table.
-const double* separation_weight_table(int32_t n);
 
 // The (at most eight) blocks below position i (n/2 >= i >= 4, i = n/2 - 2048 t) cover the bins
 // first .. i/2 - 1, first = separation_batch_first(i); the next batch starts at position 2 first, the

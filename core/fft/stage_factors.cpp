@@ -26,9 +26,10 @@ complex_vector vector_of(complex_value z) { return complex_vector{z.re, z.im}; }
 template <int S>
 void recur_batch(complex_vector (&before)[S][runs_per_batch], complex_vector (&current)[S][runs_per_batch],
                  const double (&sigma)[S], int32_t count, double* const (&out)[S]) {
-  for (int32_t k = 0; k < factor_run; ++k) {
-#pragma GCC unroll 4
-    for (int32_t r = 0; r < runs_per_batch; ++r) {
+  const int32_t runs = (count + factor_run - 1) / factor_run;
+  const int32_t steps = count < factor_run ? count : factor_run;
+  for (int32_t k = 0; k < steps; ++k) {
+    for (int32_t r = 0; r < runs; ++r) {
       const int32_t i = factor_run * r + k;
 #pragma GCC unroll 4
       for (int s = 0; s < S; ++s) {
@@ -47,7 +48,7 @@ void plain_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count
   const complex_vector f1 = vector_of(step);
   const double sigma[2] = {2.0 * im(f1), 2.0 * im(triple_angle(f1))};
   complex_vector before[2][runs_per_batch], current[2][runs_per_batch];
-  for (int32_t r = 0; r < runs_per_batch; ++r) {
+  for (int32_t r = 0; r * factor_run < count; ++r) {
     const complex_vector seed = library_factor(plain_angle_unit(m), p0 + factor_run * r);
     const complex_vector seed_next = mul(f1, seed);
     before[0][r] = seed;
@@ -64,7 +65,7 @@ void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t cou
   const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(triple_angle(a1));
   const double sigma[4] = {sigma1, sigma1, sigma3, sigma3};
   complex_vector before[4][runs_per_batch], current[4][runs_per_batch];
-  for (int32_t r = 0; r < runs_per_batch; ++r) {
+  for (int32_t r = 0; r * factor_run < count; ++r) {
     const complex_vector alpha = library_factor(shifted_angle_unit(m), p0 + factor_run * r);
     const complex_vector alpha_next = mul(a1, alpha);
     const complex_vector beta = triple_angle(alpha), beta_next = triple_angle(alpha_next);
@@ -85,62 +86,27 @@ namespace {
 complex_value plain_step(int32_t m) { return value_of(library_factor(plain_angle_unit(m), 1)); }
 complex_value shifted_step(int32_t m) { return value_of(library_factor(shifted_angle_unit(m), 1)); }
 
-constexpr int tabled_sizes = 18;  // log2 m = 0 .. 17; stages exist from m = 64
-
-constexpr size_t table_doubles() {
-  size_t total = 0;
-  for (int32_t m = 64; m <= largest_tabled_stage; m *= 2) total += 6 * static_cast<size_t>(m / 8);
-  return total;
-}
-
-// Every factor of every tabled size, points 0 .. Q/2 - 1 of each array. The doubles are static storage,
-// not allocated, so that a process short of memory fails where it allocates its own buffers, which
-// reports it, and never here.
-double table_storage[table_doubles()];
-
-struct factor_tables {
-  plain_stage_factors plain[tabled_sizes] = {};
-  shifted_stage_factors shifted[tabled_sizes] = {};
-
-  factor_tables() {
-    static_assert(largest_tabled_stage == 1 << (tabled_sizes - 1), "one entry per tabled size");
-    double* next = table_storage;
-    auto take = [&next](int32_t points) {
-      double* array = next;
-      array[0] = 1.0;  // point 0, never read
-      next += 2 * points;
-      return array;
-    };
-    for (int32_t m = 64, log = 6; m <= largest_tabled_stage; m *= 2, ++log) {
-      const int32_t half_q = m / 16;
-      double *f = take(half_q), *g = take(half_q);
-      double *a = take(half_q), *a_rho = take(half_q), *b = take(half_q), *b_rho3 = take(half_q);
-      const complex_value p_step = plain_step(m), s_step = shifted_step(m);
-      for (int32_t p0 = 0; p0 < half_q - 1; p0 += factor_batch) {
-        const int32_t count = half_q - 1 - p0 < factor_batch ? half_q - 1 - p0 : factor_batch;
-        const int32_t at = 2 * (p0 + 1);
-        plain_factor_batch(m, p_step, p0, count, f + at, g + at);
-        shifted_factor_batch(m, s_step, p0, count, a + at, a_rho + at, b + at, b_rho3 + at);
-      }
-      plain[log] = {f, g, p_step};
-      shifted[log] = {a, a_rho, b, b_rho3, s_step};
-    }
-  }
-};
-
-const factor_tables& tables() {
-  static const factor_tables built;  // built on first use, thread-safe
-  return built;
-}
-
 }  // namespace
 
-plain_stage_factors plain_factors(int32_t m) {
-  if (m <= largest_tabled_stage) return tables().plain[__builtin_ctz(m)];
-  return {nullptr, nullptr, plain_step(m)};
-}
+plain_stage_factors plain_factors(int32_t m) { return {nullptr, nullptr, plain_step(m)}; }
 
 shifted_stage_factors shifted_factors(int32_t m) {
-  if (m <= largest_tabled_stage) return tables().shifted[__builtin_ctz(m)];
   return {nullptr, nullptr, nullptr, nullptr, shifted_step(m)};
+}
+
+stage_factor_sets fill_stage_factors(int32_t m, double* const (&arrays)[6]) {
+  const int32_t points = m / 16;  // 0 .. Q/2 - 1
+  const complex_value p_step = plain_step(m), s_step = shifted_step(m);
+  for (double* array : arrays) {
+    array[0] = 1.0;  // point 0, never read
+    array[1] = 0.0;
+  }
+  for (int32_t p0 = 0; p0 < points - 1; p0 += factor_batch) {
+    const int32_t count = points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch;
+    const int32_t at = 2 * (p0 + 1);
+    plain_factor_batch(m, p_step, p0, count, arrays[0] + at, arrays[1] + at);
+    shifted_factor_batch(m, s_step, p0, count, arrays[2] + at, arrays[3] + at, arrays[4] + at,
+                         arrays[5] + at);
+  }
+  return {{arrays[0], arrays[1], p_step}, {arrays[2], arrays[3], arrays[4], arrays[5], s_step}};
 }

@@ -12,9 +12,11 @@
 // of the step angle) the rest, so at most 64 steps separate a factor from an exactly computed one.
 // Each of the sequences (rho alpha and rho^3 alpha^3 too) runs its own recurrence from its own seeds.
 //
-// Stages of up to largest_tabled_stage doubles read all their factors from tables computed once per
-// process (1.5 MiB of static storage, immutable once built); larger stages compute each run into a
-// small buffer as they reach it. The doubles are the same either way.
+// No table outlives a call: a stage computes the runs of its factors as it reaches them, a batch of up
+// to four runs at a time (stepped side by side, so that their chains of dependent steps overlap) into
+// a local buffer; the transform driver computes the factors of the leaf stage sizes once per call into
+// small arrays of its own, since those stages run once per leaf block. The doubles are the same either
+// way.
 #pragma once
 #include <cstdint>
 
@@ -23,10 +25,9 @@
 constexpr int32_t factor_run = 64;  // points per run of the recurrence
 constexpr int32_t runs_per_batch = 4;
 constexpr int32_t factor_batch = runs_per_batch * factor_run;  // points computed by one call below
-constexpr int32_t largest_tabled_stage = 1 << 17;              // doubles
 
-// Arrays of points, the factor of point p at [2p], [2p + 1] (p = 0 holds 1 and is never read); or, for a
-// size without tables, null arrays and the step to compute the runs from.
+// Arrays of points, the factor of point p at [2p], [2p + 1] (p = 0 is never read); or null arrays and
+// the step to compute the runs from.
 struct plain_stage_factors {
   const double* f;
   const double* g;
@@ -40,8 +41,18 @@ struct shifted_stage_factors {
   complex_value step;
 };
 
+// The factor sets of a stage of m doubles with no arrays: the step (e^{2 pi i/L} or e^{i pi/L}, L = m/2,
+// from the library cos and sin) only.
 plain_stage_factors plain_factors(int32_t m);
 shifted_stage_factors shifted_factors(int32_t m);
+
+// Computes the factors of every point 1 .. Q/2 - 1 of a stage of m doubles into the six arrays (each of
+// m/16 points: f, g, a, a_rho, b, b_rho3) and returns the sets that read them.
+struct stage_factor_sets {
+  plain_stage_factors plain;
+  shifted_stage_factors shifted;
+};
+stage_factor_sets fill_stage_factors(int32_t m, double* const (&arrays)[6]);
 
 // The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run),
 // the first at f[0], f[1]: the runs starting at p0, p0 + 64, .. stepped side by side.

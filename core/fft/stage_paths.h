@@ -15,8 +15,9 @@ struct stage_functions {
   void (*split_conj)(int32_t n, double* a);
   void (*split_upper_half_zero)(int32_t n, double* a);
   void (*quarter_kernels)(bool plain_kind, double* a);  // after the stage of a block of 128 doubles
-  void (*leaf_block)(bool plain_kind, double* a);       // after the stage of a block of 512 doubles
-  void (*real_post_forward)(int32_t n, double* a);      // the separation passes of real_transform.h
+  // After the stage of a block of 512 doubles, with the factors of the stages of 128 doubles.
+  void (*leaf_block)(bool plain_kind, double* a, const stage_factor_sets& of128);
+  void (*real_post_forward)(int32_t n, double* a);  // the separation passes of real_transform.h
   void (*real_pre_inverse)(int32_t n, double* a);
 };
 

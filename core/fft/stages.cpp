@@ -25,6 +25,14 @@ const stage_functions& selected_stages() {
 
 void stage_plain(int32_t m, double* a) { selected_stages().plain(m, a, plain_factors(m)); }
 
+void stage_plain(int32_t m, double* a, const plain_stage_factors& factors) {
+  selected_stages().plain(m, a, factors);
+}
+
+void stage_shifted(int32_t m, double* a, const shifted_stage_factors& factors) {
+  selected_stages().shifted(m, a, factors);
+}
+
 void stage_plain_conj(int32_t m, double* a) { selected_stages().plain_conj(m, a, plain_factors(m)); }
 
 void stage_plain_upper_half_zero(int32_t m, double* a) {
@@ -41,7 +49,9 @@ void split_halves_upper_half_zero(int32_t n, double* a) { selected_stages().spli
 
 void quarter_kernels(bool plain_kind, double* a) { selected_stages().quarter_kernels(plain_kind, a); }
 
-void leaf_block(bool plain_kind, double* a) { selected_stages().leaf_block(plain_kind, a); }
+void leaf_block(bool plain_kind, double* a, const stage_factor_sets& of128) {
+  selected_stages().leaf_block(plain_kind, a, of128);
+}
 
 void real_post_forward(int32_t n, double* a) { selected_stages().real_post_forward(n, a); }
 

@@ -19,7 +19,7 @@
 #pragma once
 #include <cstdint>
 
-#include "core/fft/complex_ops.h"
+#include "core/fft/stage_factors.h"
 
 void stage_plain(int32_t m, double* a);       // stage of a plain block
 void stage_shifted(int32_t m, double* a);     // stage of a shifted block
@@ -27,12 +27,15 @@ void stage_plain_conj(int32_t m, double* a);  // stage_plain applied to the conj
 // stage_plain when the points of quarters 2 and 3 are zero: they are not read (they may hold anything)
 // and are written as stage_plain writes them.
 void stage_plain_upper_half_zero(int32_t m, double* a);
+// stage_plain and stage_shifted with their factors computed by the caller (stage_factors.h).
+void stage_plain(int32_t m, double* a, const plain_stage_factors& factors);
+void stage_shifted(int32_t m, double* a, const shifted_stage_factors& factors);
 
 // After the stage of a block of 128 doubles (512 doubles) of the given kind: the 16-point kernels of
 // its quarters (the stages of its quarters and the kernels of theirs), as complex_transform.cpp
 // describes.
 void quarter_kernels(bool plain_kind, double* a);
-void leaf_block(bool plain_kind, double* a);
+void leaf_block(bool plain_kind, double* a, const stage_factor_sets& of128);
 
 // The split of a block of n >= 64 doubles into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2},
 // z_j - z_{j+N/2} (no factors); the _conj and _upper_half_zero twins read the input as the stage_plain

@@ -1,6 +1,6 @@
-// The stage factors and separation weights, from their tables (small sizes) and from the runs computed
-// on the fly (large sizes), against the exact values: a wrong seed, a run or bin out of place, or a
-// recurrence that drifts shows up here before it shows up in a transform.
+// The stage factors and separation weights, computed batch by batch as the transforms compute them,
+// against the exact values: a wrong seed, a run or bin out of place, or a recurrence that drifts shows
+// up here before it shows up in a transform.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,27 +20,18 @@ double distance(const double* z, long double angle) {
   return static_cast<double>(std::hypot(z[0] - std::cos(angle), z[1] - std::sin(angle)));
 }
 
-// The factors of the points 1 .. Q/2 - 1 of a stage of m doubles, from the table or batch by batch.
+// The factors of the points 1 .. Q/2 - 1 of a stage of m doubles, as the stages and the driver compute
+// them, batch by batch.
 void stage_factor_arrays(int32_t m, std::vector<double> (&out)[6]) {
-  const int32_t points = m / 16 - 1;
-  for (std::vector<double>& v : out) v.assign(2 * points, 0.0);
-  const plain_stage_factors plain = plain_factors(m);
-  const shifted_stage_factors shifted = shifted_factors(m);
-  if (plain.f != nullptr) {
-    const double* from[6] = {plain.f, plain.g, shifted.a, shifted.a_rho, shifted.b, shifted.b_rho3};
-    for (int t = 0; t < 6; ++t) out[t].assign(from[t] + 2, from[t] + 2 + 2 * points);
-    return;
-  }
-  for (int32_t p0 = 0; p0 < points; p0 += factor_batch) {
-    const int32_t count = std::min(factor_batch, points - p0);
-    plain_factor_batch(m, plain.step, p0, count, &out[0][2 * p0], &out[1][2 * p0]);
-    shifted_factor_batch(m, shifted.step, p0, count, &out[2][2 * p0], &out[3][2 * p0], &out[4][2 * p0],
-                         &out[5][2 * p0]);
-  }
+  for (std::vector<double>& v : out) v.assign(m / 8, 0.0);  // Q/2 points
+  double* const arrays[6] = {out[0].data(), out[1].data(), out[2].data(),
+                             out[3].data(), out[4].data(), out[5].data()};
+  fill_stage_factors(m, arrays);
+  for (std::vector<double>& v : out) v.erase(v.begin(), v.begin() + 2);  // point 0 is never read
 }
 
-TEST(Twiddles, StageFactorsAreTheExactAnglesOnTablesAndRuns) {
-  for (int32_t m : {64, 128, 1024, largest_tabled_stage, 2 * largest_tabled_stage, 1 << 21}) {
+TEST(Twiddles, StageFactorsAreTheExactAngles) {
+  for (int32_t m : {64, 128, 512, 1024, 1 << 15, 1 << 21}) {
     std::vector<double> f[6];
     stage_factor_arrays(m, f);
     // Angles in units of 2 pi p/L (plain) and pi p/L (shifted), L = m/2 points; rho adds pi/4.
@@ -56,18 +47,14 @@ TEST(Twiddles, StageFactorsAreTheExactAnglesOnTablesAndRuns) {
   }
 }
 
-TEST(Twiddles, SeparationWeightsAreExactOnTablesAndBatches) {
-  for (int32_t n : {8, 16, 512, 4096, largest_tabled_separation, 2 * largest_tabled_separation, 1 << 22}) {
+TEST(Twiddles, SeparationWeightsAreTheExactValues) {
+  for (int32_t n : {8, 16, 512, 4096, 8192, 1 << 15, 1 << 22}) {
     std::vector<double> w(n / 2, 0.0);  // bin m at [2m], [2m + 1]
-    if (const double* table = separation_weight_table(n)) {
-      w.assign(table, table + n / 2);
-    } else {
-      std::vector<double> batch(2048);
-      for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
-        const int32_t first = separation_batch_first(i);
-        separation_weight_batch(n, i, batch.data());
-        std::copy(batch.begin(), batch.begin() + 2 * (i / 2 - first), w.begin() + 2 * first);
-      }
+    std::vector<double> batch(2048);
+    for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
+      const int32_t first = separation_batch_first(i);
+      separation_weight_batch(n, i, batch.data());
+      std::copy(batch.begin(), batch.begin() + 2 * (i / 2 - first), w.begin() + 2 * first);
     }
     double worst = 0;
     for (int32_t m = 1; m < n / 4; ++m) {
