@@ -10,6 +10,7 @@
 // are the same doubles on every path, so the grouping changes no double.
 #pragma once
 #include "core/fft/complex_vector.h"
+#include "core/fft/factor_body.h"
 #include "core/fft/stage_factors.h"
 
 namespace {
@@ -156,7 +157,7 @@ void plain_stage(int32_t m, double* a, const plain_stage_factors& factors) {
     double f[2 * factor_batch], g[2 * factor_batch];
     for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_batch) {
       const int32_t count = q / 2 - 1 - p0 < factor_batch ? q / 2 - 1 - p0 : factor_batch;
-      plain_factor_batch(m, factors.step, p0, count, f, g);
+      plain_factor_batch<V>(m, factors.step, p0, count, f, g);
       plain_butterflies<V, Input>(a, q, p0 + 1, count, f, g);
     }
   }
@@ -234,7 +235,7 @@ void shifted_stage(int32_t m, double* a, const shifted_stage_factors& factors) {
     double f[4][2 * factor_batch];
     for (int32_t p0 = 0; p0 < q / 2 - 1; p0 += factor_batch) {
       const int32_t count = q / 2 - 1 - p0 < factor_batch ? q / 2 - 1 - p0 : factor_batch;
-      shifted_factor_batch(m, factors.step, p0, count, f[0], f[1], f[2], f[3]);
+      shifted_factor_batch<V>(m, factors.step, p0, count, f[0], f[1], f[2], f[3]);
       shifted_butterflies<V>(a, q, p0 + 1, count, {f[0], f[1], f[2], f[3], factors.step});
     }
   }

@@ -53,9 +53,3 @@ struct stage_factor_sets {
   shifted_stage_factors shifted;
 };
 stage_factor_sets fill_stage_factors(int32_t m, double* const (&arrays)[6]);
-
-// The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run),
-// the first at f[0], f[1]: the runs starting at p0, p0 + 64, .. stepped side by side.
-void plain_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g);
-void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
-                          double* b, double* b_rho3);
