@@ -29,29 +29,41 @@ namespace {
 
 constexpr int32_t plain_kind = 1;
 
-// The factors of the stages of 128 and 512 doubles, which run once per leaf block, computed once per
-// transform call into arrays of its own (3.75 KiB); the stages of other sizes compute theirs.
+// The factors of the stages of 128, 512 and 2048 doubles, which run once per leaf block or once per
+// four, computed once per transform call into arrays of its own (15.75 KiB); the stages of other
+// sizes, and of 2048 doubles in arrays too small to pay for it, compute theirs.
 struct leaf_factors {
-  double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16];
-  stage_factor_sets of128, of512;
+  double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16], arrays2048[6][2 * 2048 / 16];
+  stage_factor_sets of128, of512, of2048;
+  bool has2048 = false;
+
+  template <int Points>
+  static stage_factor_sets fill(int32_t m, double (&arrays)[6][Points]) {
+    double* const pointers[6] = {arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5]};
+    return fill_stage_factors(m, pointers);
+  }
 
   explicit leaf_factors(int32_t n) {
-    double* const a128[6] = {arrays128[0], arrays128[1], arrays128[2],
-                             arrays128[3], arrays128[4], arrays128[5]};
-    double* const a512[6] = {arrays512[0], arrays512[1], arrays512[2],
-                             arrays512[3], arrays512[4], arrays512[5]};
-    if (n >= 128) of128 = fill_stage_factors(128, a128);
-    if (n >= 512) of512 = fill_stage_factors(512, a512);
+    if (n >= 128) of128 = fill(128, arrays128);
+    if (n >= 512) of512 = fill(512, arrays512);
+    has2048 = n >= 8192;
+    if (has2048) of2048 = fill(2048, arrays2048);
+  }
+
+  const stage_factor_sets* of_size(int32_t m) const {
+    if (m == 128) return &of128;
+    if (m == 512) return &of512;
+    if (m == 2048 && has2048) return &of2048;
+    return nullptr;
   }
 };
 
 void stage_of_kind(int32_t kind, int32_t m, double* a, const leaf_factors& leaf) {
-  if (m == 128 || m == 512) {
-    const stage_factor_sets& sets = m == 128 ? leaf.of128 : leaf.of512;
+  if (const stage_factor_sets* sets = leaf.of_size(m)) {
     if (kind == plain_kind)
-      stage_plain(m, a, sets.plain);
+      stage_plain(m, a, sets->plain);
     else
-      stage_shifted(m, a, sets.shifted);
+      stage_shifted(m, a, sets->shifted);
   } else if (kind == plain_kind) {
     stage_plain(m, a);
   } else {
