@@ -13,8 +13,8 @@
 // are finished afterwards, the middle bin n/4 needs nothing.
 #pragma once
 #include "core/fft/complex_vector.h"
-#include "core/fft/separation_weights.h"
 #include "core/fft/stage_body.h"
+#include "core/fft/weight_body.h"
 
 namespace {
 
@@ -61,9 +61,9 @@ void separate_bins(int32_t n, double* a, int32_t first, int32_t count, const dou
 template <class V, bool Inverse>
 void separation_pass(int32_t n, double* a) {
   double w[2048];
-  for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
-    const int32_t first = separation_batch_first(i);
-    separation_weight_batch(n, i, w);
+  for (int32_t i = n / 2; i >= 4; i = 2 * batch_first(i)) {
+    const int32_t first = batch_first(i);
+    weight_batch<V>(n, i, w);
     separate_bins<V, Inverse>(n, a, first, i / 2 - first, w);
   }
 }

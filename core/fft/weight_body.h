@@ -1,0 +1,122 @@
+// The computation of the separation weights (separation_weights.h), one body for every vector width:
+// included by separation_weights.cpp (16-byte vectors) and by the files that compile the separation
+// passes for one instruction set each, with L their vector; the blocks of a batch ride in its double
+// lanes, one block per lane.
+#pragma once
+#include <cmath>
+
+#include "core/fft/complex_vector.h"
+#include "core/fft/separation_weights.h"
+
+namespace {
+
+constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
+constexpr int32_t batch_blocks = 8;
+
+struct separation_constants {
+  double theta;   // pi/n
+  double c2, s2;  // cos 2 theta, sin 2 theta
+  double g;       // 2 sin 2 theta = 2 sin(2 pi/n), the step of the weight recurrence
+  double s, c;    // sin theta, cos theta
+};
+
+inline separation_constants constants_of(int32_t n) {
+  const double theta = separation_pi / static_cast<double>(n);
+  const double c = std::cos(theta), s = std::sin(theta);
+  const double c2 = 1.0 - 2.0 * s * s;  // cos 2 theta
+  const double s2 = 2.0 * s * c;        // sin 2 theta
+  return {theta, c2, s2, 2.0 * s2, s, c};
+}
+
+// The two pairs carried through a block: the k-pair (bin 2t) and the d-pair (bin 2t - 1).
+struct pair_weights {
+  double kr, ki;
+  double dr, di;
+};
+
+// Block below position i: at the top, the middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair); elsewhere
+// bin i/2 (k-pair) and, by the difference formulas, bin i/2 - 1 (d-pair), the angle formed as i theta.
+inline pair_weights block_seed(int32_t n, int32_t i, const separation_constants& k) {
+  if (i == n / 2) return {0.0, 0.0, k.s * k.s, k.s * k.c};
+  const double angle = static_cast<double>(i) * k.theta;
+  const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
+  return {0.5 - u, v, 0.5 - (u * k.c2 - v * k.s2), u * k.s2 + v * k.c2};
+}
+
+inline void put(double* w, int32_t first, int32_t bin, double wr, double wi) {
+  w[2 * (bin - first)] = wr;
+  w[2 * (bin - first) + 1] = wi;
+}
+
+inline int32_t blocks_below(int32_t i) {
+  int32_t blocks = 1;  // the block holding bin 1 may have no step at all (n = 8)
+  while (blocks < batch_blocks && i - 256 * blocks > 4) ++blocks;
+  return blocks;
+}
+
+inline int32_t batch_first(int32_t i) {
+  const int32_t lowest = i - 256 * blocks_below(i);  // <= 4 when the last block reaches bin 1
+  return lowest <= 4 ? 1 : lowest / 2;
+}
+
+template <class L>
+void weight_batch(int32_t n, int32_t i, double* w) {
+  const separation_constants k = constants_of(n);
+  const int32_t blocks = blocks_below(i), first = batch_first(i);
+  pair_weights pairs[batch_blocks];
+  for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
+  // Step s of block b: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2, whose weights go to
+  // w + j - 2 first. Every block but the lowest has its 64 steps; the lowest stops at j = 4 when it
+  // reaches bin 1. Blocks with all their steps go D at a time, one per double lane of L (lane by lane
+  // the scalar formulas), and the groups side by side, so that the chains of dependent steps overlap.
+  constexpr int32_t D = sizeof(L) / sizeof(double);
+  const int32_t low = i - 256 * (blocks - 1) - 4;  // the lowest block's first j
+  const int32_t low_steps = low < 256 ? low / 4 : 64;
+  const int32_t full = low_steps == 64 ? blocks : blocks - 1;
+  const int32_t groups = full / D;
+  L kr[batch_blocks / D], ki[batch_blocks / D], dr[batch_blocks / D], di[batch_blocks / D];
+  for (int32_t v = 0; v < groups; ++v)
+    for (int32_t d = 0; d < D; ++d) {
+      const pair_weights& p = pairs[D * v + d];
+      kr[v][d] = p.kr, ki[v][d] = p.ki, dr[v][d] = p.dr, di[v][d] = p.di;
+    }
+  L g, half;
+  for (int32_t d = 0; d < D; ++d) g[d] = k.g, half[d] = 0.5;
+  for (int32_t step = 0; step < 64; ++step)
+    for (int32_t v = 0; v < groups; ++v) {
+      double* const top = w + (i - 4 - 4 * step - 2 * first) - 256 * D * v;  // block D v; lane d 256 d below
+      for (int32_t d = 0; d < D; ++d) {
+        const complex_vector z = {dr[v][d], di[v][d]};
+        store_vector(top - 256 * d + 2, 0, z);  // bin j/2 + 1
+      }
+      kr[v] += g * di[v];
+      ki[v] += g * (half - dr[v]);  // now bin j/2
+      for (int32_t d = 0; d < D; ++d) {
+        const complex_vector z = {kr[v][d], ki[v][d]};
+        store_vector(top - 256 * d, 0, z);
+      }
+      dr[v] += g * ki[v];
+      di[v] += g * (half - kr[v]);  // now bin j/2 - 1
+    }
+  for (int32_t v = 0; v < groups; ++v)
+    for (int32_t d = 0; d < D; ++d) pairs[D * v + d] = {kr[v][d], ki[v][d], dr[v][d], di[v][d]};
+  for (int32_t b = D * groups; b < blocks; ++b) {
+    pair_weights& p = pairs[b];
+    const int32_t steps = b == blocks - 1 ? low_steps : 64;
+    for (int32_t step = 0; step < steps; ++step) {
+      const int32_t j = i - 256 * b - 4 - 4 * step;
+      double* out = w + 2 * (j / 2 - first);
+      out[2] = p.dr;
+      out[3] = p.di;
+      p.kr += k.g * p.di;
+      p.ki += k.g * (0.5 - p.dr);
+      out[0] = p.kr;
+      out[1] = p.ki;
+      p.dr += k.g * p.ki;
+      p.di += k.g * (0.5 - p.kr);
+    }
+  }
+  if (first == 1) put(w, first, 1, pairs[blocks - 1].dr, pairs[blocks - 1].di);
+}
+
+}  // namespace
