@@ -43,9 +43,10 @@ struct leaf_factors {
     return fill_stage_factors(m, pointers);
   }
 
+  // Only the sizes staged below the top of an array of n doubles (the top stage computes its own).
   explicit leaf_factors(int32_t n) {
-    if (n >= 128) of128 = fill(128, arrays128);
-    if (n >= 512) of512 = fill(512, arrays512);
+    if (n > 128) of128 = fill(128, arrays128);
+    if (n > 512) of512 = fill(512, arrays512);
     has2048 = n >= 8192;
     if (has2048) of2048 = fill(2048, arrays2048);
   }

@@ -11,12 +11,9 @@ namespace {
 
 const stage_functions& selected_stages() {
   switch (selected_simd_path()) {
-    case simd_path::avx512:
-      return stages_avx512;
-    case simd_path::avx2:
-      return stages_avx2;
-    case simd_path::sse2:
-      break;
+    case simd_path::avx512: return stages_avx512;
+    case simd_path::avx2: return stages_avx2;
+    case simd_path::sse2: break;
   }
   return stages_sse2;
 }
