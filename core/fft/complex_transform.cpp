@@ -29,13 +29,14 @@ namespace {
 
 constexpr int32_t plain_kind = 1;
 
-// The factors of the stages of 128, 512 and 2048 doubles, which run once per leaf block or once per
-// four, computed once per transform call into arrays of its own (15.75 KiB); the stages of other
-// sizes, and of 2048 doubles in arrays too small to pay for it, compute theirs.
+// The factors of the stages of 128, 512, 2048 and 8192 doubles, which run once per leaf block, once per
+// four or sixteen, computed once per transform call into arrays of its own (63.75 KiB); the
+// stages of other sizes, and of 2048 or 8192 doubles in arrays too small to pay for it, compute theirs.
 struct leaf_factors {
-  double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16], arrays2048[6][2 * 2048 / 16];
-  stage_factor_sets of128, of512, of2048;
-  bool has2048 = false;
+  double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16], arrays2048[6][2 * 2048 / 16],
+      arrays8192[6][2 * 8192 / 16];
+  stage_factor_sets of128, of512, of2048, of8192;
+  bool has2048 = false, has8192 = false;
 
   template <int Points>
   static stage_factor_sets fill(int32_t m, double (&arrays)[6][Points]) {
@@ -43,18 +44,22 @@ struct leaf_factors {
     return fill_stage_factors(m, pointers);
   }
 
-  // Only the sizes staged below the top of an array of n doubles (the top stage computes its own).
+  // Only the sizes staged below the top of an array of n doubles (the top stage computes its own), and
+  // 2048 and 8192 only where they run at least four and eight times.
   explicit leaf_factors(int32_t n) {
     if (n > 128) of128 = fill(128, arrays128);
     if (n > 512) of512 = fill(512, arrays512);
     has2048 = n >= 8192;
     if (has2048) of2048 = fill(2048, arrays2048);
+    has8192 = n >= 65536;
+    if (has8192) of8192 = fill(8192, arrays8192);
   }
 
   const stage_factor_sets* of_size(int32_t m) const {
     if (m == 128) return &of128;
     if (m == 512) return &of512;
     if (m == 2048 && has2048) return &of2048;
+    if (m == 8192 && has8192) return &of8192;
     return nullptr;
   }
 };

@@ -14,8 +14,8 @@
 //
 // No table outlives a call: a stage computes the runs of its factors as it reaches them, a batch of up
 // to four runs at a time (stepped side by side, so that their chains of dependent steps overlap) into
-// a local buffer; the transform driver computes the factors of the stages of 128, 512 and 2048 doubles
-// (which run once per leaf block, or once per four) once per call into small arrays of its own. The
+// a local buffer; the transform driver computes the factors of the stages of 128 to 8192 doubles
+// (which run once per leaf block, or once per four or sixteen) once per call into arrays of its own. The
 // doubles are the same either way.
 #pragma once
 #include <cstdint>
