@@ -1,6 +1,6 @@
-// The loops compiled once per vector width (stage_body.h, leaf_body.h, separation_body.h): stages,
-// split passes, the 16-point kernels of staged blocks and the separation passes; stages.cpp calls those
-// of the selected path.
+// The loops compiled once per vector width (stage_body.h, leaf_body.h, separation_body.h,
+// bit_reverse_body.h): stages, split passes, the 16-point kernels of staged blocks, the separation passes
+// and the general bit reversals; stages.cpp and bit_reverse.cpp call those of the selected path.
 #pragma once
 #include <cstdint>
 
@@ -19,8 +19,13 @@ struct stage_functions {
   void (*leaf_block)(bool plain_kind, double* a, const stage_factor_sets& of128);
   void (*real_post_forward)(int32_t n, double* a);  // the separation passes of real_transform.h
   void (*real_pre_inverse)(int32_t n, double* a);
+  void (*bit_reverse)(int32_t n, double* a);  // the general permutations of bit_reverse.h
+  void (*bit_reverse_conj)(int32_t n, double* a);
 };
 
 extern const stage_functions stages_sse2;
 extern const stage_functions stages_avx2;
 extern const stage_functions stages_avx512;
+
+// The functions of the path selected for the process (simd_path.h).
+const stage_functions& selected_stages();

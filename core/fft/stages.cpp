@@ -7,8 +7,6 @@
 // The loops themselves are in stage_body.h, compiled once per vector width; this file passes each call
 // to the path selected for the process (core/fft/simd_path.h).
 
-namespace {
-
 const stage_functions& selected_stages() {
   switch (selected_simd_path()) {
     case simd_path::avx512: return stages_avx512;
@@ -17,8 +15,6 @@ const stage_functions& selected_stages() {
   }
   return stages_sse2;
 }
-
-}  // namespace
 
 void stage_plain(int32_t m, double* a) { selected_stages().plain(m, a, plain_factors(m)); }
 

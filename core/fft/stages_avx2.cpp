@@ -1,4 +1,5 @@
 // The stages on 32-byte vectors, two points each; compiled with -mavx2 (not -mfma).
+#include "core/fft/bit_reverse_body.h"
 #include "core/fft/leaf_body.h"
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
@@ -14,4 +15,6 @@ const stage_functions stages_avx2 = {plain_stage<two_points, input_as_is>,
                                      quarter_kernels<two_points>,
                                      leaf_block<two_points>,
                                      separation_pass<two_points, false>,
-                                     separation_pass<two_points, true>};
+                                     separation_pass<two_points, true>,
+                                     bit_reverse_tiles<two_points, false>,
+                                     bit_reverse_tiles<two_points, true>};

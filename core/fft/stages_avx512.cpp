@@ -1,4 +1,5 @@
 // The stages on 64-byte vectors, four points each; compiled with -mavx512f (not -mfma).
+#include "core/fft/bit_reverse_body.h"
 #include "core/fft/leaf_body.h"
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
@@ -14,4 +15,6 @@ const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
                                        quarter_kernels<four_points>,
                                        leaf_block<four_points>,
                                        separation_pass<four_points, false>,
-                                       separation_pass<four_points, true>};
+                                       separation_pass<four_points, true>,
+                                       bit_reverse_tiles<four_points, false>,
+                                       bit_reverse_tiles<four_points, true>};

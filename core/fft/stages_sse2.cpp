@@ -1,4 +1,5 @@
 // The stages on 16-byte vectors, one point each; every x86-64.
+#include "core/fft/bit_reverse_body.h"
 #include "core/fft/leaf_body.h"
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
@@ -14,4 +15,6 @@ const stage_functions stages_sse2 = {plain_stage<complex_vector, input_as_is>,
                                      quarter_kernels<complex_vector>,
                                      leaf_block<complex_vector>,
                                      separation_pass<complex_vector, false>,
-                                     separation_pass<complex_vector, true>};
+                                     separation_pass<complex_vector, true>,
+                                     bit_reverse_tiles<complex_vector, false>,
+                                     bit_reverse_tiles<complex_vector, true>};
