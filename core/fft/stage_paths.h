@@ -1,6 +1,7 @@
 // The loops compiled once per vector width (stage_body.h, leaf_body.h, separation_body.h,
-// bit_reverse_body.h): stages, split passes, the 16-point kernels of staged blocks, the separation passes
-// and the general bit reversals; stages.cpp and bit_reverse.cpp call those of the selected path.
+// bit_reverse_body.h, factor_body.h): stages, split passes, the 16-point kernels of staged blocks, the
+// separation passes, the general bit reversals and the driver's factor arrays; stages.cpp,
+// bit_reverse.cpp and stage_factors.cpp call those of the selected path.
 #pragma once
 #include <cstdint>
 
@@ -21,6 +22,8 @@ struct stage_functions {
   void (*real_pre_inverse)(int32_t n, double* a);
   void (*bit_reverse)(int32_t n, double* a);  // the general permutations of bit_reverse.h
   void (*bit_reverse_conj)(int32_t n, double* a);
+  // The factor runs of fill_stage_factors (stage_factors.h), from the library steps.
+  void (*fill_factors)(int32_t m, complex_value plain_step, complex_value shifted_step, double* const* arrays);
 };
 
 extern const stage_functions stages_sse2;

@@ -17,4 +17,5 @@ const stage_functions stages_avx2 = {plain_stage<two_points, input_as_is>,
                                      separation_pass<two_points, false>,
                                      separation_pass<two_points, true>,
                                      bit_reverse_tiles<two_points, false>,
-                                     bit_reverse_tiles<two_points, true>};
+                                     bit_reverse_tiles<two_points, true>,
+                                     fill_factor_runs<two_points>};

@@ -17,4 +17,5 @@ const stage_functions stages_avx512 = {plain_stage<four_points, input_as_is>,
                                        separation_pass<four_points, false>,
                                        separation_pass<four_points, true>,
                                        bit_reverse_tiles<four_points, false>,
-                                       bit_reverse_tiles<four_points, true>};
+                                       bit_reverse_tiles<four_points, true>,
+                                       fill_factor_runs<four_points>};

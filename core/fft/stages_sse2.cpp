@@ -17,4 +17,5 @@ const stage_functions stages_sse2 = {plain_stage<complex_vector, input_as_is>,
                                      separation_pass<complex_vector, false>,
                                      separation_pass<complex_vector, true>,
                                      bit_reverse_tiles<complex_vector, false>,
-                                     bit_reverse_tiles<complex_vector, true>};
+                                     bit_reverse_tiles<complex_vector, true>,
+                                     fill_factor_runs<complex_vector>};
