@@ -60,9 +60,9 @@ void separate_bins(int32_t n, double* a, int32_t first, int32_t count, const dou
 // nothing, bins 0 and N/2 are finished by the caller.
 template <class V, bool Inverse>
 void separation_pass(int32_t n, double* a) {
-  double w[2048];
-  for (int32_t i = n / 2; i >= 4; i = 2 * batch_first(i)) {
-    const int32_t first = batch_first(i);
+  double w[separation_batch_doubles];
+  for (int32_t i = n / 2; i >= 4; i = 2 * batch_first<V>(i)) {
+    const int32_t first = batch_first<V>(i);
     weight_batch<V>(n, i, w);
     separate_bins<V, Inverse>(n, a, first, i / 2 - first, w);
   }

@@ -8,15 +8,17 @@
 // alternately by w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)), g = 2 sin(2 pi/n), which exactly
 // reproduces the weights; so no weight is more than 64 steps of each pair away from an exact value.
 //
-// The weights are produced as the pass runs, a batch of up to eight blocks at a time (their recurrences
+// The weights are produced as the pass runs, a batch of up to sixteen blocks at a time (their recurrences
 // stepped side by side, so that their chains of dependent steps overlap) into a local buffer; no table
 // outlives a call.
 #pragma once
 #include <cstdint>
 
-// The (at most eight) blocks below position i (n/2 >= i >= 4, i = n/2 - 2048 t) cover the bins
+// The (at most sixteen) blocks below position i (n/2 >= i >= 4, i = n/2 - 4096 t) cover the bins
 // first .. i/2 - 1, first = separation_batch_first(i); the next batch starts at position 2 first, the
-// last one has first = 1.
+// last one has first = 1. (The passes on 64-byte vectors take batches of eight blocks; the weights are
+// the same, block by block.)
 int32_t separation_batch_first(int32_t i);
-// Writes the weights of those bins, bin m at w[2 (m - first)] (at most 2048 doubles).
+// Writes the weights of those bins, bin m at w[2 (m - first)] (at most separation_batch_doubles).
+constexpr int32_t separation_batch_doubles = 4096;
 void separation_weight_batch(int32_t n, int32_t i, double* w);

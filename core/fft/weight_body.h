@@ -11,7 +11,11 @@
 namespace {
 
 constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
-constexpr int32_t batch_blocks = 8;
+// Blocks of 128 bins per batch, for the vector L: enough recurrences side by side to hide the latency of
+// their steps. 16 (the most the buffer holds) in 16- and 32-byte vectors; 8 in 64-byte vectors, which
+// already step 8 blocks at once, and measured slower with 16.
+template <class L>
+constexpr int32_t batch_blocks = sizeof(L) >= 64 ? 8 : separation_batch_doubles / 256;
 
 struct separation_constants {
   double theta;   // pi/n
@@ -48,22 +52,24 @@ inline void put(double* w, int32_t first, int32_t bin, double wr, double wi) {
   w[2 * (bin - first) + 1] = wi;
 }
 
+template <class L>
 inline int32_t blocks_below(int32_t i) {
   int32_t blocks = 1;  // the block holding bin 1 may have no step at all (n = 8)
-  while (blocks < batch_blocks && i - 256 * blocks > 4) ++blocks;
+  while (blocks < batch_blocks<L> && i - 256 * blocks > 4) ++blocks;
   return blocks;
 }
 
+template <class L>
 inline int32_t batch_first(int32_t i) {
-  const int32_t lowest = i - 256 * blocks_below(i);  // <= 4 when the last block reaches bin 1
+  const int32_t lowest = i - 256 * blocks_below<L>(i);  // <= 4 when the last block reaches bin 1
   return lowest <= 4 ? 1 : lowest / 2;
 }
 
 template <class L>
 void weight_batch(int32_t n, int32_t i, double* w) {
   const separation_constants k = constants_of(n);
-  const int32_t blocks = blocks_below(i), first = batch_first(i);
-  pair_weights pairs[batch_blocks];
+  const int32_t blocks = blocks_below<L>(i), first = batch_first<L>(i);
+  pair_weights pairs[batch_blocks<L>];
   for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
   // Step s of block b: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2, whose weights go to
   // w + j - 2 first. Every block but the lowest has its 64 steps; the lowest stops at j = 4 when it
@@ -74,7 +80,7 @@ void weight_batch(int32_t n, int32_t i, double* w) {
   const int32_t low_steps = low < 256 ? low / 4 : 64;
   const int32_t full = low_steps == 64 ? blocks : blocks - 1;
   const int32_t groups = full / D;
-  L kr[batch_blocks / D], ki[batch_blocks / D], dr[batch_blocks / D], di[batch_blocks / D];
+  L kr[batch_blocks<L> / D], ki[batch_blocks<L> / D], dr[batch_blocks<L> / D], di[batch_blocks<L> / D];
   for (int32_t v = 0; v < groups; ++v)
     for (int32_t d = 0; d < D; ++d) {
       const pair_weights& p = pairs[D * v + d];

@@ -50,7 +50,7 @@ TEST(Twiddles, StageFactorsAreTheExactAngles) {
 TEST(Twiddles, SeparationWeightsAreTheExactValues) {
   for (int32_t n : {8, 16, 512, 4096, 8192, 1 << 15, 1 << 22}) {
     std::vector<double> w(n / 2, 0.0);  // bin m at [2m], [2m + 1]
-    std::vector<double> batch(2048);
+    std::vector<double> batch(separation_batch_doubles);
     for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
       const int32_t first = separation_batch_first(i);
       separation_weight_batch(n, i, batch.data());
