@@ -1,8 +1,8 @@
 // The computation of the stage factors (stage_factors.h), one body for every vector width: included by
 // stage_factors.cpp (for the library values) and by the files that compile the stages for one
-// instruction set each. The runs of a batch ride in the point positions of V, one run per position, so one instruction
-// steps V::points runs; lane by lane these are the scalar formulas, so the doubles are those of one run
-// at a time.
+// instruction set each. The runs of a batch ride in the point positions of V, one run per position, so
+// one instruction steps V::points runs; lane by lane these are the scalar formulas, so the doubles are
+// those of one run at a time.
 #pragma once
 #include <cmath>
 
@@ -115,7 +115,8 @@ void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t cou
 // The factors of the points 1 .. m/16 - 1 of a stage of m doubles into the six arrays of
 // fill_stage_factors, point p at [2p], [2p + 1].
 template <class V>
-void fill_factor_runs(int32_t m, complex_value plain_step, complex_value shifted_step, double* const* arrays) {
+void fill_factor_runs(int32_t m, complex_value plain_step, complex_value shifted_step,
+                      double* const* arrays) {
   const int32_t points = m / 16;  // 0 .. Q/2 - 1
   for (int32_t p0 = 0; p0 < points - 1; p0 += factor_batch) {
     const int32_t count = points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch;

@@ -23,7 +23,8 @@ struct stage_functions {
   void (*bit_reverse)(int32_t n, double* a);  // the general permutations of bit_reverse.h
   void (*bit_reverse_conj)(int32_t n, double* a);
   // The factor runs of fill_stage_factors (stage_factors.h), from the library steps.
-  void (*fill_factors)(int32_t m, complex_value plain_step, complex_value shifted_step, double* const* arrays);
+  void (*fill_factors)(int32_t m, complex_value plain_step, complex_value shifted_step,
+                       double* const* arrays);
 };
 
 extern const stage_functions stages_sse2;
