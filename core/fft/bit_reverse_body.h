@@ -53,18 +53,6 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_bu
   }
 }
 
-template <bool conjugate>
-void write_transposed(double* a, int32_t base, int32_t row_stride, int32_t side, const tile_buffer& from) {
-  switch (side) {
-    case 32: return write_transposed<conjugate, 32>(a, base, row_stride, from);
-    case 16: return write_transposed<conjugate, 16>(a, base, row_stride, from);
-    case 8: return write_transposed<conjugate, 8>(a, base, row_stride, from);
-    case 4: return write_transposed<conjugate, 4>(a, base, row_stride, from);
-    case 2: return write_transposed<conjugate, 2>(a, base, row_stride, from);
-    default: return write_transposed<conjugate, 1>(a, base, row_stride, from);
-  }
-}
-
 // Rows of points copied V::points at a time: whole vectors, with no call to memcpy (which inlines
 // 512-byte copies as string moves, slow to start, or calls the library).
 template <class V, int32_t side>
@@ -77,15 +65,17 @@ void read_tile(const double* a, int32_t base, int32_t row_stride, tile_buffer& t
   }
 }
 
-template <class V>
-void read_tile(const double* a, int32_t base, int32_t row_stride, int32_t side, tile_buffer& to) {
+// Calls body(std::integral_constant<int32_t, side>()) for a side of 1 .. 32, so that the loops above see
+// the side as a constant.
+template <class Body>
+void with_side(int32_t side, Body body) {
   switch (side) {
-    case 32: return read_tile<V, 32>(a, base, row_stride, to);
-    case 16: return read_tile<V, 16>(a, base, row_stride, to);
-    case 8: return read_tile<V, 8>(a, base, row_stride, to);
-    case 4: return read_tile<V, 4>(a, base, row_stride, to);
-    case 2: return read_tile<V, 2>(a, base, row_stride, to);
-    default: return read_tile<V, 1>(a, base, row_stride, to);
+    case 32: return body(std::integral_constant<int32_t, 32>());
+    case 16: return body(std::integral_constant<int32_t, 16>());
+    case 8: return body(std::integral_constant<int32_t, 8>());
+    case 4: return body(std::integral_constant<int32_t, 4>());
+    case 2: return body(std::integral_constant<int32_t, 2>());
+    default: return body(std::integral_constant<int32_t, 1>());
   }
 }
 
@@ -110,12 +100,15 @@ void bit_reverse_tiles(int32_t n, double* a) {
     }
     if (mid_rev < mid) continue;  // exchanged already, as the partner of mid_rev
     const int32_t base = mid << t, partner_base = mid_rev << t;
-    read_tile<V>(a, base, row_stride, side, tile);
-    if (mid != mid_rev) {
-      read_tile<V>(a, partner_base, row_stride, side, partner);
-      write_transposed<conjugate>(a, base, row_stride, side, partner);
-    }
-    write_transposed<conjugate>(a, partner_base, row_stride, side, tile);
+    with_side(side, [&](auto side_constant) {
+      constexpr int32_t s = decltype(side_constant)::value;
+      read_tile<V, s>(a, base, row_stride, tile);
+      if (mid != mid_rev) {
+        read_tile<V, s>(a, partner_base, row_stride, partner);
+        write_transposed<conjugate, s>(a, base, row_stride, partner);
+      }
+      write_transposed<conjugate, s>(a, partner_base, row_stride, tile);
+    });
   }
 }
 
