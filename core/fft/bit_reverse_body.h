@@ -1,6 +1,6 @@
 // The general bit-reversal permutation (bit_reverse.h), one body for every vector width: included by
 // the files that compile the stages for one instruction set each, with V the vector of that width, which
-// copies the rows of the tiles. The points are only moved (and, for the conjugating twin, their sign
+// copies the rows of the tiles and writes the transposed rows. The points are only moved (and, for the conjugating twin, their sign
 // bits flipped), so every width gives the same doubles.
 //
 // The permutation works on tiles, so that every cache line it touches is used whole. A point
@@ -30,10 +30,27 @@ constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
 // A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
 typedef double tile_buffer[largest_side][2 * largest_side];
 
+// Points c, c + 1, ... of a row of the tile being written: from[rev c'][column] for each, one vector.
+template <class W>
+inline W gather_column(const tile_buffer& from, const int32_t* reversed, int32_t c, int32_t column) {
+  const auto point = [&](int32_t k) { return load_vector(from[reversed[c + k]] + column, 0); };
+  if constexpr (lane_info<W>::points == 1) {
+    return point(0);
+  } else if constexpr (lane_info<W>::points == 2) {
+    return __builtin_shufflevector(point(0), point(1), 0, 1, 2, 3);
+  } else {
+    typedef double pair_of_points __attribute__((vector_size(32)));
+    const pair_of_points low = __builtin_shufflevector(point(0), point(1), 0, 1, 2, 3);
+    const pair_of_points high = __builtin_shufflevector(point(2), point(3), 0, 1, 2, 3);
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7);
+  }
+}
+
 // Row r of the tile at `base` := column rev(r) of `from`, its points in the order rev(c) (conjugated
-// when asked): point (r, c) receives from[rev c][rev r]. Points move as 16-byte units; with the side
-// known at compile time (32 for every n from 1024 points on) the indices are constants.
-template <bool conjugate, int32_t side>
+// when asked): point (r, c) receives from[rev c][rev r]. Points are read as 16-byte units and written
+// V::points at a time (fewer stores: the permutation is bound by them); with the side known at compile
+// time (32 for every n from 1024 points on) the indices are constants.
+template <class V, bool conjugate, int32_t side>
 void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_buffer& from) {
   static constexpr struct reversal {
     int32_t of[side];
@@ -42,13 +59,14 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_bu
         for (int32_t b = 1, r = side >> 1; b < side; b <<= 1, r >>= 1) of[v] |= (v & b) ? r : 0;
     }
   } reversed;
+  typedef typename std::conditional<(side >= lane_info<V>::points), V, complex_vector>::type W;
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
     const int32_t column = 2 * reversed.of[r];
 #pragma GCC unroll 32  // every load then has a constant offset: a fifth of the permutation's time
-    for (int32_t c = 0; c < side; ++c) {
-      const complex_vector z = load_vector(from[reversed.of[c]] + column, 0);
-      store_vector(row, c, conjugate ? conj(z) : z);
+    for (int32_t c = 0; c < side; c += lane_info<W>::points) {
+      const W z = gather_column<W>(from, reversed.of, c, column);
+      store_points(row, c, conjugate ? conj(z) : z);
     }
   }
 }
@@ -105,9 +123,9 @@ void bit_reverse_tiles(int32_t n, double* a) {
       read_tile<V, s>(a, base, row_stride, tile);
       if (mid != mid_rev) {
         read_tile<V, s>(a, partner_base, row_stride, partner);
-        write_transposed<conjugate, s>(a, base, row_stride, partner);
+        write_transposed<V, conjugate, s>(a, base, row_stride, partner);
       }
-      write_transposed<conjugate, s>(a, partner_base, row_stride, tile);
+      write_transposed<V, conjugate, s>(a, partner_base, row_stride, tile);
     });
   }
 }
