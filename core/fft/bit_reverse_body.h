@@ -1,7 +1,7 @@
 // The general bit-reversal permutation (bit_reverse.h), one body for every vector width: included by
 // the files that compile the stages for one instruction set each, with V the vector of that width, which
-// copies the rows of the tiles and writes the transposed rows. The points are only moved (and, for the conjugating twin, their sign
-// bits flipped), so every width gives the same doubles.
+// copies the rows of the tiles and writes the transposed rows. The points are only moved (and, for the
+// conjugating twin, their sign bits flipped), so every width gives the same doubles.
 //
 // The permutation works on tiles, so that every cache line it touches is used whole. A point
 // index of b = log2 N bits is read as  A M B : the top t bits A, the bottom t bits B and the b - 2t
@@ -30,7 +30,8 @@ constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
 // A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
 typedef double tile_buffer[largest_side][2 * largest_side];
 
-// Points c, c + 1, ... of a row of the tile being written: from[rev c'][column] for each, one vector.
+// Points c, c + 1, ... of a row of the tile being written, as one vector: point c + k is
+// from[rev(c + k)][column].
 template <class W>
 inline W gather_column(const tile_buffer& from, const int32_t* reversed, int32_t c, int32_t column) {
   const auto point = [&](int32_t k) { return load_vector(from[reversed[c + k]] + column, 0); };
