@@ -1,6 +1,6 @@
 // Bit-reversal permutations of complex points z_j = (a[2j], a[2j+1]), in place, without index tables
-// and without allocation (the general ones copy tiles of up to 32 x 32 points through two 16 KiB local buffers).
-// N = n/2 points, n a power of two; rev(j) reverses the log2 N bits of j and is an
+// and without allocation (the general ones copy tiles of up to 32 x 32 points through two 16 KiB local
+// buffers). N = n/2 points, n a power of two; rev(j) reverses the log2 N bits of j and is an
 // involution. z denotes the points before, z' after the call; conj negates the imaginary part.
 //
 //   bit_reverse:        z'[j] = z[rev(j)]

@@ -30,6 +30,10 @@ constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
 // A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
 typedef double tile_buffer[largest_side][2 * largest_side];
 
+// The vector that moves the points of a tile row: V, or one point at a time in tiles narrower than V.
+template <class V, int32_t side>
+using row_vector = typename std::conditional<(side >= lane_info<V>::points), V, complex_vector>::type;
+
 // Points c, c + 1, ... of a row of the tile being written, as one vector: point c + k is
 // from[rev(c + k)][column].
 template <class W>
@@ -60,7 +64,7 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_bu
         for (int32_t b = 1, r = side >> 1; b < side; b <<= 1, r >>= 1) of[v] |= (v & b) ? r : 0;
     }
   } reversed;
-  typedef typename std::conditional<(side >= lane_info<V>::points), V, complex_vector>::type W;
+  typedef row_vector<V, side> W;
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
     const int32_t column = 2 * reversed.of[r];
@@ -76,7 +80,7 @@ void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_bu
 // 512-byte copies as string moves, slow to start, or calls the library).
 template <class V, int32_t side>
 void read_tile(const double* a, int32_t base, int32_t row_stride, tile_buffer& to) {
-  typedef typename std::conditional<(side >= lane_info<V>::points), V, complex_vector>::type W;
+  typedef row_vector<V, side> W;
   for (int32_t r = 0; r < side; ++r) {
     const double* row = a + 2 * (base + r * row_stride);
 #pragma GCC unroll 32
