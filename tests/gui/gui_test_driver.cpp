@@ -13,10 +13,10 @@
 //   enter CAPTION TEXT MS         waits for that box and presses Enter in it (its default button)
 //   show-box CAPTION TEXT MS      waits for that box and prints every control's id and text
 //   no-box MS                     no dialog box appears within MS milliseconds
-//   add-atom NAME [MS] / has-atom NAME
-//                                 the global atom table, for the single-instance marker; with MS,
-//                                 add-atom then stays MS milliseconds, because Wine drops the table
-//                                 a few seconds after the last process ends
+//   add-atom NAME MS / has-atom NAME
+//                                 the global atom table, for the single-instance marker; add-atom
+//                                 then stays MS milliseconds, because Wine drops the table a few
+//                                 seconds after the last process ends
 // Texts are compared as Unicode, so the code page 932 texts of the programs are checked for the
 // characters they show. Arguments come in as Unicode through the wide command line; output is UTF-8.
 #include <windows.h>
@@ -171,9 +171,9 @@ int run(const std::vector<std::wstring>& a) {
     if (!wait_for(number(1), [] { return !visible_dialogs().empty(); })) return 0;
     return fail(L"a box appeared: " + window_text(visible_dialogs().front()));
   }
-  if (verb == L"add-atom" && (a.size() == 2 || a.size() == 3)) {
+  if (verb == L"add-atom" && a.size() == 3) {
     if (GlobalAddAtomW(a[1].c_str()) == 0) return fail(L"atom not added");
-    if (a.size() == 3) Sleep(number(2));
+    Sleep(number(2));
     return 0;
   }
   if (verb == L"has-atom" && a.size() == 2) return GlobalFindAtomW(a[1].c_str()) != 0 ? 0 : 1;
