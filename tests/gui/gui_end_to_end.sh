@@ -67,8 +67,8 @@ drv() {
   fi
   return "$status"
 }
-start() {  # start PROGRAM.EXE: runs it in the work directory; its pid in $last_pid
-  (cd "$work" && exec "$wine_run" "$1" >>"$work/$(basename "$1").out" 2>&1) &
+start() {  # start PROGRAM.EXE [ARGS]: runs it in the work directory; its pid in $last_pid
+  (cd "$work" && exec "$wine_run" "$@" >>"$work/$(basename "$1").out" 2>&1) &
   last_pid=$!
   started+=("$last_pid")
 }
@@ -210,8 +210,7 @@ scenario() {  # scenario NAME OTHER-NAME
   # A marker left behind by a killed program does not keep the program from starting. Wine keeps
   # global atoms only while some process runs, so the driver that adds the marker stays until the
   # program has removed it (a loaded machine once let the table go between two driver calls).
-  "$wine_run" "$driver" add-atom "$atom" 60000 & local holder=$!
-  started+=("$holder")
+  start "$driver" add-atom "$atom" 60000; local holder=$last_pid
   for _ in $(seq 40); do drv has-atom "$atom" && break; sleep 0.25; done
   check "$name: stale marker present" drv has-atom "$atom"
   start "$exe"; local stale=$last_pid
