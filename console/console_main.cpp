@@ -5,13 +5,11 @@
 #include <string>
 
 #include "console/console_options.h"
+#include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
 #include "console/usage.h"
-
-#include "console/simd_choice.h"
-
-#include "console/physical_memory.h"
+#include "core/fft/simd_path.h"
 
 namespace {
 
@@ -73,7 +71,7 @@ int console_main(int argc, const char* const* argv, const console_program& progr
     return exit_completed;
   }
   // The vector path is chosen before any work, so that --version and the records name the one in use.
-  if (char why[160]; !choose_simd_path(why, sizeof why)) {
+  if (char why[160]; !choose_simd_path_from_environment(why, sizeof why)) {
     std::fprintf(stderr, "%s\n", why);
     return exit_refused;
   }

@@ -14,7 +14,7 @@ using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_resu
 // Exit statuses of the console programs.
 constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified against pi
 constexpr int exit_failed = 1;        // memory (also too little physical memory), pi.txt not
-                                      // creatable or writable, rounding check, cancel
+                                      // creatable or writable, rounding check
 constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
 constexpr int exit_not_verified = 3;  // the digits differ from pi; pi.txt not replaced
 

@@ -1,9 +1,18 @@
-// The general bit-reversal permutation (bit_reverse.h), one body for every vector width: included by
-// the files that compile the stages for one instruction set each, with V the vector of that width, which
-// copies the rows of the tiles and writes the transposed rows. The points are only moved (and, for the
-// conjugating twin, their sign bits flipped), so every width gives the same doubles.
+// Bit-reversal permutations of complex points z_j = (a[2j], a[2j+1]), in place, one body for every vector
+// width, without index tables and without allocation. N = doubles/2 points, doubles a power of two;
+// rev(j) reverses the log2 N bits of j and is an involution. z denotes the points before, z' after:
 //
-// The permutation works on tiles, so that every cache line it touches is used whole. A point
+//   bit_reverse_tiles<V, false>:  z'[j] = z[rev(j)]                   (doubles >= 4)
+//   bit_reverse_tiles<V, true>:   z'[j] = conj(z[rev(j)])             (every point conjugated exactly once)
+//   bit_reverse_small<P, false>:  z'[j] = z[rev(j)]                   for N = P = 8 or 16
+//   bit_reverse_small<P, true>:   z'[j] = z[rev((N - j) mod N)]       for N = P = 8 or 16, no sign change
+//
+// The negated twins turn a forward transform left in bit-reversed order (value for index k at point
+// rev(k)) into the backward one in natural order, since the backward value for index k is the forward
+// value for index (N - k) mod N. The points are only moved (and, for the conjugating permutation,
+// their sign bits flipped), so every width gives the same doubles.
+//
+// The general permutation works on tiles, so that every cache line it touches is used whole. A point
 // index of b = log2 N bits is read as  A M B : the top t bits A, the bottom t bits B and the b - 2t
 // middle bits M (t = 5 from N = 1024 points on, so B runs over 32 consecutive points, 512 bytes). Then
 // rev(A M B) = rev(B) rev(M) rev(A): the tile of a middle value M (2^t rows A of 2^t consecutive
@@ -26,6 +35,18 @@ namespace {
 
 constexpr int largest_tile_bits = 5;
 constexpr int32_t largest_side = int32_t{1} << largest_tile_bits;
+
+// rev(v) of the log2 Side bits of every v < Side, or rev((Side - v) mod Side) when Negated.
+template <int32_t Side, bool Negated>
+struct reversal {
+  int32_t of[Side];
+  constexpr reversal() : of() {
+    for (int32_t v = 0; v < Side; ++v) {
+      const int32_t index = Negated ? (Side - v) % Side : v;
+      for (int32_t b = 1, r = Side >> 1; b < Side; b <<= 1, r >>= 1) of[v] |= (index & b) ? r : 0;
+    }
+  }
+};
 
 // A tile copied out of the array: row r holds the 2^t points of that row, as doubles.
 typedef double tile_buffer[largest_side][2 * largest_side];
@@ -57,13 +78,7 @@ inline W gather_column(const tile_buffer& from, const int32_t* reversed, int32_t
 // time (32 for every n from 1024 points on) the indices are constants.
 template <class V, bool conjugate, int32_t side>
 void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_buffer& from) {
-  static constexpr struct reversal {
-    int32_t of[side];
-    constexpr reversal() : of() {
-      for (int32_t v = 0; v < side; ++v)
-        for (int32_t b = 1, r = side >> 1; b < side; b <<= 1, r >>= 1) of[v] |= (v & b) ? r : 0;
-    }
-  } reversed;
+  static constexpr reversal<side, false> reversed;
   typedef row_vector<V, side> W;
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
@@ -103,10 +118,10 @@ void with_side(int32_t side, Body body) {
 }
 
 template <class V, bool conjugate>
-void bit_reverse_tiles(int32_t n, double* a) {
-  assert(n >= 4);
+void bit_reverse_tiles(int32_t doubles, double* a) {
+  assert(doubles >= 4);
   int bits = 0;  // b = log2 N
-  while ((int32_t{2} << bits) < n) ++bits;
+  while ((int32_t{2} << bits) < doubles) ++bits;
   const int t = bits / 2 < largest_tile_bits ? bits / 2 : largest_tile_bits;
   const int middle_bits = bits - 2 * t;
   const int32_t side = int32_t{1} << t;
@@ -132,6 +147,18 @@ void bit_reverse_tiles(int32_t n, double* a) {
       }
       write_transposed<V, conjugate, s>(a, partner_base, row_stride, tile);
     });
+  }
+}
+
+// The permutations of the small transforms (8 and 16 points), through a copy of the block.
+template <int32_t Points, bool Negated>
+void bit_reverse_small(double* a) {
+  static constexpr reversal<Points, Negated> source;
+  double z[2 * Points];
+  std::memcpy(z, a, sizeof z);
+  for (int32_t j = 0; j < Points; ++j) {
+    a[2 * j] = z[2 * source.of[j]];
+    a[2 * j + 1] = z[2 * source.of[j] + 1];
   }
 }
 

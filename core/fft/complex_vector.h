@@ -65,15 +65,50 @@ template <>
 struct lane_info<four_points> {
   typedef int64_t bits __attribute__((vector_size(64)));
   static constexpr int points = 4;
-  static four_points swap_pairs(four_points z) { return __builtin_shufflevector(z, z, 1, 0, 3, 2, 5, 4, 7, 6); }
+  static four_points swap_pairs(four_points z) {
+    return __builtin_shufflevector(z, z, 1, 0, 3, 2, 5, 4, 7, 6);
+  }
   static four_points dup_re(four_points z) { return __builtin_shufflevector(z, z, 0, 0, 2, 2, 4, 4, 6, 6); }
   static four_points dup_im(four_points z) { return __builtin_shufflevector(z, z, 1, 1, 3, 3, 5, 5, 7, 7); }
   static bits re_sign() { return bits{INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0}; }
   static bits im_sign() { return bits{0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN, 0, INT64_MIN}; }
   static four_points splat(double x) { return four_points{x, x, x, x, x, x, x, x}; }
-  static four_points reverse_points(four_points z) { return __builtin_shufflevector(z, z, 6, 7, 4, 5, 2, 3, 0, 1); }
+  static four_points reverse_points(four_points z) {
+    return __builtin_shufflevector(z, z, 6, 7, 4, 5, 2, 3, 0, 1);
+  }
 };
 #endif
+
+// The vector of half the points of V (V itself for one point), for the points left over at the end
+// of a range.
+template <class V>
+struct narrower {
+  typedef V type;
+};
+#if defined(__AVX2__)
+template <>
+struct narrower<two_points> {
+  typedef complex_vector type;
+};
+#endif
+#if defined(__AVX512F__)
+template <>
+struct narrower<four_points> {
+  typedef two_points type;
+};
+#endif
+
+// Calls body(k, W{}) for the items k = first, first + W::points, ... of [first, end): whole vectors V
+// while they fit, then the rest in narrower vectors, down to one point. The body takes the vector
+// type from its second argument (a generic lambda), so it is compiled once per width it meets.
+template <class V, class Body>
+inline void by_vectors(int32_t first, int32_t end, Body&& body) {
+  constexpr int32_t points = lane_info<V>::points;
+  int32_t k = first;
+  for (; k + points <= end; k += points) body(k, V{});
+  if constexpr (points > 1)
+    if (k < end) by_vectors<typename narrower<V>::type>(k, end, body);
+}
 
 // Points p .. p + points - 1 of the array, which may have any alignment of a double (the copies are
 // single vector moves).

@@ -1,8 +1,6 @@
-// The computation of the stage factors (stage_factors.h), one body for every vector width: included by
-// stage_factors.cpp (for the library values) and by the files that compile the stages for one
-// instruction set each. The runs of a batch ride in the point positions of V, one run per position, so
-// one instruction steps V::points runs; lane by lane these are the scalar formulas, so the doubles are
-// those of one run at a time.
+// The computation of the stage factors (stage_factors.h), one body for every vector width. The runs of a
+// batch ride in the point positions of V, one run per position, so one instruction steps V::points runs;
+// lane by lane these are the scalar formulas, so the doubles are those of one run at a time.
 #pragma once
 #include <cmath>
 
@@ -11,17 +9,35 @@
 
 namespace {
 
-// Radians per unit of 2p: phi_p = 2p * half_pi/(m/4) for a plain stage, psi_p = 2p * half_pi/(m/2) for a
-// shifted one.
-inline double plain_angle_unit(int32_t m) { return half_pi / static_cast<double>(m / 4); }
-inline double shifted_angle_unit(int32_t m) { return half_pi / static_cast<double>(m / 2); }
+// Radians per unit of 2p: phi_p = 2p * half_pi/(doubles/4) for a plain stage, psi_p = 2p *
+// half_pi/(doubles/2) for a shifted one.
+inline double plain_angle_unit(int32_t doubles) { return half_pi / static_cast<double>(doubles / 4); }
+inline double shifted_angle_unit(int32_t doubles) { return half_pi / static_cast<double>(doubles / 2); }
 
 inline complex_vector library_factor(double angle_unit, int32_t p) {
   const double angle = angle_unit * static_cast<double>(2 * p);
   return complex_vector{std::cos(angle), std::sin(angle)};
 }
 
+inline complex_value value_of(complex_vector z) { return {re(z), im(z)}; }
 inline complex_vector vector_of(complex_value z) { return complex_vector{z.re, z.im}; }
+
+// The factor sets of a stage of `doubles` doubles with no arrays: the step only (e^{2 pi i/L} or e^{i pi/L},
+// L = doubles/2 points, from the library cos and sin).
+inline plain_stage_factors plain_factors(int32_t doubles) {
+  return {nullptr, nullptr, value_of(library_factor(plain_angle_unit(doubles), 1))};
+}
+inline shifted_stage_factors shifted_factors(int32_t doubles) {
+  return {nullptr, nullptr, nullptr, nullptr, value_of(library_factor(shifted_angle_unit(doubles), 1))};
+}
+
+// Calls body(p0, count) for the batches of the points 1 .. points - 1: p0 = 0, factor_batch, ..., each
+// batch covering the points p0 + 1 .. p0 + count.
+template <class Body>
+inline void for_each_factor_batch(int32_t points, Body&& body) {
+  for (int32_t p0 = 0; p0 < points - 1; p0 += factor_batch)
+    body(p0, points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch);
+}
 
 // Point position `lane` of V (a move).
 template <class V>
@@ -62,69 +78,78 @@ void recur_batch(const complex_vector (&before0)[S][runs_per_batch],
       }
 }
 
-// The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run),
-// the first at f[0], f[1]: the runs starting at p0, p0 + 64, .. side by side. Runs past the count start
-// from the first run's seeds and are never stored.
-template <class V>
-void plain_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* f, double* g) {
-  const complex_vector f1 = vector_of(step);
-  const double sigma[2] = {2.0 * im(f1), 2.0 * im(triple_angle(f1))};
-  complex_vector before[2][runs_per_batch], current[2][runs_per_batch];
-  for (int32_t r = 0; r < runs_per_batch; ++r) {
-    if (r > 0 && r * factor_run >= count) {
-      for (int s = 0; s < 2; ++s) before[s][r] = before[s][0], current[s][r] = current[s][0];
-      continue;
-    }
-    const complex_vector seed = library_factor(plain_angle_unit(m), p0 + factor_run * r);
-    const complex_vector seed_next = mul(f1, seed);
-    before[0][r] = seed;
-    current[0][r] = seed_next;
-    before[1][r] = triple_angle(seed);
-    current[1][r] = triple_angle(seed_next);
-  }
-  recur_batch<V, 2>(before, current, sigma, count, {f, g});
+// A sequence of factors: rot alpha^power with alpha = e^{i theta p}, power 1 or 3, rot 1, rho or rho^3
+// (rotation 0, 1 or 3 eighths of a turn). A plain stage has F = alpha, G = alpha^3; a shifted one
+// A = alpha, A' = rho alpha, B = alpha^3, B' = rho^3 alpha^3.
+struct factor_sequence {
+  int power;
+  int rotation;
+};
+constexpr factor_sequence plain_sequences[2] = {{1, 0}, {3, 0}};
+constexpr factor_sequence shifted_sequences[4] = {{1, 0}, {1, 1}, {3, 0}, {3, 3}};
+
+inline complex_vector sequence_value(factor_sequence sequence, complex_vector alpha) {
+  const complex_vector powered = sequence.power == 3 ? triple_angle(alpha) : alpha;
+  return sequence.rotation == 1 ? mul_rho(powered) : sequence.rotation == 3 ? mul_rho3(powered) : powered;
 }
 
-template <class V>
-void shifted_factor_batch(int32_t m, complex_value step, int32_t p0, int32_t count, double* a, double* a_rho,
-                          double* b, double* b_rho3) {
-  const complex_vector a1 = vector_of(step);
-  const double sigma1 = 2.0 * im(a1), sigma3 = 2.0 * im(triple_angle(a1));
-  const double sigma[4] = {sigma1, sigma1, sigma3, sigma3};
-  complex_vector before[4][runs_per_batch], current[4][runs_per_batch];
+// The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run) of
+// the S sequences, the first point's at out[s][0], out[s][1]: the runs starting at p0, p0 + 64, .. side
+// by side, each seeded with the library value of alpha at its start and that times the step. A sequence
+// of power k steps with sigma = 2 sin(k theta). Runs past the count start from the first run's seeds
+// and are never stored.
+template <class V, int S>
+void compute_factor_batch(double angle_unit, complex_value step, const factor_sequence (&sequences)[S],
+                          int32_t p0, int32_t count, double* const (&out)[S]) {
+  const complex_vector step1 = vector_of(step);
+  double sigma[S];
+  for (int s = 0; s < S; ++s) sigma[s] = 2.0 * im(sequence_value({sequences[s].power, 0}, step1));
+  complex_vector before[S][runs_per_batch], current[S][runs_per_batch];
   for (int32_t r = 0; r < runs_per_batch; ++r) {
     if (r > 0 && r * factor_run >= count) {
-      for (int s = 0; s < 4; ++s) before[s][r] = before[s][0], current[s][r] = current[s][0];
+      for (int s = 0; s < S; ++s) before[s][r] = before[s][0], current[s][r] = current[s][0];
       continue;
     }
-    const complex_vector alpha = library_factor(shifted_angle_unit(m), p0 + factor_run * r);
-    const complex_vector alpha_next = mul(a1, alpha);
-    const complex_vector beta = triple_angle(alpha), beta_next = triple_angle(alpha_next);
-    before[0][r] = alpha;
-    current[0][r] = alpha_next;
-    before[1][r] = mul_rho(alpha);
-    current[1][r] = mul_rho(alpha_next);
-    before[2][r] = beta;
-    current[2][r] = beta_next;
-    before[3][r] = mul_rho3(beta);
-    current[3][r] = mul_rho3(beta_next);
+    const complex_vector seed = library_factor(angle_unit, p0 + factor_run * r);
+    const complex_vector seed_next = mul(step1, seed);
+    for (int s = 0; s < S; ++s) {
+      before[s][r] = sequence_value(sequences[s], seed);
+      current[s][r] = sequence_value(sequences[s], seed_next);
+    }
   }
-  recur_batch<V, 4>(before, current, sigma, count, {a, a_rho, b, b_rho3});
+  recur_batch<V, S>(before, current, sigma, count, out);
 }
 
-// The factors of the points 1 .. m/16 - 1 of a stage of m doubles into the six arrays of
-// fill_stage_factors, point p at [2p], [2p + 1].
+// The batches of a plain stage (F, G) and of a shifted one (A, A', B, B') of `doubles` doubles.
 template <class V>
-void fill_factor_runs(int32_t m, complex_value plain_step, complex_value shifted_step,
-                      double* const* arrays) {
-  const int32_t points = m / 16;  // 0 .. Q/2 - 1
-  for (int32_t p0 = 0; p0 < points - 1; p0 += factor_batch) {
-    const int32_t count = points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch;
+void plain_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
+                        double* const (&out)[2]) {
+  compute_factor_batch<V, 2>(plain_angle_unit(doubles), step, plain_sequences, p0, count, out);
+}
+template <class V>
+void shifted_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
+                          double* const (&out)[4]) {
+  compute_factor_batch<V, 4>(shifted_angle_unit(doubles), step, shifted_sequences, p0, count, out);
+}
+
+// The factors of every point 1 .. Q/2 - 1 of a stage of `doubles` doubles into the six arrays of
+// `doubles`/16 points each (f, g, a, a_rho, b, b_rho3; point p at [2p], [2p + 1], point 0 set to 1 and
+// never read), and the sets that read them.
+template <class V>
+stage_factor_sets fill_stage_factors(int32_t doubles, double* const (&arrays)[6]) {
+  const plain_stage_factors plain = plain_factors(doubles);
+  const shifted_stage_factors shifted = shifted_factors(doubles);
+  for (double* array : arrays) {
+    array[0] = 1.0;
+    array[1] = 0.0;
+  }
+  for_each_factor_batch(doubles / 16, [&](int32_t p0, int32_t count) {
     const int32_t at = 2 * (p0 + 1);
-    plain_factor_batch<V>(m, plain_step, p0, count, arrays[0] + at, arrays[1] + at);
-    shifted_factor_batch<V>(m, shifted_step, p0, count, arrays[2] + at, arrays[3] + at, arrays[4] + at,
-                            arrays[5] + at);
-  }
+    plain_factor_batch<V>(doubles, plain.step, p0, count, {arrays[0] + at, arrays[1] + at});
+    shifted_factor_batch<V>(doubles, shifted.step, p0, count,
+                            {arrays[2] + at, arrays[3] + at, arrays[4] + at, arrays[5] + at});
+  });
+  return {{arrays[0], arrays[1], plain.step}, {arrays[2], arrays[3], arrays[4], arrays[5], shifted.step}};
 }
 
 }  // namespace

@@ -1,17 +1,30 @@
-// The arithmetic of the 16- and 8-point kernels (kernels.h), one body for every vector width.
+// The fixed-size kernels: straight-line code, no loop, no table, no trigonometric call, one body for
+// every vector width.
+//
+// A block holds L points z_j = a[2j] + i a[2j+1], j = 0..L-1. The kernels compute
+//   plain block:    X_k = sum_j z_j e^{+2 pi i jk/L}
+//   shifted block:  Y_k = sum_j z_j e^{+2 pi i j(k + 1/2)/L}  (the plain transform of z_j e^{+i pi j/L})
+// with no scaling. The 16- and 8-point kernels leave the value for index k at point r_L(k), r_L
+// reversing the log2 L bits of k:
+//   L = 16: points 0..15 hold X_0 X_8 X_4 X_12 X_2 X_10 X_6 X_14 X_1 X_9 X_5 X_13 X_3 X_11 X_7 X_15,
+//   L = 8:  points 0..7  hold X_0 X_4 X_2 X_6 X_1 X_5 X_3 X_7.
+// The 4- and 2-point kernels leave their results in natural order. The only multipliers are the doubles
+// nearest to cos(pi/4), cos(pi/8), sin(pi/8), cos(pi/16), sin(pi/16), cos(3 pi/16) and sin(3 pi/16).
 //
 // A vector V of P points holds the same point of P different blocks, one block per point position, so
 // one pass of the body transforms P blocks at once with, lane by lane, exactly the operations (and the
-// doubles) of the one-block kernel. kernels.cpp runs it with P = 1; the per-path leaf code runs it on
-// groups of blocks of one kind, moving their points into and out of that layout with lane moves only.
+// doubles) of the one-block kernel. The transforms of 8 to 32 doubles run it with P = 1 (kernel_on_block);
+// the leaf code runs it on groups of blocks of one kind, moving their points into and out of that layout
+// with lane moves only.
 //
 // The split-radix decimation in frequency, written out down to single points: a plain block of L
 // points splits into its even-index outputs X_2k (the plain transform of e_j = x_j + x_{j+L/2}) and its
 // odd-index outputs X_4k+1, X_4k+3 (plain transforms of L/4 points of (d_j +- i d_{j+L/4}) w^j and
 // w^3j, d_j = x_j - x_{j+L/2}, w = e^{2 pi i/L}). A shifted block goes through the shifted butterfly
-// below and splits into plain, shifted, plain, shifted quarters. Written in bit-reversed output order,
-// each of these parts lands in consecutive points.
+// and splits into plain, shifted, plain, shifted quarters. Written in bit-reversed output order, each
+// of these parts lands in consecutive points.
 #pragma once
+#include "core/fft/butterfly_body.h"
 #include "core/fft/complex_vector.h"
 
 namespace {
@@ -26,77 +39,40 @@ constexpr double sin_3pi_16 = 0.5555702330196022247428;  // sin(3 pi/16) = cos(5
 // (c + i s) z: the product by a constant, as mul does it for a spread factor.
 template <class V>
 inline V mul_const(double c, double s, V z) {
-  return add_negated_re(lane_info<V>::splat(c) * z, lane_info<V>::splat(s) * lane_info<V>::swap_pairs(z));
+  return mul(spread_constant<V>(c, s), z);
 }
 
-// y[0..3] := V_0, V_2, V_1, V_3 with V_k = sum_j v_j i^{jk} (plain, bit-reversed). 16 additions.
+template <class V>
+inline void put(V* y, const quartet<V>& q) {
+  y[0] = q.q0;
+  y[1] = q.q1;
+  y[2] = q.q2;
+  y[3] = q.q3;
+}
+
+// y[0..3] := V_0, V_2, V_1, V_3 with V_k = sum_j v_j i^{jk}: the plain 4-point transform, bit-reversed,
+// which is the plain butterfly with unit factors. 16 additions.
 template <class V>
 inline void plain4(V* y, V v0, V v1, V v2, V v3) {
-  const V s02 = add(v0, v2), d02 = sub(v0, v2);
-  const V s13 = add(v1, v3), d13 = sub(v1, v3);
-  y[0] = add(s02, s13);
-  y[1] = sub(s02, s13);
-  y[2] = add_i(d02, d13);
-  y[3] = sub_i(d02, d13);
+  put(y, plain_butterfly(v0, v1, v2, v3, unit_plain_factors{}));
 }
 
 // y[0..3] := Y_0, Y_2, Y_1, Y_3 with Y_k = sum_j v_j e^{2 pi i j(k + 1/2)/4} = sum_j v_j rho^j i^{jk}
-// (shifted, bit-reversed). Since rho^2 = i: Y_0, Y_2 = (v0 + i v2) +- rho (v1 + i v3) and
-// Y_1, Y_3 = (v0 - i v2) +- rho^3 (v1 - i v3). 4 multiplications, 20 additions.
+// (shifted, bit-reversed): since rho^2 = i, the shifted butterfly with the factors of p = 0.
+// 4 multiplications, 20 additions.
 template <class V>
 inline void shifted4(V* y, V v0, V v1, V v2, V v3) {
-  const V u = add_i(v0, v2), u_minus = sub_i(v0, v2);
-  const V v = mul_rho(add_i(v1, v3)), v_minus = mul_rho3(sub_i(v1, v3));
-  y[0] = add(u, v);
-  y[1] = sub(u, v);
-  y[2] = add(u_minus, v_minus);
-  y[3] = sub(u_minus, v_minus);
+  put(y, shifted_butterfly(v0, v1, v2, v3, unit_shifted_factors{}));
 }
 
 // y[0..7] := the plain 8-point transform of x[0..7] in bit-reversed order. 4 multiplications,
 // 52 additions.
 template <class V>
 inline void plain8(const V* x, V* y) {
-  const V d0 = sub(x[0], x[4]), d1 = sub(x[1], x[5]), d2 = sub(x[2], x[6]), d3 = sub(x[3], x[7]);
-  // X_1, X_5 = u +- rho v and X_3, X_7 = u' +- rho^3 v' (the 2-point transforms of the odd part).
-  const V u = add_i(d0, d2), v = mul_rho(add_i(d1, d3));
-  const V u_minus = sub_i(d0, d2), v_minus = mul_rho3(sub_i(d1, d3));
-  y[4] = add(u, v);
-  y[5] = sub(u, v);
-  y[6] = add(u_minus, v_minus);
-  y[7] = sub(u_minus, v_minus);
+  // X_1, X_5 = u +- rho v and X_3, X_7 = u' +- rho^3 v' with u = d0 + i d2, v = d1 + i d3,
+  // u' = d0 - i d2, v' = d1 - i d3: the 2-point transforms of the odd part, a shifted butterfly.
+  shifted4(y + 4, sub(x[0], x[4]), sub(x[1], x[5]), sub(x[2], x[6]), sub(x[3], x[7]));
   plain4(y, add(x[0], x[4]), add(x[1], x[5]), add(x[2], x[6]), add(x[3], x[7]));
-}
-
-// The shifted butterfly of one p (x_t the point p + t Q of the block, Q = L/4), with
-// u = x0 + i x2, v = x1 + i x3, u' = x0 - i x2, v' = x1 - i x3:
-//   q0, q1 = alpha u +- (rho alpha) v,   q2, q3 = alpha^3 u' +- (rho^3 alpha^3) v'.
-// q0 and q2 belong to plain quarters, q1 and q3 to shifted ones. The four multipliers (given as the
-// angles' cos, sin) are constants here; at p = 0 they are 1, rho, 1, rho^3, handled by
-// shifted_butterfly_0.
-template <class V>
-struct butterfly_out {
-  V q0, q1, q2, q3;
-};
-
-struct shifted_constants {
-  double alpha[2], rho_alpha[2], alpha3[2], rho3_alpha3[2];
-};
-
-template <class V>
-inline butterfly_out<V> shifted_butterfly(V x0, V x1, V x2, V x3, const shifted_constants& c) {
-  const V u = mul_const(c.alpha[0], c.alpha[1], add_i(x0, x2));
-  const V v = mul_const(c.rho_alpha[0], c.rho_alpha[1], add_i(x1, x3));
-  const V u_minus = mul_const(c.alpha3[0], c.alpha3[1], sub_i(x0, x2));
-  const V v_minus = mul_const(c.rho3_alpha3[0], c.rho3_alpha3[1], sub_i(x1, x3));
-  return {add(u, v), sub(u, v), add(u_minus, v_minus), sub(u_minus, v_minus)};
-}
-
-template <class V>
-inline butterfly_out<V> shifted_butterfly_0(V x0, V x1, V x2, V x3) {
-  const V u = add_i(x0, x2), v = mul_rho(add_i(x1, x3));
-  const V u_minus = sub_i(x0, x2), v_minus = mul_rho3(sub_i(x1, x3));
-  return {add(u, v), sub(u, v), add(u_minus, v_minus), sub(u_minus, v_minus)};
 }
 
 // y[0..15] := the plain 16-point transform of x[0..15], bit-reversed. 24 multiplications, 144 additions.
@@ -124,25 +100,59 @@ inline void kernel16_plain_points(const V* x, V* y) {
 // 164 additions.
 template <class V>
 inline void kernel16_shifted_points(const V* x, V* y) {
-  // Butterflies p = 0..3 with alpha = e^{i pi p/16}; the multipliers alpha, rho alpha, alpha^3,
-  // rho^3 alpha^3 have the angles (pi/16) times (p, p + 4, 3p, 3p + 12).
-  const butterfly_out<V> b0 = shifted_butterfly_0(x[0], x[4], x[8], x[12]);
-  const butterfly_out<V> b1 = shifted_butterfly(
+  // Butterflies p = 0..3 of the quarters of 4 points with alpha = e^{i pi p/16}; the multipliers alpha,
+  // rho alpha, alpha^3, rho^3 alpha^3 have the angles (pi/16) times (p, p + 4, 3p, 3p + 12).
+  const auto constants = [](double ac, double as, double rc, double rs, double bc, double bs, double qc,
+                            double qs) {
+    return spread_shifted_factors<V>{spread_constant<V>(ac, as), spread_constant<V>(rc, rs),
+                                     spread_constant<V>(bc, bs), spread_constant<V>(qc, qs)};
+  };
+  const quartet<V> b0 = shifted_butterfly(x[0], x[4], x[8], x[12], unit_shifted_factors{});
+  const quartet<V> b1 = shifted_butterfly(
       x[1], x[5], x[9], x[13],
-      {{cos_pi_16, sin_pi_16}, {sin_3pi_16, cos_3pi_16}, {cos_3pi_16, sin_3pi_16}, {-cos_pi_16, sin_pi_16}});
-  const butterfly_out<V> b2 = shifted_butterfly(
+      constants(cos_pi_16, sin_pi_16, sin_3pi_16, cos_3pi_16, cos_3pi_16, sin_3pi_16, -cos_pi_16, sin_pi_16));
+  const quartet<V> b2 = shifted_butterfly(
       x[2], x[6], x[10], x[14],
-      {{cos_pi_8, sin_pi_8}, {sin_pi_8, cos_pi_8}, {sin_pi_8, cos_pi_8}, {-cos_pi_8, -sin_pi_8}});
-  const butterfly_out<V> b3 = shifted_butterfly(x[3], x[7], x[11], x[15],
-                                                {{cos_3pi_16, sin_3pi_16},
-                                                 {sin_pi_16, cos_pi_16},
-                                                 {-sin_pi_16, cos_pi_16},
-                                                 {-sin_3pi_16, -cos_3pi_16}});
+      constants(cos_pi_8, sin_pi_8, sin_pi_8, cos_pi_8, sin_pi_8, cos_pi_8, -cos_pi_8, -sin_pi_8));
+  const quartet<V> b3 = shifted_butterfly(x[3], x[7], x[11], x[15],
+                                          constants(cos_3pi_16, sin_3pi_16, sin_pi_16, cos_pi_16, -sin_pi_16,
+                                                    cos_pi_16, -sin_3pi_16, -cos_3pi_16));
 
   plain4(y, b0.q0, b1.q0, b2.q0, b3.q0);
   shifted4(y + 4, b0.q1, b1.q1, b2.q1, b3.q1);
   plain4(y + 8, b0.q2, b1.q2, b2.q2, b3.q2);
   shifted4(y + 12, b0.q3, b1.q3, b2.q3, b3.q3);
+}
+
+// A kernel on the one block at a, each point in one 16-byte vector: every input is read before the
+// first output is written.
+template <int Points, class Body>
+inline void kernel_on_block(double* a, Body body) {
+  complex_vector x[Points], y[Points];
+  for (int j = 0; j < Points; ++j) x[j] = load_vector(a, j);
+  body(x, y);
+  for (int j = 0; j < Points; ++j) store_vector(a, j, y[j]);
+}
+
+// The 4-point transform with e^{+-2 pi i jk/4} in natural order: with u = z0 + z2, u' = z0 - z2,
+// v = z1 + z3, v' = z1 - z3 it is (u + v, u' +- i v', u - v, u' -+ i v'); the backward one exchanges
+// points 1 and 3. 16 additions.
+template <bool Backward>
+inline void kernel4(double* a) {
+  const complex_vector z0 = load_vector(a, 0), z1 = load_vector(a, 1), z2 = load_vector(a, 2),
+                       z3 = load_vector(a, 3);
+  const complex_vector u = add(z0, z2), u_diff = sub(z0, z2), v = add(z1, z3), v_diff = sub(z1, z3);
+  store_vector(a, 0, add(u, v));
+  store_vector(a, Backward ? 3 : 1, add_i(u_diff, v_diff));
+  store_vector(a, 2, sub(u, v));
+  store_vector(a, Backward ? 1 : 3, sub_i(u_diff, v_diff));
+}
+
+// 2 points: (z0, z1) := (z0 + z1, z0 - z1), its own inverse up to 2.
+inline void kernel2(double* a) {
+  const complex_vector z0 = load_vector(a, 0), z1 = load_vector(a, 1);
+  store_vector(a, 0, add(z0, z1));
+  store_vector(a, 1, sub(z0, z1));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The last levels of a transform, one body for every vector width (included after stage_body.h by the
-// files that compile the stages for one instruction set each): the 16-point kernels of a staged block,
-// run V::points blocks at a time in the layout of kernel_body.h, and the leaf blocks of 512 doubles.
+// The last levels of a transform, one body for every vector width: the 16-point kernels of a staged
+// block, run V::points blocks at a time in the layout of kernel_body.h, and the leaf blocks of 512 doubles.
 #pragma once
 #include "core/fft/kernel_body.h"
 #include "core/fft/stage_body.h"
@@ -77,22 +76,19 @@ struct block_lanes<four_points> {
 };
 #endif
 
-// The 16-point kernels (plain or shifted) of `count` blocks of 32 doubles, V::points at a time.
-template <class V, bool Shifted>
+// The 16-point kernels of `count` blocks of 32 doubles of one kind, V::points at a time.
+template <class V, block_kind Kind>
 void kernels16(double* const* blocks, int32_t count) {
-  constexpr int32_t points = lane_info<V>::points;
-  int32_t k = 0;
-  for (; k + points <= count; k += points) {
-    V x[16], y[16];
-    block_lanes<V>::load(blocks + k, x);
-    if (Shifted)
-      kernel16_shifted_points(x, y);
-    else
+  by_vectors<V>(0, count, [&](int32_t k, auto width) {
+    typedef decltype(width) W;
+    W x[16], y[16];
+    block_lanes<W>::load(blocks + k, x);
+    if (Kind == block_kind::plain)
       kernel16_plain_points(x, y);
-    block_lanes<V>::store(blocks + k, y);
-  }
-  if constexpr (points > 1)
-    if (k < count) kernels16<typename narrower<V>::type, Shifted>(blocks + k, count - k);
+    else
+      kernel16_shifted_points(x, y);
+    block_lanes<W>::store(blocks + k, y);
+  });
 }
 
 // Kernel blocks gathered by kind.
@@ -101,49 +97,40 @@ struct kernel_blocks {
   double* shifted[8];
   int32_t plains = 0, shifteds = 0;
 
-  void add(bool plain_kind, double* block) {
-    if (plain_kind)
+  void add(block_kind kind, double* block) {
+    if (kind == block_kind::plain)
       plain[plains++] = block;
     else
       shifted[shifteds++] = block;
   }
-  // The sub-quarters of a staged block of 128 doubles at a: plain, shifted, plain, its own kind.
-  void add_quarters(bool plain_kind, double* a) {
-    add(true, a);
-    add(false, a + 32);
-    add(true, a + 64);
-    add(plain_kind, a + 96);
+  // The quarters of a staged block of 128 doubles at a.
+  void add_quarters(block_kind kind, double* a) {
+    for (int32_t c = 0; c < 4; ++c) add(quarter_kind(kind, c), a + 32 * c);
   }
   template <class V>
   void run() const {
-    kernels16<V, false>(plain, plains);
-    kernels16<V, true>(shifted, shifteds);
+    kernels16<V, block_kind::plain>(plain, plains);
+    kernels16<V, block_kind::shifted>(shifted, shifteds);
   }
 };
 
 // A staged block of 128 doubles of the given kind: the kernels of its quarters.
 template <class V>
-void quarter_kernels(bool plain_kind, double* a) {
+void quarter_kernels(block_kind kind, double* a) {
   kernel_blocks blocks;
-  blocks.add_quarters(plain_kind, a);
+  blocks.add_quarters(kind, a);
   blocks.run<V>();
 }
 
-// A staged block of 512 doubles of the given kind: the stages of its quarters (plain, shifted, plain,
-// its own kind) with the factors of128, then the kernels of their sub-quarters.
+// A staged block of 512 doubles of the given kind: the stages of its quarters with the factors of128,
+// then the kernels of their quarters.
 template <class V>
-void leaf_block(bool plain_kind, double* a, const stage_factor_sets& of128) {
-  const plain_stage_factors& plain = of128.plain;
-  const shifted_stage_factors& shifted = of128.shifted;
+void leaf_block(block_kind kind, double* a, const stage_factor_sets& of128) {
   kernel_blocks blocks;
   for (int32_t c = 0; c < 4; ++c) {
     double* quarter = a + 128 * c;
-    const bool quarter_plain = c == 3 ? plain_kind : c != 1;
-    if (quarter_plain)
-      plain_stage<V, input_as_is>(128, quarter, plain);
-    else
-      shifted_stage<V>(128, quarter, shifted);
-    blocks.add_quarters(quarter_plain, quarter);
+    stage_of_kind<V>(quarter_kind(kind, c), 128, quarter, &of128);
+    blocks.add_quarters(quarter_kind(kind, c), quarter);
   }
   blocks.run<V>();
 }

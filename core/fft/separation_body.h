@@ -1,6 +1,5 @@
 // The separation passes between a complex transform of n/2 points and the spectrum of n real doubles
-// (real_transform.h), one body for every vector width: included by the files that compile the stages
-// for one instruction set each, with V their vector (V::points bins at a time).
+// (real_transform.h), one body for every vector width V (V::points bins at a time); n = `doubles`.
 //
 // The forward transform views x as N = n/2 complex points z_j = x[2j] + i x[2j+1], takes their transform
 // Z (complex_forward) and separates it into the spectrum of x: for bin m with Z' = conj(Z_{N-m}),
@@ -13,13 +12,12 @@
 // are finished afterwards, the middle bin n/4 needs nothing.
 #pragma once
 #include "core/fft/complex_vector.h"
-#include "core/fft/stage_body.h"
 #include "core/fft/weight_body.h"
 
 namespace {
 
 // Separation of bin m (positions j = 2m, j+1 and k = n - j, k+1) with weights (wr, wi); Inverse selects
-// the conjugate weights of real_pre_inverse, the only difference between the two passes:
+// the conjugate weights of the inverse pass, the only difference between the two passes:
 //   xr = a[j] - a[k],  xi = a[j+1] + a[k+1],
 //   forward: yr = wr xr - wi xi, yi = wr xi + wi xr;   inverse: yr = wr xr + wi xi, yi = wr xi - wi xr;
 //   a[j] -= yr, a[j+1] -= yi, a[k] += yr, a[k+1] -= yi.
@@ -37,34 +35,30 @@ inline void separate(V& at_j, V& at_k, V wr, V wi) {
 }
 
 // The bins first .. first + count - 1 (points m, with the mirrors N - m, N = n/2 points) with the weights
-// of w[0 .. 2 count), V::points bins at a time (their mirrors are consecutive too, in the opposite
-// order), the rest in narrower vectors.
+// of w[0 .. 2 count), V::points bins at a time (their mirrors are consecutive too, in the opposite order).
 template <class V, bool Inverse>
-void separate_bins(int32_t n, double* a, int32_t first, int32_t count, const double* w) {
-  typedef lane_info<V> info;
-  constexpr int32_t points = info::points;
-  int32_t k = 0;
-  for (; k + points <= count; k += points) {
-    const int32_t m = first + k, mirror = n / 2 - m - points + 1;
-    V at_j = load_points<V>(a, m), at_k = info::reverse_points(load_points<V>(a, mirror));
-    const V weights = load_points<V>(w, k);
-    separate<V, Inverse>(at_j, at_k, info::dup_re(weights), info::dup_im(weights));
-    store_points(a, m, at_j);
+void separate_bins(int32_t doubles, double* a, int32_t first, int32_t count, const double* w) {
+  by_vectors<V>(0, count, [&](int32_t k, auto width) {
+    typedef decltype(width) W;
+    typedef lane_info<W> info;
+    const int32_t bin = first + k, mirror = doubles / 2 - bin - info::points + 1;
+    W at_j = load_points<W>(a, bin), at_k = info::reverse_points(load_points<W>(a, mirror));
+    const W weights = load_points<W>(w, k);
+    separate<W, Inverse>(at_j, at_k, info::dup_re(weights), info::dup_im(weights));
+    store_points(a, bin, at_j);
     store_points(a, mirror, info::reverse_points(at_k));
-  }
-  if constexpr (points > 1)
-    if (k < count) separate_bins<typename narrower<V>::type, Inverse>(n, a, first + k, count - k, w + 2 * k);
+  });
 }
 
-// Bins n/4 - 1 down to 1 (n >= 8) with the weights of separation_weights.h; the middle bin n/4 needs
-// nothing, bins 0 and N/2 are finished by the caller.
+// Bins n/4 - 1 down to 1 (n >= 8) with the weights of weight_body.h; the middle bin n/4 needs nothing,
+// bins 0 and N/2 are finished by the caller.
 template <class V, bool Inverse>
-void separation_pass(int32_t n, double* a) {
+void separation_pass(int32_t doubles, double* a) {
   double w[separation_batch_doubles];
-  for (int32_t i = n / 2; i >= 4; i = 2 * batch_first<V>(i)) {
+  for (int32_t i = doubles / 2; i >= 4; i = 2 * batch_first<V>(i)) {
     const int32_t first = batch_first<V>(i);
-    weight_batch<V>(n, i, w);
-    separate_bins<V, Inverse>(n, a, first, i / 2 - first, w);
+    weight_batch<V>(doubles, i, w);
+    separate_bins<V, Inverse>(doubles, a, first, i / 2 - first, w);
   }
 }
 

@@ -1,14 +1,28 @@
 #include "core/fft/simd_path.h"
 
+#include <atomic>
 #include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 const char* const path_names[simd_path_count] = {"sse2", "avx2", "avx512"};
+const transform_engine* const engines[simd_path_count] = {&sse2_engine, &avx2_engine, &avx512_engine};
 
-// -1 until a path is selected or first asked for.
-int selected = -1;
+// -1 until a path is selected or first asked for. Atomic, so that two threads that both find no
+// selection and store the same default do not race.
+std::atomic<int> selected{-1};
+
+int selected_index() {
+  int path = selected.load(std::memory_order_relaxed);
+  if (path < 0) {
+    path = static_cast<int>(best_simd_path());
+    selected.store(path, std::memory_order_relaxed);
+  }
+  return path;
+}
 
 }  // namespace
 
@@ -43,10 +57,26 @@ simd_path best_simd_path() {
 
 void select_simd_path(simd_path path) {
   assert(simd_path_supported(path));
-  selected = static_cast<int>(path);
+  selected.store(static_cast<int>(path), std::memory_order_relaxed);
 }
 
-simd_path selected_simd_path() {
-  if (selected < 0) selected = static_cast<int>(best_simd_path());
-  return static_cast<simd_path>(selected);
+simd_path selected_simd_path() { return static_cast<simd_path>(selected_index()); }
+
+const transform_engine& selected_engine() { return *engines[selected_index()]; }
+
+bool choose_simd_path_from_environment(char* why, size_t why_size) {
+  const char* name = std::getenv("PI_AGM_SIMD");
+  if (name == nullptr || name[0] == '\0') return true;
+  simd_path path;
+  if (!simd_path_from_name(name, &path)) {
+    std::snprintf(why, why_size, "PI_AGM_SIMD=%.40s refused: the vector paths are sse2, avx2 and avx512",
+                  name);
+    return false;
+  }
+  if (!simd_path_supported(path)) {
+    std::snprintf(why, why_size, "PI_AGM_SIMD=%s refused: this processor cannot run the %s path", name, name);
+    return false;
+  }
+  select_simd_path(path);
+  return true;
 }

@@ -1,11 +1,16 @@
 // The vector width of the transforms, chosen at run time: every x86-64 has 16-byte vectors (sse2);
-// processors with AVX2 and AVX-512 also get paths with two and four points per vector. Every path gives
-// exactly the same doubles (the same operations in the same order, lane by lane), so the choice changes
-// the speed and nothing else.
+// processors with AVX2 and AVX-512 also get paths with two and four points per vector. Each path is a
+// whole transform engine compiled for its width (transform_engine.h); every path gives exactly the same
+// doubles (the same operations in the same order, lane by lane), so the choice changes the speed and
+// nothing else.
 //
 // The widest path the processor supports is used unless select_simd_path chose another one before the
-// first transform. The selection is process-wide; make it at start, before any thread computes.
+// first transform. The selection is process-wide, made once at start, before any thread computes; every
+// transform then goes through the selected engine's table, and nothing below it asks again.
 #pragma once
+#include <cstddef>
+
+#include "core/fft/transform_engine.h"
 
 enum class simd_path { sse2, avx2, avx512 };
 
@@ -23,8 +28,18 @@ bool simd_path_supported(simd_path path);
 // The widest supported path.
 simd_path best_simd_path();
 
-// Selects the path of every later transform. Precondition: simd_path_supported(path).
+// Selects the engine of every later transform. Precondition: simd_path_supported(path).
 void select_simd_path(simd_path path);
 
 // The path in use: the one selected, or best_simd_path() if none was.
 simd_path selected_simd_path();
+
+// The engine of the path in use.
+const transform_engine& selected_engine();
+
+// Selects the path that the environment variable PI_AGM_SIMD names (sse2, avx2 or avx512; unset or
+// empty: the widest path the processor supports) and returns true, or returns false and leaves a
+// one-line reason (no line end) in `why` when the value names no path or a path this processor lacks;
+// then nothing is selected. The front ends call it before any other work and end the program when it
+// refuses.
+bool choose_simd_path_from_environment(char* why, size_t why_size);

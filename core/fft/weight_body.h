@@ -1,16 +1,28 @@
-// The computation of the separation weights (separation_weights.h), one body for every vector width:
-// included by separation_weights.cpp (16-byte vectors) and by the files that compile the separation
-// passes for one instruction set each, with L their vector; the blocks of a batch ride in its double
-// lanes, one block per lane.
+// The weights of the separation passes (separation_body.h), computed as a pass runs, one body for every
+// vector width L, the blocks of a batch riding in its double lanes, one block per lane. n = `doubles`, the
+// size of the real transform.
+//
+// Bin m, 1 <= m < n/4, is separated with w = wr + i wi, wr = 0.5 - 0.5 sin(2 pi m/n),
+// wi = 0.5 cos(2 pi m/n). The weights come in blocks of 128 bins, from the top (bin n/4 - 1) down: the
+// block below position i (bins i/2 - 1 down to max(i/2 - 128, 2), and bin 1 in the last block) starts
+// from the library sine and cosine at bin i/2 (the top block from the exact values at the middle bin
+// n/4) and two pairs of weights, for bins 2t and 2t - 1, are stepped alternately by
+// w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)), g = 2 sin(2 pi/n), which exactly reproduces the weights;
+// so no weight is more than 64 steps of each pair away from an exact value.
+//
+// The weights are produced as the pass runs, a batch of blocks at a time (their recurrences stepped
+// side by side, so that their chains of dependent steps overlap) into a local buffer of
+// separation_batch_doubles; no table outlives a call. The batch below position i (n/2 >= i >= 4) covers
+// the bins batch_first(i) .. i/2 - 1, bin m at w[2 (m - first)]; the next batch starts at position
+// 2 first, the last one has first = 1. The weights are the same, block by block, whatever the batch.
 #pragma once
 #include <cmath>
 
 #include "core/fft/complex_vector.h"
-#include "core/fft/separation_weights.h"
 
 namespace {
 
-constexpr double separation_pi = 3.141592653589793;  // the double nearest to pi
+constexpr int32_t separation_batch_doubles = 4096;
 // Blocks of 128 bins per batch, for the vector L: enough recurrences side by side to hide the latency of
 // their steps. 16 (the most the buffer holds) in 16- and 32-byte vectors; 8 in 64-byte vectors, which
 // already step 8 blocks at once, and measured slower with 16.
@@ -24,8 +36,8 @@ struct separation_constants {
   double s, c;    // sin theta, cos theta
 };
 
-inline separation_constants constants_of(int32_t n) {
-  const double theta = separation_pi / static_cast<double>(n);
+inline separation_constants constants_of(int32_t doubles) {
+  const double theta = pi / static_cast<double>(doubles);
   const double c = std::cos(theta), s = std::sin(theta);
   const double c2 = 1.0 - 2.0 * s * s;  // cos 2 theta
   const double s2 = 2.0 * s * c;        // sin 2 theta
@@ -40,8 +52,8 @@ struct pair_weights {
 
 // Block below position i: at the top, the middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair); elsewhere
 // bin i/2 (k-pair) and, by the difference formulas, bin i/2 - 1 (d-pair), the angle formed as i theta.
-inline pair_weights block_seed(int32_t n, int32_t i, const separation_constants& k) {
-  if (i == n / 2) return {0.0, 0.0, k.s * k.s, k.s * k.c};
+inline pair_weights block_seed(int32_t doubles, int32_t i, const separation_constants& k) {
+  if (i == doubles / 2) return {0.0, 0.0, k.s * k.s, k.s * k.c};
   const double angle = static_cast<double>(i) * k.theta;
   const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
   return {0.5 - u, v, 0.5 - (u * k.c2 - v * k.s2), u * k.s2 + v * k.c2};
@@ -66,11 +78,11 @@ inline int32_t batch_first(int32_t i) {
 }
 
 template <class L>
-void weight_batch(int32_t n, int32_t i, double* w) {
-  const separation_constants k = constants_of(n);
+void weight_batch(int32_t doubles, int32_t i, double* w) {
+  const separation_constants k = constants_of(doubles);
   const int32_t blocks = blocks_below<L>(i), first = batch_first<L>(i);
   pair_weights pairs[batch_blocks<L>];
-  for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(n, i - 256 * b, k);
+  for (int32_t b = 0; b < blocks; ++b) pairs[b] = block_seed(doubles, i - 256 * b, k);
   // Step s of block b: j = (top of block) - 4 - 4s covers bins j/2 + 1 and j/2, whose weights go to
   // w + j - 2 first. Every block but the lowest has its 64 steps; the lowest stops at j = 4 when it
   // reaches bin 1. Blocks with all their steps go D at a time, one per double lane of L (lane by lane

@@ -41,7 +41,8 @@ inline uint32_t pi_digest_step(uint32_t h, uint32_t limb) { return (h ^ limb) * 
 // its leading decimals count as the number they form, e.g. 14 for the first two of 1415).
 uint32_t pi_decimals_digest(const int16_t* limbs, int64_t decimals);
 
-// The table, generated from MPFR's pi (scripts/generate-pi-digest-table.sh).
+// The table, generated from pi computed with GMP (scripts/generate-pi-digest-table.sh) and checked
+// against MPFR's pi by the tests.
 extern const uint32_t pi_block_digests[pi_digest_blocks];
 extern const uint32_t pi_tail_digests[pi_digest_sizes];  // index log2(D) - pi_digest_smallest_log2
 

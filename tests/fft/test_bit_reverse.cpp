@@ -1,14 +1,23 @@
 // The bit-reversal permutations against an index reversal computed here, with sentinels around
-// every array.
-#include "core/fft/bit_reverse.h"
-
+// every array. They run on 16-byte vectors here; the wider engines move the same points (the transform
+// tests compare every path's doubles).
+#include "core/fft/bit_reverse_body.h"
 #include "tests/fft/fft_reference.h"
 
 namespace {
 
 using namespace fft_test;
 
-bool same_bits(const double* x, const double* y, int32_t n) { return std::memcmp(x, y, n * sizeof(double)) == 0; }
+void bit_reverse(int32_t n, double* a) { bit_reverse_tiles<complex_vector, false>(n, a); }
+void bit_reverse_conj(int32_t n, double* a) { bit_reverse_tiles<complex_vector, true>(n, a); }
+void bit_reverse_16(double* a) { bit_reverse_small<16, false>(a); }
+void bit_reverse_16_neg(double* a) { bit_reverse_small<16, true>(a); }
+void bit_reverse_8(double* a) { bit_reverse_small<8, false>(a); }
+void bit_reverse_8_neg(double* a) { bit_reverse_small<8, true>(a); }
+
+bool same_bits(const double* x, const double* y, int32_t n) {
+  return std::memcmp(x, y, n * sizeof(double)) == 0;
+}
 
 // Point j starts as (j, j + 1/2): every value tells where it came from, and no imaginary part is 0,
 // so a missing or doubled negation shows. One pass then checks z'[j] = z[rev(j)] (conjugated or not)
@@ -97,7 +106,11 @@ struct fixed_case {
 const std::vector<fixed_case>& fixed_cases() {
   static const std::vector<fixed_case> cases = {
       {"bit_reverse_16", bit_reverse_16, 16, false, {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15}},
-      {"bit_reverse_16_neg", bit_reverse_16_neg, 16, true, {0, 15, 7, 11, 3, 13, 5, 9, 1, 14, 6, 10, 2, 12, 4, 8}},
+      {"bit_reverse_16_neg",
+       bit_reverse_16_neg,
+       16,
+       true,
+       {0, 15, 7, 11, 3, 13, 5, 9, 1, 14, 6, 10, 2, 12, 4, 8}},
       {"bit_reverse_8", bit_reverse_8, 8, false, {0, 4, 2, 6, 1, 5, 3, 7}},
       {"bit_reverse_8_neg", bit_reverse_8_neg, 8, true, {0, 7, 3, 5, 1, 6, 2, 4}},
   };

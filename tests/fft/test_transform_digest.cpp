@@ -33,7 +33,8 @@ struct digest {
 std::vector<double> pinned_input(int32_t doubles, uint64_t stream) {
   std::mt19937_64 gen(0x5eed0000ull + stream);
   std::vector<double> v(doubles);
-  for (double& x : v) x = static_cast<double>(static_cast<int64_t>(gen() >> 11) - (int64_t{1} << 52)) * 0x1p-52;
+  for (double& x : v)
+    x = static_cast<double>(static_cast<int64_t>(gen() >> 11) - (int64_t{1} << 52)) * 0x1p-52;
   return v;
 }
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "core/fft/separation_weights.h"
-#include "core/fft/stage_factors.h"
+#include "core/fft/factor_body.h"
+#include "core/fft/weight_body.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void stage_factor_arrays(int32_t m, std::vector<double> (&out)[6]) {
   for (std::vector<double>& v : out) v.assign(m / 8, 0.0);  // Q/2 points
   double* const arrays[6] = {out[0].data(), out[1].data(), out[2].data(),
                              out[3].data(), out[4].data(), out[5].data()};
-  fill_stage_factors(m, arrays);
+  fill_stage_factors<complex_vector>(m, arrays);
   for (std::vector<double>& v : out) v.erase(v.begin(), v.begin() + 2);  // point 0 is never read
 }
 
@@ -51,9 +51,9 @@ TEST(Twiddles, SeparationWeightsAreTheExactValues) {
   for (int32_t n : {8, 16, 512, 4096, 8192, 1 << 15, 1 << 22}) {
     std::vector<double> w(n / 2, 0.0);  // bin m at [2m], [2m + 1]
     std::vector<double> batch(separation_batch_doubles);
-    for (int32_t i = n / 2; i >= 4; i = 2 * separation_batch_first(i)) {
-      const int32_t first = separation_batch_first(i);
-      separation_weight_batch(n, i, batch.data());
+    for (int32_t i = n / 2; i >= 4; i = 2 * batch_first<complex_vector>(i)) {
+      const int32_t first = batch_first<complex_vector>(i);
+      weight_batch<complex_vector>(n, i, batch.data());
       std::copy(batch.begin(), batch.begin() + 2 * (i / 2 - first), w.begin() + 2 * first);
     }
     double worst = 0;

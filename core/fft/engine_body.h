@@ -1,0 +1,220 @@
+// The transform engine of one vector width V: the complex transform driver, the real transform with its
+// separation passes, the bit reversal and the factor arrays, compiled whole for V by the engine file of
+// each path (engine_sse2.cpp, engine_avx2.cpp, engine_avx512.cpp). Nothing in here asks which path is in
+// use: the width is the template parameter, chosen once when the engine is selected (simd_path.h).
+//
+// Complex transform: decimation in frequency, split radix, in radix-4 stages over blocks. A block is
+// plain (it owes X_k = sum_j x_j e^{+2 pi i jk/L}) or shifted (it owes the same with k + 1/2); every
+// stage and kernel leaves its results in bit-reversed order within its block, and one permutation at
+// the end brings the whole array into natural order. A stage splits a block into quarters of the kinds
+// of quarter_kind (stage_body.h), so the last quarter has the kind of its parent.
+//
+// Every block is 2^odd doubles, so that the stages end in 16-point kernels: an array of 2^even doubles
+// is first split into halves, z_j, z_{j+N/2} := z_j + z_{j+N/2}, z_j - z_{j+N/2}. The first half then
+// owes the even outputs (a plain block of N/2 points) and the second the odd ones, X_{2k+1} =
+// sum_j (z_j - z_{j+N/2}) e^{2 pi i j(k + 1/2)/(N/2)} (a shifted block), each in bit-reversed order
+// within its half, which is bit-reversed order over the whole array.
+//
+// The backward transform is the conjugate of the forward transform of the conjugated input: its first
+// pass reads the points conjugated and its final permutation stores them conjugated. For 16 and 8 points
+// it reads the forward kernel's bins at negated indices instead, and it has its own 4-point kernel.
+#pragma once
+#include <algorithm>
+
+#include "core/fft/bit_reverse_body.h"
+#include "core/fft/factor_body.h"
+#include "core/fft/kernel_body.h"
+#include "core/fft/leaf_body.h"
+#include "core/fft/separation_body.h"
+#include "core/fft/stage_body.h"
+#include "core/fft/transform_engine.h"
+
+namespace {
+
+template <class V>
+struct engine {
+  // The factors of the stages of 128, 512, 2048 and 8192 doubles, which run once per leaf block, once
+  // per four or sixteen, computed once per transform call into arrays of its own (63.75 KiB, on the
+  // stack of the call); the stages of other sizes, and of 2048 or 8192 doubles in arrays too small to
+  // pay for it, compute theirs as they go.
+  struct leaf_factors {
+    double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16], arrays2048[6][2 * 2048 / 16],
+        arrays8192[6][2 * 8192 / 16];
+    stage_factor_sets of128, of512, of2048, of8192;
+    bool has2048 = false, has8192 = false;
+
+    template <int Doubles>
+    static stage_factor_sets fill(int32_t block, double (&arrays)[6][Doubles]) {
+      double* const pointers[6] = {arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5]};
+      return fill_stage_factors<V>(block, pointers);
+    }
+
+    // Only the sizes staged below the top of an array of `doubles` doubles (the top stage computes its
+    // own), and 2048 and 8192 only where they run at least four and eight times.
+    explicit leaf_factors(int32_t doubles) {
+      if (doubles > 128) of128 = fill(128, arrays128);
+      if (doubles > 512) of512 = fill(512, arrays512);
+      has2048 = doubles >= 8192;
+      if (has2048) of2048 = fill(2048, arrays2048);
+      has8192 = doubles >= 65536;
+      if (has8192) of8192 = fill(8192, arrays8192);
+    }
+
+    // The arrays of the factors of a stage of `block` doubles, or null: the stage computes its own.
+    const stage_factor_sets* of_size(int32_t block) const {
+      if (block == 128) return &of128;
+      if (block == 512) return &of512;
+      if (block == 2048 && has2048) return &of2048;
+      if (block == 8192 && has8192) return &of8192;
+      return nullptr;
+    }
+  };
+
+  static void stage(block_kind kind, int32_t block, double* a, const leaf_factors& leaf) {
+    stage_of_kind<V>(kind, block, a, leaf.of_size(block));
+  }
+
+  // Before leaf block number k counted from the end of the block, [j - 512, j): applies the stages owed
+  // by the blocks ending at j, largest first, and returns the kind of the leaf block, which is quarter
+  // 3 - (k mod 4) of its parent. When it is a last quarter (k mod 4 = 0), the blocks ending at j have not
+  // been staged yet: climb to the largest of them (the first that is not a last quarter), take its
+  // kind, and stage it and its chain of last quarters down to the leaf block. Sizes and offsets stay
+  // inside int32_t for every size up to 2^30 doubles.
+  static block_kind prepare_leaf(int32_t j, int32_t k, double* a, const leaf_factors& leaf) {
+    constexpr int32_t leaf_doubles = 512;
+    if (k & 3) {
+      // A quarter 0..2: its parent was staged with the block before it; the kind does not depend on
+      // the parent's.
+      const block_kind kind = quarter_kind(block_kind::plain, 3 - (k & 3));
+      stage(kind, leaf_doubles, a + j - leaf_doubles, leaf);
+      return kind;
+    }
+    int32_t block = leaf_doubles;
+    while ((k & 3) == 0) {
+      block *= 4;
+      k >>= 2;
+    }
+    const block_kind kind = quarter_kind(block_kind::plain, 3 - (k & 3));
+    for (; block > 128; block >>= 2) stage(kind, block, a + j - block, leaf);
+    return kind;
+  }
+
+  // A staged block of more than 512 doubles: depth first, from its end towards its start, each block's
+  // stage running just before its last leaf block is finished, so all leaf work happens on 4 KiB
+  // blocks that were just touched.
+  static void finish_by_leaves(int32_t doubles, block_kind kind, double* a, const leaf_factors& leaf) {
+    int32_t block = doubles;
+    while (block > 512) {  // the chain of last quarters, all of the block's kind
+      block >>= 2;
+      stage(kind, block, a + doubles - block, leaf);
+    }
+    leaf_block<V>(kind, a + doubles - 512, leaf.of128);
+    int32_t k = 0;
+    for (int32_t j = doubles - 512; j > 0; j -= 512) {
+      ++k;
+      leaf_block<V>(prepare_leaf(j, k, a, leaf), a + j - 512, leaf.of128);
+    }
+  }
+
+  // A block of 2^odd >= 128 doubles after its own stage.
+  static void finish_staged_block(int32_t doubles, block_kind kind, double* a, const leaf_factors& leaf) {
+    if (doubles > 512)
+      finish_by_leaves(doubles, kind, a, leaf);
+    else if (doubles == 512)
+      leaf_block<V>(kind, a, leaf.of128);
+    else
+      quarter_kernels<V>(kind, a);
+  }
+
+  // A block of 2^odd >= 32 doubles from its input.
+  static void transform_block(int32_t doubles, block_kind kind, double* a, const leaf_factors& leaf) {
+    if (doubles == 32) {
+      kernel_on_block<16>(a, kind == block_kind::plain ? kernel16_plain_points<complex_vector>
+                                                       : kernel16_shifted_points<complex_vector>);
+      return;
+    }
+    stage(kind, doubles, a, leaf);
+    finish_staged_block(doubles, kind, a, leaf);
+  }
+
+  // Every size above 32 doubles: the first pass (split or stage) reading as Input says, then the
+  // blocks; the result is left in bit-reversed order.
+  template <input_kind Input>
+  static void transform_staged(int32_t doubles, double* a) {
+    const leaf_factors leaf(doubles);
+    if ((__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0) {  // 2^even doubles
+      split_halves<V, Input>(doubles, a);
+      transform_block(doubles / 2, block_kind::plain, a, leaf);
+      transform_block(doubles / 2, block_kind::shifted, a + doubles / 2, leaf);
+      return;
+    }
+    plain_stage<V, Input>(doubles, a, plain_factors(doubles));
+    finish_staged_block(doubles, block_kind::plain, a, leaf);
+  }
+
+  // Up to 32 doubles: the kernels, then for 8 and 16 points their permutation (negated indices for the
+  // backward direction); the 4-point kernels have a direction of their own, the 2-point one is both.
+  template <bool Backward>
+  static void small_transform(int32_t doubles, double* a) {
+    if (doubles == 32) {
+      kernel_on_block<16>(a, kernel16_plain_points<complex_vector>);
+      bit_reverse_small<16, Backward>(a);
+    } else if (doubles == 16) {
+      kernel_on_block<8>(a, plain8<complex_vector>);
+      bit_reverse_small<8, Backward>(a);
+    } else if (doubles == 8) {
+      kernel4<Backward>(a);
+    } else if (doubles == 4) {
+      kernel2(a);
+    }
+  }
+
+  static void complex_forward(int32_t doubles, double* a) {
+    if (doubles <= 32) return small_transform<false>(doubles, a);
+    transform_staged<input_kind::as_is>(doubles, a);
+    bit_reverse_tiles<V, false>(doubles, a);
+  }
+
+  static void complex_backward(int32_t doubles, double* a) {
+    if (doubles <= 32) return small_transform<true>(doubles, a);
+    transform_staged<input_kind::conjugated>(doubles, a);
+    bit_reverse_tiles<V, true>(doubles, a);
+  }
+
+  // Z_0 = (sum of even x) + i (sum of odd x) gives bins 0 and n/2 of the real transform.
+  static void finish_bins_0_and_half(double* a) {
+    const double t = a[0] - a[1];
+    a[0] += a[1];
+    a[1] = t;
+  }
+
+  static void real_forward(int32_t doubles, double* a) {
+    if (doubles >= 4) complex_forward(doubles, a);
+    if (doubles > 4) separation_pass<V, false>(doubles, a);
+    finish_bins_0_and_half(a);
+  }
+
+  static void real_inverse(int32_t doubles, double* a) {
+    a[1] = 0.5 * (a[0] - a[1]);
+    a[0] -= a[1];
+    if (doubles > 4) separation_pass<V, true>(doubles, a);
+    if (doubles >= 4) complex_backward(doubles, a);
+  }
+
+  static void real_forward_upper_half_zero(int32_t doubles, double* a) {
+    if (doubles <= 32) {  // small sizes: fill the padding and take the general transform
+      std::fill(a + doubles / 2, a + doubles, 0.0);
+      return real_forward(doubles, a);
+    }
+    transform_staged<input_kind::upper_half_zero>(doubles, a);
+    bit_reverse_tiles<V, false>(doubles, a);
+    separation_pass<V, false>(doubles, a);
+    finish_bins_0_and_half(a);
+  }
+
+  static constexpr transform_engine entries() {
+    return {complex_forward, complex_backward, real_forward, real_inverse, real_forward_upper_half_zero};
+  }
+};
+
+}  // namespace

@@ -1,0 +1,17 @@
+// The public transforms: each call goes to the engine of the selected vector path, once per transform.
+#include "core/fft/complex_transform.h"
+#include "core/fft/real_transform.h"
+#include "core/fft/simd_path.h"
+
+void complex_forward(int32_t doubles, double* a) { selected_engine().complex_forward(doubles, a); }
+
+void complex_backward(int32_t doubles, double* a) { selected_engine().complex_backward(doubles, a); }
+
+void real_transform(int32_t doubles, int32_t direction, double* a) {
+  const transform_engine& engine = selected_engine();
+  (direction >= 0 ? engine.real_forward : engine.real_inverse)(doubles, a);
+}
+
+void real_forward_upper_half_zero(int32_t doubles, double* a) {
+  selected_engine().real_forward_upper_half_zero(doubles, a);
+}
