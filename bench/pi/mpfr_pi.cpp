@@ -1,4 +1,4 @@
-// The reference of bench/pi/compare_with_mpfr.sh: pi to D decimal digits with MPFR (its own AGM,
+// A reference of bench/pi/compare_with_references.sh: pi to D decimal digits with MPFR (its own AGM,
 // mpfr_const_pi) and the conversion to decimal (mpfr_get_str), written to a file as the console
 // programs write pi.txt. MPFR is a benchmark and test dependency only.
 //   mpfr_pi D [FILE]      (FILE defaults to pi_mpfr.txt)
