@@ -201,19 +201,33 @@ struct engine {
     if (doubles >= 4) complex_backward(doubles, a);
   }
 
-  static void real_forward_upper_half_zero(int32_t doubles, double* a) {
+  // complex_forward of points whose upper half is zero: that half is not read, and the doubles are
+  // those of complex_forward on the zero-padded array.
+  static void complex_forward_upper_half_zero(int32_t doubles, double* a) {
     if (doubles <= 32) {  // small sizes: fill the padding and take the general transform
       std::fill(a + doubles / 2, a + doubles, 0.0);
-      return real_forward(doubles, a);
+      return complex_forward(doubles, a);
     }
     transform_staged<input_kind::upper_half_zero>(doubles, a);
     bit_reverse_tiles<V, false>(doubles, a);
-    separation_pass<V, false>(doubles, a);
+  }
+
+  static void real_forward_upper_half_zero(int32_t doubles, double* a) {
+    complex_forward_upper_half_zero(doubles, a);
+    if (doubles > 4) separation_pass<V, false>(doubles, a);
     finish_bins_0_and_half(a);
   }
 
+  static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y) {
+    product_of_spectra<V, false>(doubles, out, x, y);
+  }
+  static void square_spectrum(int32_t doubles, double* out, const double* x) {
+    product_of_spectra<V, true>(doubles, out, x, x);
+  }
+
   static constexpr transform_engine entries() {
-    return {complex_forward, complex_backward, real_forward, real_inverse, real_forward_upper_half_zero};
+    return {complex_forward,  complex_backward, complex_forward_upper_half_zero, real_forward,
+            real_inverse,     real_forward_upper_half_zero, multiply_spectra, square_spectrum};
   }
 };
 

@@ -50,16 +50,76 @@ void separate_bins(int32_t doubles, double* a, int32_t first, int32_t count, con
   });
 }
 
-// Bins n/4 - 1 down to 1 (n >= 8) with the weights of weight_body.h; the middle bin n/4 needs nothing,
-// bins 0 and N/2 are finished by the caller.
-template <class V, bool Inverse>
-void separation_pass(int32_t doubles, double* a) {
+// Calls body(first, count, w) for the batches of bins n/4 - 1 down to 1 (n >= 8), w holding the weights
+// of the bins first .. first + count - 1 (weight_body.h); the middle bin n/4 needs nothing, bins 0
+// and N/2 are the caller's.
+template <class V, class Body>
+void for_each_weight_batch(int32_t doubles, Body&& body) {
   double w[separation_batch_doubles];
   for (int32_t i = doubles / 2; i >= 4; i = 2 * batch_first<V>(i)) {
     const int32_t first = batch_first<V>(i);
     weight_batch<V>(doubles, i, w);
-    separate_bins<V, Inverse>(doubles, a, first, i / 2 - first, w);
+    body(first, i / 2 - first, static_cast<const double*>(w));
   }
+}
+
+template <class V, bool Inverse>
+void separation_pass(int32_t doubles, double* a) {
+  for_each_weight_batch<V>(doubles, [&](int32_t first, int32_t count, const double* w) {
+    separate_bins<V, Inverse>(doubles, a, first, count, w);
+  });
+}
+
+// The product of two real spectra held unseparated, in one pass. x and y are the complex spectra Z of
+// two real sequences of n doubles viewed as n/2 points (complex_forward of them); out receives the
+// unseparated spectrum of their cyclic convolution, which complex_backward turns into (n/2) times
+// the convolution. Bin by bin these are exactly the doubles of the forward separation of x and of y,
+// their pointwise product
+//   bins 0 and N/2 (real, a[0] and a[1]): X0 Y0, X1 Y1;
+//   complex bin k: (xr yr - xi yi, xi yr + xr yi), for a square (xr xr - xi xi, (xr xi) 2),
+// and the inverse separation of the product, as separate passes would compute them; but the work area
+// is read and written once. out may be x or y (each pair of bins is read before it is written).
+template <class W>
+inline W complex_product(W x, W y) {
+  return add_negated_re(lane_info<W>::dup_re(y) * x, lane_info<W>::dup_im(y) * lane_info<W>::swap_pairs(x));
+}
+
+template <class V, bool Square>
+void product_of_spectra(int32_t doubles, double* out, const double* x, const double* y) {
+  // Bins 0 and N/2 from Z_0 = (sum of even x) + i (sum of odd x), multiplied, and joined again.
+  const double x0 = x[0] + x[1], x1 = x[0] - x[1];
+  const double y0 = Square ? x0 : y[0] + y[1], y1 = Square ? x1 : y[0] - y[1];
+  const double p0 = x0 * y0, p1 = x1 * y1;
+  out[1] = 0.5 * (p0 - p1);
+  out[0] = p0 - out[1];
+  if (doubles < 4) return;
+  // The middle bin n/4 is the same in both forms.
+  const int32_t middle = doubles / 4;
+  store_vector(out, middle, complex_product(load_vector(x, middle), load_vector(Square ? x : y, middle)));
+  for_each_weight_batch<V>(doubles, [&](int32_t first, int32_t count, const double* w) {
+    by_vectors<V>(0, count, [&](int32_t k, auto width) {
+      typedef decltype(width) W;
+      typedef lane_info<W> info;
+      const int32_t bin = first + k, mirror = doubles / 2 - bin - info::points + 1;
+      const W weights = load_points<W>(w, k);
+      const W wr = info::dup_re(weights), wi = info::dup_im(weights);
+      W xj = load_points<W>(x, bin), xk = info::reverse_points(load_points<W>(x, mirror));
+      separate<W, false>(xj, xk, wr, wi);
+      W pj, pk;
+      if (Square) {
+        pj = complex_product(xj, xj);
+        pk = complex_product(xk, xk);
+      } else {
+        W yj = load_points<W>(y, bin), yk = info::reverse_points(load_points<W>(y, mirror));
+        separate<W, false>(yj, yk, wr, wi);
+        pj = complex_product(xj, yj);
+        pk = complex_product(xk, yk);
+      }
+      separate<W, true>(pj, pk, wr, wi);
+      store_points(out, bin, pj);
+      store_points(out, mirror, info::reverse_points(pk));
+    });
+  });
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
-// The whole transforms of one vector path, as one table of entry points (engine_body.h builds it; one
-// table per path, chosen once by simd_path.h). The contracts are those of complex_transform.h and
-// real_transform.h; every size counts doubles.
+// The whole operations of one vector path, as one table of entry points (engine_body.h builds it; one
+// table per path, chosen once by simd_path.h). The contracts are those of complex_transform.h,
+// real_transform.h and convolution.h; every size counts doubles.
 #pragma once
 #include <cstdint>
 
 struct transform_engine {
   void (*complex_forward)(int32_t doubles, double* a);
   void (*complex_backward)(int32_t doubles, double* a);
+  void (*complex_forward_upper_half_zero)(int32_t doubles, double* a);
   void (*real_forward)(int32_t doubles, double* a);  // real_transform(doubles, +1, a)
   void (*real_inverse)(int32_t doubles, double* a);  // real_transform(doubles, -1, a)
   void (*real_forward_upper_half_zero)(int32_t doubles, double* a);
+  void (*multiply_spectra)(int32_t doubles, double* out, const double* x, const double* y);
+  void (*square_spectrum)(int32_t doubles, double* out, const double* x);
 };
 
 extern const transform_engine sse2_engine;    // 16-byte vectors, one point each: every x86-64

@@ -1,5 +1,6 @@
 // The public transforms: each call goes to the engine of the selected vector path, once per transform.
 #include "core/fft/complex_transform.h"
+#include "core/fft/convolution.h"
 #include "core/fft/real_transform.h"
 #include "core/fft/simd_path.h"
 
@@ -14,4 +15,16 @@ void real_transform(int32_t doubles, int32_t direction, double* a) {
 
 void real_forward_upper_half_zero(int32_t doubles, double* a) {
   selected_engine().real_forward_upper_half_zero(doubles, a);
+}
+
+void convolution_spectrum_upper_half_zero(int32_t doubles, double* a) {
+  selected_engine().complex_forward_upper_half_zero(doubles, a);
+}
+
+void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y) {
+  selected_engine().multiply_spectra(doubles, out, x, y);
+}
+
+void square_spectrum(int32_t doubles, double* out, const double* x) {
+  selected_engine().square_spectrum(doubles, out, x);
 }
