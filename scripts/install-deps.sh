@@ -4,14 +4,15 @@
 #   native: compiler, CMake, GoogleTest and the test oracles (GMP, MPFR, FFTW); Python for the
 #           JSON checks; dpkg-dev and file (CPack's Debian package and its dependencies), lintian
 #           (the package's policy check), groff and man-db (the manual page checks)
-#   all:    also the MinGW-w64 cross compiler, Wine, Xvfb, the Japanese locale and fonts
+#   all:    also the MinGW-w64 cross compiler, Wine with its own fonts (the caption buttons are
+#           drawn from its symbol font), Xvfb, the Japanese locale and fonts
 set -euo pipefail
 what=${1:-all}
 
 packages=(g++ cmake make libgtest-dev libgmp-dev libmpfr-dev libfftw3-dev python3 dpkg-dev file lintian
           groff-base man-db)
 if [ "$what" = all ]; then
-  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 xvfb x11-apps imagemagick
+  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 fonts-wine xvfb x11-apps imagemagick
              locales fonts-ipafont-gothic fonts-ipafont-mincho procps)
 fi
 
