@@ -152,7 +152,8 @@ int print_version_info(const std::wstring& file) {
 }
 
 int print_manifest(const std::wstring& file) {
-  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE module =
+      LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (module == nullptr) return fail(L"cannot load " + file);
   HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
   HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;

@@ -19,7 +19,12 @@ ok() { passed=$((passed + 1)); }
 case="cpack -G ZIP"
 zip=$work/package/pi-agm-$version-win64.zip
 (cd "$build" && cpack -G ZIP -B "$work/package" >"$work/cpack.log" 2>&1) || fail "$(tail -n 5 "$work/cpack.log")"
-[ -f "$zip" ] && ok || { fail "no $(basename "$zip")"; echo "windows package: $passed passed, $failed failed"; exit 1; }
+if [ ! -f "$zip" ]; then
+  fail "no $(basename "$zip")"
+  echo "windows package: $passed passed, $failed failed"
+  exit 1
+fi
+ok
 
 case="files"
 files=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
@@ -60,7 +65,10 @@ case="manifest"
 # Well-formed XML that asks for no elevation, names Windows 7, 8, 8.1 and 10/11 (in this order) and
 # declares no DPI awareness.
 expected="asInvoker
-{35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {1f676c76-80e1-4239-95bb-83d0f6d0da78} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}
+{35138b9a-5d96-4fbd-8e2d-a2440225f93a}
+{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}
+{1f676c76-80e1-4239-95bb-83d0f6d0da78}
+{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}
 no DPI awareness"
 for program in mevroc sudel mevrow sudelw; do
   actual=$(cd "$work/root" && "$wine_run" "$driver" manifest "$program.exe" | python3 -c '
@@ -68,7 +76,8 @@ import sys, xml.etree.ElementTree as tree
 root = tree.fromstring(sys.stdin.buffer.read())
 level = root.find(".//{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")
 print(level.get("level") if level is not None else "no execution level")
-print(" ".join(entry.get("Id") for entry in root.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")))
+for entry in root.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS"):
+    print(entry.get("Id"))
 print("DPI awareness declared" if any("dpiAware" in e.tag for e in root.iter()) else "no DPI awareness")
 ' 2>&1)
   [ "$actual" = "$expected" ] || fail "$program.exe: $(diff <(echo "$expected") <(echo "$actual"))"

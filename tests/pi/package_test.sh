@@ -50,7 +50,7 @@ case="files"
 dpkg-deb -x "$deb" "$work/root"
 doc=$work/root/usr/share/doc/pi-agm
 for file in usr/bin/mevroc usr/bin/sudel usr/share/man/man1/mevroc.1.gz usr/share/man/man1/sudel.1.gz \
-            usr/share/doc/pi-agm/README.md usr/share/doc/pi-agm/copyright usr/share/doc/pi-agm/changelog.gz; do
+            usr/share/doc/pi-agm/{README.md,copyright,changelog.gz}; do
   [ -f "$work/root/$file" ] || fail "missing /$file"
 done
 [ "$failed" -eq 0 ] && ok
@@ -59,11 +59,11 @@ case="licence and changelog"
 # The copyright file's licence paragraph is LICENSE's text after the copyright line, indented.
 sed '1,/^Copyright /d' "$source/LICENSE" | sed '1{/^$/d}' >"$work/terms.expected"
 sed '1,/^License: Expat$/d; s/^ //; s/^\.$//' "$doc/copyright" >"$work/terms.shipped"
-cmp -s "$work/terms.expected" "$work/terms.shipped" || fail "licence terms differ: $(diff "$work/terms.expected" "$work/terms.shipped")"
+diff "$work/terms.expected" "$work/terms.shipped" >"$work/terms.diff" || fail "licence terms: $(cat "$work/terms.diff")"
 holders=$(sed -n 's/^Copyright (c) //p' "$source/LICENSE")
 grep -qxF "Copyright: $holders" "$doc/copyright" || fail "no 'Copyright: $holders'"
-latest=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>&1)
-[ "$latest" = "$(dpkg-deb -f "$deb" Version)" ] || fail "latest changelog entry $latest, package $(dpkg-deb -f "$deb" Version)"
+latest=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>&1) version=$(dpkg-deb -f "$deb" Version)
+[ "$latest" = "$version" ] || fail "latest changelog entry $latest, package $version"
 [ "$failed" -eq 0 ] && ok
 
 case="unpacked programs run"
@@ -90,8 +90,8 @@ done
 
 case="cmake --install"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "status $?"
-for file in bin/mevroc bin/sudel share/man/man1/mevroc.1.gz share/man/man1/sudel.1.gz share/doc/pi-agm/README.md \
-            share/doc/pi-agm/copyright share/doc/pi-agm/changelog.gz; do
+for file in bin/mevroc bin/sudel share/man/man1/mevroc.1.gz share/man/man1/sudel.1.gz \
+            share/doc/pi-agm/{README.md,copyright,changelog.gz}; do
   [ -f "$work/prefix/$file" ] || fail "missing $file"
 done
 [ "$failed" -eq 0 ] && ok
