@@ -1,5 +1,6 @@
 # Installation of the console programs on Linux and their Debian package:
-#   cmake --install build/native [--prefix DIR]     bin/mevroc, bin/sudel, the manual pages, the README
+#   cmake --install build/native [--prefix DIR]     bin/mevroc, bin/sudel, the manual pages, the README,
+#                                                   the copyright file and the changelog
 #   (cd build/native && cpack -G DEB)                pi-agm_<version>_<arch>.deb
 include(GNUInstallDirs)
 
@@ -18,9 +19,39 @@ foreach(program mevroc sudel)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${PI_MAN_PAGES})
 
+# The licence as Debian's machine-readable copyright file: LICENSE's holders after "Copyright:" and
+# its terms as the "License: Expat" paragraph, each line indented by a space and an empty one as " .".
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)\n\n(.*[^\n])" license_parts "${license}")
+set(PI_COPYRIGHT_HOLDERS ${CMAKE_MATCH_1})
+string(REPLACE "\n\n" "\n.\n" PI_LICENSE_TERMS "${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " PI_LICENSE_TERMS " ${PI_LICENSE_TERMS}")
+set(PI_COPYRIGHT_FILE ${CMAKE_BINARY_DIR}/copyright)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/copyright.in ${PI_COPYRIGHT_FILE} @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+
+# The changelog in Debian's format, compressed reproducibly like the manual pages.
+set(PI_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${PI_CHANGELOG}
+  COMMAND ${GZIP_PROGRAM} -9n -c ${PROJECT_SOURCE_DIR}/cmake/debian/changelog > ${PI_CHANGELOG}
+  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/debian/changelog
+  VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS ${PI_CHANGELOG})
+
 install(TARGETS mevroc sudel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped installation (CPack's, or cmake --install --strip) also drops the sections the programs
+# do not need at run time, the compilers' .comment and .note, as Debian's own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program mevroc sudel)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
 install(FILES ${PI_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pi-agm)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PI_COPYRIGHT_FILE} ${PI_CHANGELOG}
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pi-agm)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pi-agm)

@@ -303,9 +303,34 @@ side_by_side() {
   check "both: sudelw ends" ends_with_0 "$second"
 }
 
+# mevrow at 144 and then 96 DPI (Wine's LogPixels, read when Wine starts): its idle screen and its
+# about dialog. The programs declare no DPI awareness: Windows scales such windows as a whole, while
+# Wine draws their caption, menu bar and dialogs at the system DPI and their painting unscaled.
+at_dpi() {
+  local dpi
+  for dpi in 144 96; do
+    say "---- mevrow at $dpi DPI"
+    "$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    "$wineserver" -w
+    check "$dpi DPI: the system DPI is $dpi" test "$(drv system-dpi)" = "$dpi"
+    rm -f "$work/pi_rec.dat"
+    start "$mevrow"; local shown=$last_pid
+    check "$dpi DPI: window appears" drv wait-window mevrowClass 30000 || return
+    sleep 0.5; shot "mevrow-${dpi}dpi"
+    drv command mevrowClass 191
+    drv show-box "$about_caption" mevrow 10000 >/dev/null && shot "mevrow-about-${dpi}dpi"
+    check "$dpi DPI: the about dialog opens and closes" drv answer "$about_caption" mevrow 1 5000
+    drv close mevrowClass
+    check "$dpi DPI: mevrow ends" ends_with_0 "$shown"
+  done
+}
+
 begin=$(date +%s)
+# The caption buttons are drawn from Wine's symbol font (scripts/wine-run installs it in the prefix).
+check "Wine's symbol font Marlett is installed" drv has-font Marlett
 scenario mevrow sudelw
 scenario sudelw mevrow
 side_by_side
+at_dpi
 say "$failures failure(s) in $(($(date +%s) - begin)) s; screenshots in $shots"
 [ "$failures" -eq 0 ]

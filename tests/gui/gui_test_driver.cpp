@@ -17,6 +17,11 @@
 //                                 the global atom table, for the single-instance marker; add-atom
 //                                 then stays MS milliseconds, because Wine drops the table a few
 //                                 seconds after the last process ends
+//   system-dpi                    prints the system DPI (Wine's LogPixels setting)
+//   has-font FAMILY               the font family is installed
+//   version-info FILE             prints FILE's fixed version numbers and, from the string table of its
+//                                 first translation, each standard text that it has, one a line
+//   manifest FILE                 prints FILE's application manifest (resource 1 of type RT_MANIFEST)
 // Texts are compared as Unicode, so the code page 932 texts of the programs are checked for the
 // characters they show. Arguments come in as Unicode through the wide command line; output is UTF-8.
 #include <windows.h>
@@ -110,6 +115,55 @@ int fail(const std::wstring& what) {
   return 1;
 }
 
+std::wstring dotted_version(DWORD high, DWORD low) {
+  return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
+         std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
+}
+
+// The version resource as Explorer's Properties read it: the fixed numbers, then the texts of the
+// string table named by the first translation (language and code page).
+int print_version_info(const std::wstring& file) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return fail(L"no version information in " + file);
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, data.data())) return fail(L"unreadable: " + file);
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
+    return fail(L"no fixed version numbers in " + file);
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  print(L"fixed FileVersion " + dotted_version(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + L"\n");
+  print(L"fixed ProductVersion " + dotted_version(fixed->dwProductVersionMS, fixed->dwProductVersionLS) +
+        L"\n");
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4)
+    return fail(L"no translation in " + file);
+  const WORD* translation = static_cast<const WORD*>(value);
+  wchar_t key[16];
+  swprintf(key, 16, L"%04x%04x", translation[0], translation[1]);
+  print(L"translation " + std::wstring(key) + L"\n");
+  const std::wstring table = L"\\StringFileInfo\\" + std::wstring(key) + L"\\";
+  for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
+                              L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
+    if (VerQueryValueW(data.data(), (table + std::wstring(name)).c_str(), &value, &length) && length > 0)
+      print(std::wstring(name) + L" " + static_cast<const wchar_t*>(value) + L"\n");
+  }
+  return 0;
+}
+
+int print_manifest(const std::wstring& file) {
+  HMODULE module =
+      LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (module == nullptr) return fail(L"cannot load " + file);
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+  if (loaded == nullptr) return fail(L"no manifest in " + file);
+  DWORD written;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), LockResource(loaded), SizeofResource(module, resource), &written,
+            nullptr);
+  return 0;
+}
+
 int run(const std::vector<std::wstring>& a) {
   const std::wstring& verb = a[0];
   auto number = [&](size_t i) { return DWORD(std::wcstoul(a[i].c_str(), nullptr, 10)); };
@@ -177,6 +231,23 @@ int run(const std::vector<std::wstring>& a) {
     return 0;
   }
   if (verb == L"has-atom" && a.size() == 2) return GlobalFindAtomW(a[1].c_str()) != 0 ? 0 : 1;
+  if (verb == L"system-dpi" && a.size() == 1) {
+    SetProcessDPIAware();  // so that Windows tells this process the system DPI rather than 96
+    print(std::to_wstring(GetDpiForSystem()) + L"\n");
+    return 0;
+  }
+  if (verb == L"has-font" && a.size() == 2) {
+    LOGFONTW wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, a[1].c_str(), LF_FACESIZE);
+    HDC screen = GetDC(nullptr);
+    const int found = EnumFontFamiliesExW(
+        screen, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM) -> int { return 0; }, 0, 0);
+    ReleaseDC(nullptr, screen);
+    return found == 0 ? 0 : fail(L"no font " + a[1]);  // the callback's 0 stops the enumeration at a match
+  }
+  if (verb == L"version-info" && a.size() == 2) return print_version_info(a[1]);
+  if (verb == L"manifest" && a.size() == 2) return print_manifest(a[1]);
   return 2;
 }
 
