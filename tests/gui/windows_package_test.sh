@@ -28,13 +28,21 @@ ok
 
 case="files"
 files=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
-[ "$files" = "LICENSE.txt mevroc.exe mevrow.exe readme.txt sudel.exe sudelw.exe " ] && ok || fail "$files"
+[ "$files" = "LICENSE.txt MINGW-W64-NOTICES.txt mevroc.exe mevrow.exe readme.txt sudel.exe sudelw.exe " ] && ok \
+  || fail "$files"
 mkdir "$work/root" && (cd "$work/root" && cmake -E tar xf "$zip")
 
 case="LICENSE.txt"
 # LICENSE with every line ended by CR LF.
 if ! tr -d '\r' <"$work/root/LICENSE.txt" | cmp -s - "$source/LICENSE"; then fail "differs from LICENSE"
 elif grep -q $'[^\r]$\|^$' "$work/root/LICENSE.txt"; then fail "a line without CR LF"
+else ok; fi
+
+case="MINGW-W64-NOTICES.txt"
+# The notices of the runtime linked into every program, among them winpthreads'.
+if ! tr -d '\r' <"$work/root/MINGW-W64-NOTICES.txt" | cmp -s - /usr/share/doc/mingw-w64-common/copyright; then
+  fail "differs from mingw-w64-common's copyright file"
+elif ! grep -q 'winpthreads' "$work/root/MINGW-W64-NOTICES.txt"; then fail "no notice of winpthreads"
 else ok; fi
 
 case="version information"
