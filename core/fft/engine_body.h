@@ -143,9 +143,16 @@ struct engine {
   static void transform_staged(int32_t doubles, double* a) {
     const leaf_factors leaf(doubles);
     if ((__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0) {  // 2^even doubles
-      split_halves<V, Input>(doubles, a);
-      transform_block(doubles / 2, block_kind::plain, a, leaf);
-      transform_block(doubles / 2, block_kind::shifted, a + doubles / 2, leaf);
+      const int32_t half = doubles / 2;
+      if (half == 32) {
+        split_halves<V, Input>(doubles, a);
+        transform_block(half, block_kind::plain, a, leaf);
+        transform_block(half, block_kind::shifted, a + half, leaf);
+        return;
+      }
+      split_and_stage_halves<V, Input>(doubles, a);  // the split and the halves' own stages
+      finish_staged_block(half, block_kind::plain, a, leaf);
+      finish_staged_block(half, block_kind::shifted, a + half, leaf);
       return;
     }
     plain_stage<V, Input>(doubles, a, plain_factors(doubles));

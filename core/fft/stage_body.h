@@ -178,6 +178,60 @@ void shifted_stage(int32_t doubles, double* a, const shifted_stage_factors& fact
                                                     spread_constant<C>(-cos_pi_8, -sin_pi_8)});
 }
 
+// The split of a block of `doubles` doubles into halves (split_halves) and the stages of both halves,
+// plain and shifted, in one pass over the block: the points p + cQ of the first half and their
+// partners in the second (Q = doubles/16 points) are split, and the sums go through the plain
+// butterfly at p and the differences through the shifted one, with the factors of stages of
+// doubles/2 doubles. The doubles are those of the three passes. doubles >= 256.
+template <class W, input_kind Input, class PlainFactors, class ShiftedFactors>
+inline void split_butterflies_at(double* a, int32_t quarter, int32_t p, const PlainFactors& plain,
+                                 const ShiftedFactors& shifted) {
+  const int32_t offset = 2 * quarter;  // points from a point of the first half to its partner (= the half)
+  W sum[4], difference[4];
+  for (int32_t c = 0; c < 4; ++c) {
+    const W x = read_points<W, Input>(a, p + c * quarter, false);
+    const W y = read_points<W, Input>(a, 2 * offset + p + c * quarter, true);
+    sum[c] = add(x, y);
+    difference[c] = sub(x, y);
+  }
+  store_quartet(a, quarter, p, plain_butterfly(sum[0], sum[1], sum[2], sum[3], plain));
+  store_quartet(a + 4 * offset, quarter, p,
+                shifted_butterfly(difference[0], difference[1], difference[2], difference[3], shifted));
+}
+
+template <class V, input_kind Input>
+void split_and_stage_halves(int32_t doubles, double* a) {
+  typedef complex_vector C;
+  const int32_t half = doubles / 2, quarter = half / 8;
+  const complex_value plain_step = plain_factors(half).step, shifted_step = shifted_factors(half).step;
+  split_butterflies_at<C, Input>(a, quarter, 0, unit_plain_factors{}, unit_shifted_factors{});
+  double f[2][2 * factor_batch], g[4][2 * factor_batch];
+  for_each_factor_batch(quarter / 2, [&](int32_t p0, int32_t count) {
+    plain_factor_batch<V>(half, plain_step, p0, count, {f[0], f[1]});
+    shifted_factor_batch<V>(half, shifted_step, p0, count, {g[0], g[1], g[2], g[3]});
+    by_vectors<V>(0, count, [&](int32_t k, auto width) {
+      typedef decltype(width) W;
+      const W pf = load_points<W>(f[0], k), pg = load_points<W>(f[1], k);
+      const W alpha = load_points<W>(g[0], k), rho_alpha = load_points<W>(g[1], k);
+      const W alpha3 = load_points<W>(g[2], k), rho3_alpha3 = load_points<W>(g[3], k);
+      split_butterflies_at<W, Input>(
+          a, quarter, p0 + 1 + k, spread_plain_factors<W>{spread_points(pf), spread_points(pg)},
+          spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha), spread_points(alpha3),
+                                    spread_points(rho3_alpha3)});
+      split_butterflies_at<W, Input>(
+          a, quarter, quarter - p0 - 1 - k - lane_info<W>::points + 1,
+          spread_plain_factors<W>{spread_mirrored(pf), spread_mirrored_neg(pg)},
+          spread_shifted_factors<W>{spread_mirrored(rho_alpha), spread_mirrored(alpha),
+                                    spread_mirrored_neg(rho3_alpha3), spread_mirrored_neg(alpha3)});
+    });
+  });
+  split_butterflies_at<C, Input>(a, quarter, quarter / 2, rho_plain_factors{},
+                                 spread_shifted_factors<C>{spread_constant<C>(cos_pi_8, sin_pi_8),
+                                                           spread_constant<C>(sin_pi_8, cos_pi_8),
+                                                           spread_constant<C>(sin_pi_8, cos_pi_8),
+                                                           spread_constant<C>(-cos_pi_8, -sin_pi_8)});
+}
+
 // The stage of a block of the given kind, plain blocks reading their input as it is, with the factors
 // in `arrays`, or computed as it goes when there are none.
 template <class V>
