@@ -98,12 +98,12 @@ inline complex_vector sequence_value(factor_sequence sequence, complex_vector al
 // by side, each seeded with the library value of alpha at its start and that times the step. A sequence
 // of power k steps with sigma = 2 sin(k theta). Runs past the count start from the first run's seeds
 // and are never stored.
-template <class V, int S>
-void compute_factor_batch(double angle_unit, complex_value step, const factor_sequence (&sequences)[S],
-                          int32_t p0, int32_t count, double* const (&out)[S]) {
+template <class V, int S, const factor_sequence (&Sequences)[S]>
+PI_BATCH_LOOP void compute_factor_batch(double angle_unit, complex_value step, int32_t p0, int32_t count,
+                                        double* const (&out)[S]) {
   const complex_vector step1 = vector_of(step);
   double sigma[S];
-  for (int s = 0; s < S; ++s) sigma[s] = 2.0 * im(sequence_value({sequences[s].power, 0}, step1));
+  for (int s = 0; s < S; ++s) sigma[s] = 2.0 * im(sequence_value({Sequences[s].power, 0}, step1));
   complex_vector before[S][runs_per_batch], current[S][runs_per_batch];
   for (int32_t r = 0; r < runs_per_batch; ++r) {
     if (r > 0 && r * factor_run >= count) {
@@ -113,8 +113,8 @@ void compute_factor_batch(double angle_unit, complex_value step, const factor_se
     const complex_vector seed = library_factor(angle_unit, p0 + factor_run * r);
     const complex_vector seed_next = mul(step1, seed);
     for (int s = 0; s < S; ++s) {
-      before[s][r] = sequence_value(sequences[s], seed);
-      current[s][r] = sequence_value(sequences[s], seed_next);
+      before[s][r] = sequence_value(Sequences[s], seed);
+      current[s][r] = sequence_value(Sequences[s], seed_next);
     }
   }
   recur_batch<V, S>(before, current, sigma, count, out);
@@ -124,12 +124,12 @@ void compute_factor_batch(double angle_unit, complex_value step, const factor_se
 template <class V>
 void plain_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
                         double* const (&out)[2]) {
-  compute_factor_batch<V, 2>(plain_angle_unit(doubles), step, plain_sequences, p0, count, out);
+  compute_factor_batch<V, 2, plain_sequences>(plain_angle_unit(doubles), step, p0, count, out);
 }
 template <class V>
 void shifted_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
                           double* const (&out)[4]) {
-  compute_factor_batch<V, 4>(shifted_angle_unit(doubles), step, shifted_sequences, p0, count, out);
+  compute_factor_batch<V, 4, shifted_sequences>(shifted_angle_unit(doubles), step, p0, count, out);
 }
 
 // The factors of every point 1 .. Q/2 - 1 of a stage of `doubles` doubles into the six arrays of

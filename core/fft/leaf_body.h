@@ -78,7 +78,7 @@ struct block_lanes<four_points> {
 
 // The 16-point kernels of `count` blocks of 32 doubles of one kind, V::points at a time.
 template <class V, block_kind Kind>
-void kernels16(double* const* blocks, int32_t count) {
+PI_BATCH_LOOP void kernels16(double* const* blocks, int32_t count) {
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
     W x[16], y[16];

@@ -37,7 +37,7 @@ inline void separate(V& at_j, V& at_k, V wr, V wi) {
 // The bins first .. first + count - 1 (points m, with the mirrors N - m, N = n/2 points) with the weights
 // of w[0 .. 2 count), V::points bins at a time (their mirrors are consecutive too, in the opposite order).
 template <class V, bool Inverse>
-void separate_bins(int32_t doubles, double* a, int32_t first, int32_t count, const double* w) {
+PI_BATCH_LOOP void separate_bins(int32_t doubles, double* a, int32_t first, int32_t count, const double* w) {
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
     typedef lane_info<W> info;
@@ -84,6 +84,34 @@ inline W complex_product(W x, W y) {
   return add_negated_re(lane_info<W>::dup_re(y) * x, lane_info<W>::dup_im(y) * lane_info<W>::swap_pairs(x));
 }
 
+// The bins first .. first + count - 1 and their mirrors of product_of_spectra, with the weights w.
+template <class V, bool Square>
+PI_BATCH_LOOP void product_bins(int32_t doubles, double* out, const double* x, const double* y, int32_t first,
+                                int32_t count, const double* w) {
+  by_vectors<V>(0, count, [&](int32_t k, auto width) {
+    typedef decltype(width) W;
+    typedef lane_info<W> info;
+    const int32_t bin = first + k, mirror = doubles / 2 - bin - info::points + 1;
+    const W weights = load_points<W>(w, k);
+    const W wr = info::dup_re(weights), wi = info::dup_im(weights);
+    W xj = load_points<W>(x, bin), xk = info::reverse_points(load_points<W>(x, mirror));
+    separate<W, false>(xj, xk, wr, wi);
+    W pj, pk;
+    if (Square) {
+      pj = complex_product(xj, xj);
+      pk = complex_product(xk, xk);
+    } else {
+      W yj = load_points<W>(y, bin), yk = info::reverse_points(load_points<W>(y, mirror));
+      separate<W, false>(yj, yk, wr, wi);
+      pj = complex_product(xj, yj);
+      pk = complex_product(xk, yk);
+    }
+    separate<W, true>(pj, pk, wr, wi);
+    store_points(out, bin, pj);
+    store_points(out, mirror, info::reverse_points(pk));
+  });
+}
+
 template <class V, bool Square>
 void product_of_spectra(int32_t doubles, double* out, const double* x, const double* y) {
   // Bins 0 and N/2 from Z_0 = (sum of even x) + i (sum of odd x), multiplied, and joined again.
@@ -97,28 +125,7 @@ void product_of_spectra(int32_t doubles, double* out, const double* x, const dou
   const int32_t middle = doubles / 4;
   store_vector(out, middle, complex_product(load_vector(x, middle), load_vector(Square ? x : y, middle)));
   for_each_weight_batch<V>(doubles, [&](int32_t first, int32_t count, const double* w) {
-    by_vectors<V>(0, count, [&](int32_t k, auto width) {
-      typedef decltype(width) W;
-      typedef lane_info<W> info;
-      const int32_t bin = first + k, mirror = doubles / 2 - bin - info::points + 1;
-      const W weights = load_points<W>(w, k);
-      const W wr = info::dup_re(weights), wi = info::dup_im(weights);
-      W xj = load_points<W>(x, bin), xk = info::reverse_points(load_points<W>(x, mirror));
-      separate<W, false>(xj, xk, wr, wi);
-      W pj, pk;
-      if (Square) {
-        pj = complex_product(xj, xj);
-        pk = complex_product(xk, xk);
-      } else {
-        W yj = load_points<W>(y, bin), yk = info::reverse_points(load_points<W>(y, mirror));
-        separate<W, false>(yj, yk, wr, wi);
-        pj = complex_product(xj, yj);
-        pk = complex_product(xk, yk);
-      }
-      separate<W, true>(pj, pk, wr, wi);
-      store_points(out, bin, pj);
-      store_points(out, mirror, info::reverse_points(pk));
-    });
+    product_bins<V, Square>(doubles, out, x, y, first, count, w);
   });
 }
 

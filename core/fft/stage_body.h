@@ -105,11 +105,14 @@ inline spread_vector<V> spread_mirrored_neg(V f) {
 // The butterflies of the points first .. first + count - 1 and of their mirrors Q - first - count + 1 ..
 // Q - first, with the factors of point first + k at [2k], [2k + 1] of each factor array.
 template <class V, input_kind Input>
-void plain_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
+PI_BATCH_LOOP void plain_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
                        const plain_stage_factors& t) {
+  // The arrays' addresses in locals: every store to a may alias memory the compiler cannot rule out,
+  // and t lives in memory.
+  const double *const fs = t.f, *const gs = t.g;
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
-    const W f = load_points<W>(t.f, k), g = load_points<W>(t.g, k);
+    const W f = load_points<W>(fs, k), g = load_points<W>(gs, k);
     plain_butterfly_at<W, Input>(a, quarter, first + k,
                                  spread_plain_factors<W>{spread_points(f), spread_points(g)});
     plain_butterfly_at<W, Input>(a, quarter, quarter - first - k - lane_info<W>::points + 1,
@@ -120,12 +123,13 @@ void plain_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
 // The factor at Q - p from the one at p: alpha_{Q-p} = rho conj(alpha_p), hence
 // A = swap(A'_p), A' = swap(A_p), B = -swap(B'_p), B' = -swap(B_p).
 template <class V>
-void shifted_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
+PI_BATCH_LOOP void shifted_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
                          const shifted_stage_factors& t) {
+  const double *const as = t.a, *const a_rhos = t.a_rho, *const bs = t.b, *const b_rho3s = t.b_rho3;
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
-    const W alpha = load_points<W>(t.a, k), rho_alpha = load_points<W>(t.a_rho, k);
-    const W alpha3 = load_points<W>(t.b, k), rho3_alpha3 = load_points<W>(t.b_rho3, k);
+    const W alpha = load_points<W>(as, k), rho_alpha = load_points<W>(a_rhos, k);
+    const W alpha3 = load_points<W>(bs, k), rho3_alpha3 = load_points<W>(b_rho3s, k);
     shifted_butterfly_at<W>(a, quarter, first + k,
                             spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha),
                                                       spread_points(alpha3), spread_points(rho3_alpha3)});
@@ -199,6 +203,27 @@ inline void split_butterflies_at(double* a, int32_t quarter, int32_t p, const Pl
                 shifted_butterfly(difference[0], difference[1], difference[2], difference[3], shifted));
 }
 
+// The split butterflies of the points p0 + 1 .. p0 + count and of their mirrors, with the factors of the
+// batch in f (F, G) and g (A, A', B, B').
+template <class V, input_kind Input>
+PI_BATCH_LOOP void split_butterflies(double* a, int32_t quarter, int32_t p0, int32_t count,
+                                     const double (&f)[2][2 * factor_batch], const double (&g)[4][2 * factor_batch]) {
+  by_vectors<V>(0, count, [&](int32_t k, auto width) {
+    typedef decltype(width) W;
+    const W pf = load_points<W>(f[0], k), pg = load_points<W>(f[1], k);
+    const W alpha = load_points<W>(g[0], k), rho_alpha = load_points<W>(g[1], k);
+    const W alpha3 = load_points<W>(g[2], k), rho3_alpha3 = load_points<W>(g[3], k);
+    split_butterflies_at<W, Input>(a, quarter, p0 + 1 + k, spread_plain_factors<W>{spread_points(pf), spread_points(pg)},
+                                   spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha),
+                                                             spread_points(alpha3), spread_points(rho3_alpha3)});
+    split_butterflies_at<W, Input>(
+        a, quarter, quarter - p0 - 1 - k - lane_info<W>::points + 1,
+        spread_plain_factors<W>{spread_mirrored(pf), spread_mirrored_neg(pg)},
+        spread_shifted_factors<W>{spread_mirrored(rho_alpha), spread_mirrored(alpha),
+                                  spread_mirrored_neg(rho3_alpha3), spread_mirrored_neg(alpha3)});
+  });
+}
+
 template <class V, input_kind Input>
 void split_and_stage_halves(int32_t doubles, double* a) {
   typedef complex_vector C;
@@ -209,21 +234,7 @@ void split_and_stage_halves(int32_t doubles, double* a) {
   for_each_factor_batch(quarter / 2, [&](int32_t p0, int32_t count) {
     plain_factor_batch<V>(half, plain_step, p0, count, {f[0], f[1]});
     shifted_factor_batch<V>(half, shifted_step, p0, count, {g[0], g[1], g[2], g[3]});
-    by_vectors<V>(0, count, [&](int32_t k, auto width) {
-      typedef decltype(width) W;
-      const W pf = load_points<W>(f[0], k), pg = load_points<W>(f[1], k);
-      const W alpha = load_points<W>(g[0], k), rho_alpha = load_points<W>(g[1], k);
-      const W alpha3 = load_points<W>(g[2], k), rho3_alpha3 = load_points<W>(g[3], k);
-      split_butterflies_at<W, Input>(
-          a, quarter, p0 + 1 + k, spread_plain_factors<W>{spread_points(pf), spread_points(pg)},
-          spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha), spread_points(alpha3),
-                                    spread_points(rho3_alpha3)});
-      split_butterflies_at<W, Input>(
-          a, quarter, quarter - p0 - 1 - k - lane_info<W>::points + 1,
-          spread_plain_factors<W>{spread_mirrored(pf), spread_mirrored_neg(pg)},
-          spread_shifted_factors<W>{spread_mirrored(rho_alpha), spread_mirrored(alpha),
-                                    spread_mirrored_neg(rho3_alpha3), spread_mirrored_neg(alpha3)});
-    });
+    split_butterflies<V, Input>(a, quarter, p0, count, f, g);
   });
   split_butterflies_at<C, Input>(a, quarter, quarter / 2, rho_plain_factors{},
                                  spread_shifted_factors<C>{spread_constant<C>(cos_pi_8, sin_pi_8),
