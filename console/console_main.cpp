@@ -1,55 +1,30 @@
 #include "console/console_main.h"
 
-#include <cctype>
 #include <cstdio>
 #include <string>
 
 #include "console/console_options.h"
 #include "console/progress.h"
-#include "console/repeat_loop.h"
-#include "console/usage.h"
-
-#include "console/simd_choice.h"
-
 #include "console/physical_memory.h"
+#include "console/repeat_loop.h"
+#include "console/simd_choice.h"
+#include "console/typed_length.h"
+#include "console/usage.h"
 
 namespace {
 
-// Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
-// digits; what follows stays unread), but saturates instead of overflowing: any value above
-// 2^40 reads as 2^40. Returns false when no digit was found.
-bool read_length(long long* value) {
-  int c;
-  do c = std::getchar();
-  while (c != EOF && std::isspace(c));
-  bool negative = false;
-  if (c == '+' || c == '-') {
-    negative = c == '-';
-    c = std::getchar();
-  }
-  if (c == EOF || !std::isdigit(c)) return false;
-  const long long cap = 1LL << 40;
-  long long v = 0;
-  for (; c != EOF && std::isdigit(c); c = std::getchar()) v = v < cap ? v * 10 + (c - '0') : cap;
-  if (c != EOF) std::ungetc(c, stdin);
-  *value = negative ? -v : v;
-  return true;
-}
-
 // The prompt and the typed length; refusals on standard output after the prompt, as always.
-bool ask_length(long long* asked) {
+bool ask_length(typed_length* asked) {
   std::printf("length of pi =? ");
   std::fflush(stdout);
-  if (!read_length(asked)) {
+  if (!read_length(stdin, asked)) {
     std::printf("no length read: type the number of digits to compute (%d to %d)\n", smallest_length,
                 largest_length);
     return false;
   }
-  if (*asked > largest_length) {
-    std::printf("length %lld refused: the largest length is %d digits\n", *asked, largest_length);
-    return false;
-  }
-  return true;
+  const std::string refusal = length_refusal(*asked);
+  if (!refusal.empty()) std::printf("%s\n", refusal.c_str());
+  return refusal.empty();
 }
 
 // The smallest power of two not below the length asked for, and never below the smallest length.
@@ -82,11 +57,13 @@ int console_main(int argc, const char* const* argv, const console_program& progr
     return exit_completed;
   }
 
-  long long asked = options.digits_asked;
-  if (options.digits_given && asked > largest_length) {
-    std::fprintf(stderr, "%s: length %lld refused: the largest length is %d digits\n", program.name, asked,
-                 largest_length);
-    return exit_refused;
+  typed_length asked = options.digits_asked;
+  if (options.digits_given) {
+    const std::string refusal = length_refusal(asked);
+    if (!refusal.empty()) {
+      std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
+      return exit_refused;
+    }
   }
 
   // The record file is opened before any work, so that a bad name costs nothing.
@@ -104,7 +81,7 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   }
 
   if (!options.digits_given && !ask_length(&asked)) return exit_refused;
-  const int32_t digits = run_digits(asked);
+  const int32_t digits = run_digits(asked.value);
   if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
   const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
   int exit_status = run_repeatedly(series);

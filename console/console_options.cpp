@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr long long length_cap = 1LL << 40;
-
 // "--name=value" or "--name value": the value of a long option that takes one, or null.
 // *index moves past the arguments used.
 const char* option_value(int argc, const char* const* argv, int* index, const char* name) {
@@ -24,6 +22,16 @@ const char* option_value(int argc, const char* const* argv, int* index, const ch
 bool takes_value(const char* argument, const char* name) {
   const size_t length = std::strlen(name);
   return std::strncmp(argument, name, length) == 0 && (argument[length] == '\0' || argument[length] == '=');
+}
+
+// A plain decimal number from 1 to largest; false for anything else.
+bool parse_count(const char* text, int32_t largest, int32_t* count) {
+  int64_t v = 0;
+  const char* c = text;
+  for (; *c >= '0' && *c <= '9' && v <= largest; ++c) v = v * 10 + (*c - '0');
+  if (c == text || *c != '\0' || v < 1 || v > largest) return false;
+  *count = static_cast<int32_t>(v);
+  return true;
 }
 
 bool set_digits(const char* argument, console_options* options, std::string* error) {
@@ -42,23 +50,6 @@ bool set_digits(const char* argument, console_options* options, std::string* err
 
 }  // namespace
 
-bool parse_length(const char* text, long long* value) {
-  long long v = 0;
-  const char* c = text;
-  for (; *c >= '0' && *c <= '9'; ++c) v = v < length_cap ? v * 10 + (*c - '0') : length_cap;
-  if (c == text) return false;
-  int shift = 0;
-  if (*c == 'K' || *c == 'k')
-    shift = 10, ++c;
-  else if (*c == 'M' || *c == 'm')
-    shift = 20, ++c;
-  if (*c != '\0') return false;
-  // v <= 2^40 + 9, so v << 20 stays far below 2^63.
-  v <<= shift;
-  *value = v < length_cap ? v : length_cap;
-  return true;
-}
-
 bool parse_options(int argc, const char* const* argv, console_options* options, std::string* error) {
   bool only_digits = false;  // after "--"
   for (int i = 1; i < argc; ++i) {
@@ -75,19 +66,14 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
       options->quiet = true;
     } else if (takes_value(argument, "--repeat")) {
       const char* value = option_value(argc, argv, &i, "--repeat");
-      long long count = 0;
       if (!value) {
         *error = "option '--repeat' needs a number of runs";
         return false;
       }
-      // A plain number of 1 to 2^31 - 1 runs; parse_length saturates far above that.
-      const size_t length = std::strlen(value);
-      if (length == 0 || value[length - 1] < '0' || value[length - 1] > '9' || !parse_length(value, &count) ||
-          count < 1 || count > INT32_MAX) {
+      if (!parse_count(value, INT32_MAX, &options->repeat)) {
         *error = std::string("invalid number of runs for '--repeat': '") + value + "'";
         return false;
       }
-      options->repeat = static_cast<int32_t>(count);
     } else if (takes_value(argument, "--json")) {
       const char* value = option_value(argc, argv, &i, "--json");
       if (!value || *value == '\0') {

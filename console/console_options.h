@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "console/typed_length.h"
+
 struct console_options {
   bool help = false;
   bool version = false;
@@ -20,13 +22,8 @@ struct console_options {
   int32_t repeat = 0;          // 0: not asked; the plain single run
   std::string json_path;       // empty: no JSON record
   bool digits_given = false;   // false: the length is asked for on standard input
-  long long digits_asked = 0;  // the number given, before rounding; saturates at 2^40
+  typed_length digits_asked;   // DIGITS as given, before rounding
 };
-
-// Reads "123", "16K", "1M": decimal digits and an optional suffix K or M (either case), nothing
-// else. The value saturates at 2^40, so any absurd length still reads as "too large".
-// Returns false for anything else (empty, sign, other suffix, trailing characters).
-bool parse_length(const char* text, long long* value);
 
 // Fills options from argv[1..argc-1]. Returns false on the first unknown option, missing or bad
 // option value, bad or second DIGITS, with *error saying which (no program name, no line end).

@@ -74,12 +74,13 @@ expect_run() {  # input D
 earlier_file() { printf 'earlier file\n' >"$1/pi.txt"; }
 pi_txt_directory() { mkdir "$1/pi.txt"; }  # a directory cannot be opened for writing
 
-# A refused input: one line after the prompt, non-zero status, an earlier pi.txt untouched.
-expect_refusal() {  # input
+# A refused input: one line after the prompt (matching the pattern MESSAGE when given), non-zero
+# status, an earlier pi.txt untouched.
+expect_refusal() {  # input [message]
   setup=earlier_file run "$1"
   [ "$status" -ne 0 ] || { fail "accepted: $out"; return; }
   [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || { fail "more than one line: $out"; return; }
-  [[ "$out" == "length of pi =? "?* ]] || { fail "no message after the prompt: $out"; return; }
+  [[ "$out" == "length of pi =? "${2:-?*} ]] || { fail "no message after the prompt: $out"; return; }
   [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return; }
   ok
 }
@@ -104,10 +105,10 @@ case="letters only"; expect_refusal 'abc\n'
 case="empty input"; expect_refusal ''
 case="blank lines only"; expect_refusal '\n\n\n'
 case="sign without digits"; expect_refusal '-x\n'
-case="above 2^28"; expect_refusal '268435457\n'
+case="above 2^28"; expect_refusal '268435457\n' 'length 268435457 refused: the largest length is 268435456 digits'
 case="above 2^30"; expect_refusal '1073741825\n'
 case="above 2^31"; expect_refusal '2147483648\n'
-case="far above"; expect_refusal '99999999999999999999999\n'
+case="far above"; expect_refusal '  +99999999999999999999999 \n' 'length +99999999999999999999999 refused: *'
 
 case="pi.txt cannot be opened"
 setup=pi_txt_directory run '256\n'

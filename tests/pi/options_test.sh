@@ -104,8 +104,11 @@ other suffix                  | 1G                         | 2 | expect_usage   
 letters after the number      | 100abc                     | 2 | expect_usage   | invalid number of digits: '100abc'
 fraction                      | 1.5M                       | 2 | expect_usage   | invalid number of digits: '1.5M'
 two lengths                   | 64 128                     | 2 | expect_usage   | more than one DIGITS argument: '128'
-above every limit             | 2048M                      | 2 | expect_refusal | length 2147483648 refused: the largest length is
-far above                     | 99999999999999999999999    | 2 | expect_refusal | length 1099511627776 refused
+above every limit             | 2048M                      | 2 | expect_refusal | length 2048M refused: the largest length is 268435456 digits
+far above                     | 99999999999999999999999    | 2 | expect_refusal | length 99999999999999999999999 refused
+2^43 M, once wrapped to 64    | 8796093022208M             | 2 | expect_refusal | length 8796093022208M refused
+2^44 K                        | 17592186044416k            | 2 | expect_refusal | length 17592186044416k refused
+far above with a suffix       | 99999999999999999999999M   | 2 | expect_refusal | length 99999999999999999999999M refused
 --repeat without a count      | 64 --repeat                | 2 | expect_usage   | option '--repeat' needs a number of runs
 --repeat 0                    | --repeat 0 64              | 2 | expect_usage   | invalid number of runs for '--repeat': '0'
 --repeat=x                    | --repeat=x 64              | 2 | expect_usage   | invalid number of runs for '--repeat': 'x'
