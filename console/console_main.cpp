@@ -10,6 +10,7 @@
 #include "console/simd_choice.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
+#include "core/numbers/file_replacement.h"
 
 namespace {
 
@@ -66,8 +67,20 @@ int console_main(int argc, const char* const* argv, const console_program& progr
     }
   }
 
-  // The record file is opened before any work, so that a bad name costs nothing.
+  // Records written into pi.txt would destroy it (or the file that replaces it).
   const bool json_to_stdout = options.json_path == "-";
+  if (!options.json_path.empty() && !json_to_stdout &&
+      names_replaced_file(options.json_path.c_str(), pi_file_name)) {
+    std::fprintf(stderr, "%s: --json '%s' refused: it names the digit file %s\n", program.name,
+                 options.json_path.c_str(), pi_file_name);
+    return exit_refused;
+  }
+
+  if (!options.digits_given && !ask_length(&asked)) return exit_refused;
+  const int32_t digits = run_digits(asked.value);
+  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
+
+  // The record file is opened only once the run is accepted: a refusal leaves it as it was.
   std::FILE* json = nullptr;
   if (json_to_stdout) {
     json = stdout;
@@ -79,10 +92,6 @@ int console_main(int argc, const char* const* argv, const console_program& progr
       return exit_refused;
     }
   }
-
-  if (!options.digits_given && !ask_length(&asked)) return exit_refused;
-  const int32_t digits = run_digits(asked.value);
-  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
   const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
   int exit_status = run_repeatedly(series);
 

@@ -41,6 +41,8 @@ struct pi_result {
                                    // first block that differs; otherwise 0
 };
 
+constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
+
 int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
 pi_status compute_pi_direct(int32_t digits, const pi_events* events, pi_result* result);   // Gauss-Legendre on a and b
 pi_status compute_pi_squared(int32_t digits, const pi_events* events, pi_result* result);  // the same iteration on a^2 and b^2

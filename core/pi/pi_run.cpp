@@ -79,7 +79,7 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->W = static_cast<double*>(allocate_aligned(sizeof(double) * 4 * static_cast<size_t>(run->n)));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
   // Created now, so that an unwritable directory is reported before the work rather than after.
-  if (!begin_file_replacement(&run->digit_file, "pi.txt", true)) return end_run(run, pi_status::file_open);
+  if (!begin_file_replacement(&run->digit_file, pi_file_name, true)) return end_run(run, pi_status::file_open);
 
   if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
   reset_max_rounding_distance();

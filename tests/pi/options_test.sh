@@ -34,6 +34,8 @@ run() {
   out=$(tr -d '\r' <"$dir/stdout") err=$(tr -d '\r' <"$dir/stderr")
 }
 pi_txt_directory() { rm "$1/pi.txt" && mkdir "$1/pi.txt"; }  # every run fails to commit pi.txt
+earlier_records() { printf 'earlier records\n' >"$1/runs.json"; }
+link_to_pi_txt() { ln -s pi.txt "$1/linked.json"; }
 
 digits_right() {  # D
   [ -z "$checker" ] || "$checker" "$dir/pi.txt" "$1" "$allowed_wrong_digits" >"$dir/check" ||
@@ -54,6 +56,10 @@ expect_refusal() {  # the message (words)
   [ -z "$out" ] || { fail "standard output: $out"; return 1; }
   [[ "$err" == "$name: $*"* ]] || { fail "standard error: $err"; return 1; }
   untouched
+}
+expect_records_kept() {  # a refused length leaves the record file as it was
+  [[ "$out" == "length of pi =? no length read"* ]] || { fail "standard output: $out"; return 1; }
+  [ "$(cat "$dir/runs.json")" = "earlier records" ] || fail "runs.json was changed"
 }
 expect_usage() {  # the message (words), then the usage line
   expect_refusal "$@" || return
@@ -78,7 +84,13 @@ expect_json() {  # "FILE N D [--quiet]": the records against the run's own lines
 while IFS='|' read -r case arguments want check detail; do
   case=${case%"${case##*[! ]}"} want=${want// /} check=${check// /}
   read -r -a args <<<"$arguments"
-  setup=$([[ "$case" == *"stops at a failed run" ]] && echo pi_txt_directory) run "${args[@]}"
+  case $case in
+    *"stops at a failed run"*) setup=pi_txt_directory ;;
+    *"record file kept"*) setup=earlier_records ;;
+    *"link to pi.txt"*) setup=link_to_pi_txt ;;
+    *) setup= ;;
+  esac
+  run "${args[@]}"
   [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want; $out $err"; continue; }
   read -r -a details <<<"$detail"
   failed_before=$failed
@@ -115,6 +127,11 @@ far above with a suffix       | 99999999999999999999999M   | 2 | expect_refusal 
 --repeat with a suffix        | --repeat 1K 64             | 2 | expect_usage   | invalid number of runs for '--repeat': '1K'
 --json without a file         | 64 --json                  | 2 | expect_usage   | option '--json' needs a file name
 --json into a missing folder  | --json /no/such/dir/r.json 64 | 2 | expect_refusal | cannot open '/no/such/dir/r.json'
+--json pi.txt                 | --json pi.txt 64           | 2 | expect_refusal | --json 'pi.txt' refused: it names the digit file pi.txt
+--json ./pi.txt, prompt       | --json ./pi.txt            | 2 | expect_refusal | --json './pi.txt' refused
+--json=pi.txt's temporary     | --json=pi.txt.77-0.tmp 64  | 2 | expect_refusal | --json 'pi.txt.77-0.tmp' refused
+--json to a link to pi.txt    | --json linked.json 64      | 2 | expect_refusal | --json 'linked.json' refused
+refused length, record file kept | --json runs.json        | 2 | expect_records_kept |
 --repeat 3                    | --repeat 3 1K              | 0 | expect_repeat  | 3 1024
 --repeat=2                    | --repeat=2 64              | 0 | expect_repeat  | 2 64
 repeat stops at a failed run  | --repeat 3 1K              | 1 | expect_stop    |
@@ -124,6 +141,7 @@ quietly stops at a failed run | -q --repeat 3 1K           | 1 | expect_stop    
 --json - quietly              | -q --json - 2K             | 0 | expect_json    | - 1 2048 --quiet
 --json - after the transcript | --json - --repeat 2 64     | 0 | expect_json    | - 2 64 --repeat
 CASES
+setup=
 
 # Digits that differ from pi stop the loop too, with their own status.
 if [ -n "$corrupt" ]; then
