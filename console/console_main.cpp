@@ -3,6 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#ifndef _WIN32
+#include <fcntl.h>
+
+#include <cerrno>
+#endif
+
 #include "console/console_options.h"
 #include "console/progress.h"
 #include "console/physical_memory.h"
@@ -28,6 +34,17 @@ bool ask_length(typed_length* asked) {
   return refusal.empty();
 }
 
+// A standard stream that was closed when the program started is opened on the null device, in the
+// direction that fails every use: otherwise the first file the run opens would receive its number,
+// and what the program prints would go into that file (the digits' temporary file). Writes to a
+// closed standard output still fail, and are still found.
+void reserve_standard_streams() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+#endif
+}
+
 // The smallest power of two not below the length asked for, and never below the smallest length.
 int32_t run_digits(long long asked) {
   int32_t digits = smallest_length;
@@ -38,6 +55,7 @@ int32_t run_digits(long long asked) {
 }  // namespace
 
 int console_main(int argc, const char* const* argv, const console_program& program) {
+  reserve_standard_streams();
   console_options options;
   std::string error;
   if (!parse_options(argc, argv, &options, &error)) {
@@ -95,11 +113,14 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
   int exit_status = run_repeatedly(series);
 
-  if (json && !json_to_stdout) {
+  // Every write to the record stream is checked here: the error flag keeps the first failure, and
+  // the last buffer is written by the flush or the close.
+  if (json) {
     const bool written = !std::ferror(json);
-    if (std::fclose(json) != 0 || !written) {
-      std::fprintf(stderr, "%s: the JSON records could not be written to '%s'\n", program.name,
-                   options.json_path.c_str());
+    const bool ended = json_to_stdout ? std::fflush(stdout) == 0 : std::fclose(json) == 0;
+    if (!written || !ended) {
+      std::fprintf(stderr, "%s: the JSON records could not be written to %s\n", program.name,
+                   json_to_stdout ? "standard output" : ("'" + options.json_path + "'").c_str());
       if (exit_status == exit_completed) exit_status = exit_failed;
     }
   }

@@ -152,6 +152,36 @@ if [ -n "$corrupt" ]; then
   if [ "$status" -eq 3 ]; then expect_stop && untouched && passed=$((passed + 1)); else fail "exit status $status: $out"; fi
 fi
 
+# Standard output that cannot take what is written to it: a full device, or closed (native only:
+# POSIX redirections). --json - must then fail with status 1; without it the run is as always; in
+# every case pi.txt holds the digits and nothing else (a closed standard output once lent its number
+# to the digit file, and the transcript went into pi.txt).
+if [ -z "${runner[*]}" ] && [ -w /dev/full ]; then
+  while IFS='|' read -r case target arguments want; do
+    case=${case%"${case##*[! ]}"} target=${target// /} want=${want// /}
+    read -r -a args <<<"$arguments"
+    dir=$work/$((passed + failed))
+    mkdir -p "$dir"
+    if [ "$target" = closed ]; then
+      (cd "$dir" && "$program" "${args[@]}" </dev/null >&- 2>stderr)
+    else
+      (cd "$dir" && "$program" "${args[@]}" </dev/null >"$target" 2>stderr)
+    fi
+    status=$? err=$(cat "$dir/stderr")
+    [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want: $err"; continue; }
+    if [ "$want" -ne 0 ] && [ "$err" != "$name: the JSON records could not be written to standard output" ]; then
+      fail "standard error: $err"
+      continue
+    fi
+    digits_right "${args[-1]}" && passed=$((passed + 1))
+  done <<'CASES'
+--json - to a full device       | /dev/full | --json - 64               | 1
+--json - --repeat, full device  | /dev/full | --json - --repeat 2 64     | 1
+--json - quietly, output closed | closed    | -q --json - 256           | 1
+output closed, no records       | closed    | 256                       | 0
+CASES
+fi
+
 # On a terminal (native only: script gives the program one) the progress line comes and goes on
 # standard error; the timing lines stay as they are.
 if [ -z "${runner[*]}" ] && command -v script >/dev/null; then
