@@ -1,6 +1,9 @@
 #include "console/console_main.h"
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #ifndef _WIN32
@@ -52,10 +55,7 @@ int32_t run_digits(long long asked) {
   return digits;
 }
 
-}  // namespace
-
-int console_main(int argc, const char* const* argv, const console_program& program) {
-  reserve_standard_streams();
+int run_console_program(int argc, const char* const* argv, const console_program& program) {
   console_options options;
   std::string error;
   if (!parse_options(argc, argv, &options, &error)) {
@@ -126,4 +126,33 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   }
   std::fflush(stdout);
   return exit_status;
+}
+
+// Memory kept back for the failure of an allocation: the C++ runtime must itself allocate the
+// exception that reports the failure, and under a tight limit it could not, and would abort. Any
+// thread may reach the handler; the exchange gives the block back once.
+std::atomic<void*> allocation_reserve{nullptr};
+
+[[noreturn]] void release_reserve_and_throw() {
+  std::free(allocation_reserve.exchange(nullptr));
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+int console_main(int argc, const char* const* argv, const console_program& program) {
+  reserve_standard_streams();
+  // The drivers allocate with the C functions and report a shortage themselves; what the front end
+  // allocates (options, texts, records) can fail at any moment under a tight memory limit.
+  allocation_reserve = std::malloc(64 << 10);
+  if (allocation_reserve) {
+    std::set_new_handler(release_reserve_and_throw);
+    try {
+      return run_console_program(argc, argv, program);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  std::printf("Memory Allocation Failure!\n");
+  std::fflush(stdout);
+  return exit_failed;
 }
