@@ -82,7 +82,7 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   if (!begin_file_replacement(&run->digit_file, pi_file_name, true)) return end_run(run, pi_status::file_open);
 
   if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
-  reset_max_rounding_distance();
+  run->margin = rounding_margin{};
   run->phase_start_ms = clock_ms();
   return pi_status::ok;
 }
@@ -101,7 +101,7 @@ pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled)
 
 pi_status close_pi_run(pi_run* run, const int16_t* result) {
   pi_result* r = run->result;
-  r->max_rounding_distance = max_rounding_distance();
+  r->max_rounding_distance = run->margin.max_distance;
 #ifdef PI_REPORT_ROUNDING
   std::fprintf(stderr, "largest rounding distance %.6f\n", r->max_rounding_distance);  // bench builds only
 #endif

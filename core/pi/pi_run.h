@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/arith/rounding_margin.h"
 #include "core/numbers/file_replacement.h"
 #include "core/pi/pi.h"
 
@@ -36,6 +37,7 @@ struct pi_run {
   // The driver may exchange the pointers; the run releases whatever they name at its end.
   int16_t *A, *B, *T, *P, *S;
   double* W;
+  rounding_margin margin;       // lent to every product with W
   file_replacement digit_file;  // the temporary file that replaces pi.txt when the run succeeds
   const pi_events* events;  // may be null
   pi_result* result;        // never null (a local one stands in when the caller passes null)
