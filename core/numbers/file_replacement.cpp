@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -152,9 +153,9 @@ bool begin_file_replacement(file_replacement* r, const char* target, bool text) 
   r->temporary[0] = '\0';
   if (std::strlen(target) >= sizeof r->target || is_directory(target)) return false;
   std::strcpy(r->target, target);
-  // Unique among processes (the id) and within one (the counter); an existing name, a stray file
-  // of a killed run for instance, is skipped.
-  static unsigned counter = 0;
+  // Unique among processes (the id) and within one (the counter, shared by the threads of the
+  // process); an existing name, a stray file of a killed run for instance, is skipped.
+  static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::snprintf(r->temporary, sizeof r->temporary, temporary_format, target, process_id(), counter++);
     const int fd = create_exclusive(r->temporary, text);

@@ -49,7 +49,7 @@ void release_buffers(pi_run* run) {
 pi_status end_run(pi_run* run, pi_status status) {
   discard_file_replacement(&run->digit_file);
   release_buffers(run);
-  run->result->total_ms = clock_ms() - run->start_ms;
+  run->result->total_ms = static_cast<int32_t>(clock_ms() - run->start_ms);
   return status;
 }
 
@@ -88,8 +88,7 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
 }
 
 bool finish_phase(pi_run* run, int32_t phase) {
-  const int32_t now = clock_ms();
-  const int32_t ms = now - run->phase_start_ms;
+  const int32_t ms = static_cast<int32_t>(clock_ms() - run->phase_start_ms);
   if (phase < pi_max_phases) run->result->phase_ms[phase] = ms;
   const pi_events* events = run->events;
   if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);

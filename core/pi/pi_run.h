@@ -31,8 +31,8 @@ struct pi_run {
   int32_t digits;      // D, a power of two, 64 <= D <= 2^28
   int32_t n;           // working precision in limbs: D / 4
   int32_t iterations;  // k - 1, with k the smallest integer >= 1 such that 2^k >= D
-  int32_t start_ms;    // clock at entry, for the total time
-  int32_t phase_start_ms;
+  int64_t start_ms;    // clock at entry, for the total time
+  int64_t phase_start_ms;
   // Five limb numbers of n + 4 limbs each, and the FFT work area of 4n doubles (64-byte aligned).
   // The driver may exchange the pointers; the run releases whatever they name at its end.
   int16_t *A, *B, *T, *P, *S;
