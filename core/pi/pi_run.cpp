@@ -79,7 +79,9 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->W = static_cast<double*>(allocate_aligned(sizeof(double) * 4 * static_cast<size_t>(run->n)));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
   // Created now, so that an unwritable directory is reported before the work rather than after.
-  if (!begin_file_replacement(&run->digit_file, pi_file_name, true)) return end_run(run, pi_status::file_open);
+  run->in_memory = events && events->in_memory;
+  if (!run->in_memory && !begin_file_replacement(&run->digit_file, pi_file_name, true))
+    return end_run(run, pi_status::file_open);
 
   if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
   run->margin = rounding_margin{};
@@ -113,8 +115,12 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
   r->first_wrong_decimal = verify_pi_decimals(result + 1, run->digits);
   if (r->first_wrong_decimal != 0) return end_run(run, pi_status::verification);
   r->verified = true;
-  const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
-  if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
+  // Every limb the run computed, as whole limbs: the digest of 4 (n + 4) "decimals".
+  r->result_digest = pi_decimals_digest(result, 4 * int64_t{run->n + 4});
+  if (!run->in_memory) {
+    const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
+    if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
+  }
   finish_phase(run, run->iterations + 1);
   return end_run(run, pi_status::ok);
 }
