@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -13,10 +14,11 @@
 #endif
 
 #include "console/console_options.h"
-#include "console/progress.h"
 #include "console/physical_memory.h"
+#include "console/progress.h"
 #include "console/repeat_loop.h"
 #include "console/simd_choice.h"
+#include "console/stress_test.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
 #include "core/numbers/file_replacement.h"
@@ -94,9 +96,19 @@ int run_console_program(int argc, const char* const* argv, const console_program
     return exit_refused;
   }
 
-  if (!options.digits_given && !ask_length(&asked)) return exit_refused;
-  const int32_t digits = run_digits(asked.value);
-  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
+  std::vector<int32_t> cpus;  // of the stress test's workers
+  if (options.stress) {
+    if (std::string refusal; !choose_stress_cpus(options, &cpus, &refusal)) {
+      std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
+      return exit_refused;
+    }
+  } else if (!options.digits_given && !ask_length(&asked)) {
+    return exit_refused;
+  }
+  const int32_t digits =
+      options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits;
+  const int32_t runs_at_once = options.stress ? static_cast<int32_t>(cpus.size()) : 1;
+  if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits))) return exit_failed;
 
   // The record file is opened only once the run is accepted: a refusal leaves it as it was.
   std::FILE* json = nullptr;
@@ -110,8 +122,20 @@ int run_console_program(int argc, const char* const* argv, const console_program
       return exit_refused;
     }
   }
-  const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
-  int exit_status = run_repeatedly(series);
+  int exit_status;
+  if (options.stress) {
+    stress_plan plan{&program, digits, cpus};
+    plan.runs_per_worker = options.repeat;
+    plan.seconds = options.seconds;
+    plan.stop_on_error = options.stop_on_error;
+    plan.quiet = options.quiet;
+    plan.progress = standard_error_is_terminal();
+    plan.json = json;
+    exit_status = run_stress_test(plan);
+  } else {
+    const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
+    exit_status = run_repeatedly(series);
+  }
 
   // Every write to the record stream is checked here: the error flag keeps the first failure, and
   // the last buffer is written by the flush or the close.
@@ -121,7 +145,7 @@ int run_console_program(int argc, const char* const* argv, const console_program
     if (!written || !ended) {
       std::fprintf(stderr, "%s: the JSON records could not be written to %s\n", program.name,
                    json_to_stdout ? "standard output" : ("'" + options.json_path + "'").c_str());
-      if (exit_status == exit_completed) exit_status = exit_failed;
+      if (exit_status != exit_not_verified) exit_status = exit_failed;  // also after a stop by a signal
     }
   }
   std::fflush(stdout);

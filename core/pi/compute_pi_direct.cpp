@@ -11,6 +11,10 @@
 #include "core/pi/pi.h"
 #include "core/pi/pi_run.h"
 
+#ifdef PI_FAULT_HOOK
+double fault_hook_shift();  // defined by the test build (tests/pi/fault_hook.cpp)
+#endif
+
 pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
   const pi_status opened = open_pi_run(&run, D, events, result);
@@ -50,12 +54,21 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   fft_multiply(A, A, A, n, W, margin);  // (a + b)^2, about 2.871
   limb_mul_small(T, 4, n);      // 4t, about 0.9139
   reciprocal(T, B, S, n, W, margin);    // 1/(10000 * 4t)
-  fft_multiply(A, B, A, n, W, margin);  // pi / 10000
-#ifdef PI_CORRUPT_FINAL_PRODUCT
-  // Test builds only: one limb of the final product off by one unit, a fault that the rounding
-  // check cannot see and that verification must catch.
-  A[n / 2] = static_cast<int16_t>(A[n / 2] == 9999 ? 9998 : A[n / 2] + 1);
+#ifdef PI_FAULT_HOOK
+  // Test builds only: the final product as fft_multiply forms it, but with every term of its
+  // convolution moved by the hook's shift: the backward transform gives each of the 2n doubles
+  // half of the zero-frequency bin, and the release scales them by 1/n. Shift 0 changes nothing, 1
+  // gives wrong digits while every term still lies on an integer, 0.01 right digits with a larger
+  // rounding distance, 0.3 a product that fails the rounding check.
+  if (const double shift = fault_hook_shift()) {
+    limbs_spectrum(A, n, W);
+    limbs_spectrum(B, n, W + 2 * n);
+    spectrum_multiply(W, W + 2 * n, 2 * n);
+    W[0] += shift * 2 * n;
+    spectrum_to_limbs(A, n, W, margin);
+  } else
 #endif
+    fft_multiply(A, B, A, n, W, margin);  // pi / 10000
   run.A = A;
   run.P = P;
   return close_pi_run(&run, A);
