@@ -131,6 +131,17 @@ far above with a suffix       | 99999999999999999999999M   | 2 | expect_refusal 
 --json=pi.txt's temporary     | --json=pi.txt.77-0.tmp 64  | 2 | expect_refusal | --json 'pi.txt.77-0.tmp' refused
 --json to a link to pi.txt    | --json linked.json 64      | 2 | expect_refusal | --json 'linked.json' refused
 refused length, record file kept | --json runs.json        | 2 | expect_records_kept |
+--workers without --stress    | --workers 2 64             | 2 | expect_usage   | option '--workers' needs --stress
+--stop-on-error, no --stress  | --stop-on-error 64         | 2 | expect_usage   | option '--stop-on-error' needs --stress
+--workers 0                   | --stress --workers 0 64    | 2 | expect_usage   | invalid number of workers for '--workers': '0'
+--seconds=x                   | --stress --seconds=x 64    | 2 | expect_usage   | invalid number of seconds for '--seconds': 'x'
+--cpus with a bad range       | --stress --cpus 3-1 64     | 2 | expect_usage   | invalid list of CPUs for '--cpus': '3-1'
+--cpus naming a CPU twice     | --stress --cpus 0,1,0-1 64 | 2 | expect_usage   | invalid list of CPUs for '--cpus': '0,1,0-1'
+--cpus ending in a comma      | --stress --cpus=0, 64      | 2 | expect_usage   | invalid list of CPUs for '--cpus': '0,'
+--cpus outside the process    | --stress --cpus 1000 64    | 2 | expect_refusal | --cpus 1000 refused: CPU 1000 is not one of the CPUs this process may use
+more workers than CPUs        | --stress --workers 99999 64 | 2 | expect_refusal | --workers 99999 refused: this process may use
+--stress above every limit    | --stress 2048M             | 2 | expect_refusal | length 2048M refused
+--stress, --json pi.txt       | --stress --json pi.txt 64  | 2 | expect_refusal | --json 'pi.txt' refused
 --repeat 3                    | --repeat 3 1K              | 0 | expect_repeat  | 3 1024
 --repeat=2                    | --repeat=2 64              | 0 | expect_repeat  | 2 64
 repeat stops at a failed run  | --repeat 3 1K              | 1 | expect_stop    |
