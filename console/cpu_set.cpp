@@ -106,7 +106,27 @@ bool pin_current_thread(int32_t cpu) {
 
 cpu_place cpu_topology(int32_t cpu) {
   cpu_place place{-1, -1};
-#ifndef _WIN32
+#ifdef _WIN32
+  // The system lists every core and package with the mask of its logical CPUs; they are numbered
+  // here in the order listed.
+  DWORD bytes = 0;
+  GetLogicalProcessorInformation(nullptr, &bytes);
+  std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> entries(bytes /
+                                                            sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+  if (entries.empty() || !GetLogicalProcessorInformation(entries.data(), &bytes)) return place;
+  int32_t cores = 0, packages = 0;
+  for (const auto& entry : entries) {
+    const bool mine =
+        cpu < static_cast<int32_t>(8 * sizeof entry.ProcessorMask) && (entry.ProcessorMask >> cpu & 1);
+    if (entry.Relationship == RelationProcessorCore) {
+      if (mine) place.core = cores;
+      ++cores;
+    } else if (entry.Relationship == RelationProcessorPackage) {
+      if (mine) place.package = packages;
+      ++packages;
+    }
+  }
+#else
   const struct {
     const char* file;
     int32_t* value;
@@ -120,8 +140,6 @@ cpu_place cpu_topology(int32_t cpu) {
       std::fclose(f);
     }
   }
-#else
-  (void)cpu;
 #endif
   return place;
 }

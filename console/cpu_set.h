@@ -23,7 +23,8 @@ std::string cpu_list_text(const std::vector<int32_t>& cpus);
 bool pin_current_thread(int32_t cpu);
 
 // The physical core and package of a logical CPU where the system tells it (Linux
-// /sys/devices/system/cpu/cpuN/topology); -1 where it does not.
+// /sys/devices/system/cpu/cpuN/topology; Windows GetLogicalProcessorInformation, within the
+// process's processor group); -1 where it does not.
 struct cpu_place {
   int32_t core, package;
 };
