@@ -7,13 +7,15 @@
 # RUNNER an optional command that runs the programs (scripts/wine-run): then only the plain
 # two-worker case runs. Every case starts in a fresh directory holding an earlier pi.txt, which
 # must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
-# Prints one line per failure and a count.
+# The signal cases need runs that last seconds: 2^24 digits, or PI_STRESS_LONG_SIZE (a slow build,
+# such as one under ThreadSanitizer, takes a smaller size). Prints one line per failure and a count.
 set -u
 here=$(dirname "$(realpath "$0")")
 program=$(realpath "$1") corrupt=${2:+$(realpath "$2")}
 shift 2
 runner=("$@")
 native=$([ -z "${runner[*]}" ] && [ "$(uname)" = Linux ] && echo 1)
+long_size=${PI_STRESS_LONG_SIZE:-16M}
 
 passed=0 failed=0
 work=$(mktemp -d)
@@ -96,11 +98,11 @@ if [ -n "$native" ] && [ -n "$second" ]; then
     wait "$pid"
   }
 
-  # A signal while every worker is inside a run of 2^24 digits (seconds long): the runs stop at
-  # their next iteration boundary, none is counted, and the summary follows.
+  # A signal while every worker is inside a run that lasts seconds: the runs stop at their next
+  # iteration boundary, none is counted, and the summary follows.
   while IFS='|' read -r case signal want name; do
     case=${case%"${case##*[! ]}"} signal=${signal// /} want=${want// /} name=${name// /}
-    started --stress --workers 2 16M
+    started --stress --workers 2 "$long_size"
     kill -"$signal" "$pid"
     ended
     status=$?
@@ -113,7 +115,7 @@ SIGTERM mid-test | TERM | 143 | SIGTERM
 CASES
 
   case="a second SIGINT exits at once"
-  started --stress --workers 2 16M
+  started --stress --workers 2 "$long_size"
   kill -INT "$pid"
   sleep 0.05
   kill -INT "$pid"
@@ -128,7 +130,7 @@ CASES
   # The worker of --cpus is the one thread allowed on that CPU alone, and runs there (field 39 of
   # its stat: the CPU it last ran on); the main thread keeps the process's CPUs.
   case="the worker stays on its CPU"
-  started --stress --cpus "$second" 16M
+  started --stress --cpus "$second" "$long_size"
   pinned=0 elsewhere=0
   for task in /proc/"$pid"/task/*; do
     list=$(awk '/^Cpus_allowed_list:/ { print $2 }' "$task/status")
