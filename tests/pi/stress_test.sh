@@ -127,6 +127,20 @@ CASES
     fail "status $status: $(cat "$dir/stdout")"
   fi
 
+  # On a terminal the progress line comes and goes on standard error (script gives a terminal).
+  if command -v script >/dev/null; then
+    case="progress line on a terminal"
+    new_dir
+    (cd "$dir" && script -qefc "'$program' --stress --workers 2 --seconds 3 16K" /dev/null </dev/null >stdout)
+    status=$?
+    if [ "$status" -eq 0 ] && grep -q $'\r0:0[0-9] elapsed, [0-9]* runs*, 0 errors, 0:0[0-9] left' "$dir/stdout" &&
+       tr -d '\r' <"$dir/stdout" | grep -q '^all [0-9]* runs verified on 2 CPUs$'; then
+      passed=$((passed + 1))
+    else
+      fail "status $status: $(cat -A "$dir/stdout" | head -n 5)"
+    fi
+  fi
+
   # The worker of --cpus is the one thread allowed on that CPU alone, and runs there (field 39 of
   # its stat: the CPU it last ran on); the main thread keeps the process's CPUs.
   case="the worker stays on its CPU"
