@@ -282,6 +282,10 @@ struct worker_threads {
 
 bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cpus, std::string* refusal) {
   const std::vector<int32_t> allowed = allowed_cpus();
+  if (allowed.empty()) {
+    *refusal = "--stress refused: the system does not tell which CPUs this process may use";
+    return false;
+  }
   std::vector<int32_t> chosen = options.cpus.empty() ? allowed : options.cpus;
   for (int32_t cpu : options.cpus)
     if (std::find(allowed.begin(), allowed.end(), cpu) == allowed.end()) {

@@ -54,6 +54,7 @@ bool read_length(std::FILE* in, typed_length* length) {
 
 std::string length_refusal(const typed_length& length) {
   if (length.value <= largest_length) return "";
-  return "length " + length.text + " refused: the largest length is " + std::to_string(largest_length) +
-         " digits";
+  // A pasted page of digits is named by its start.
+  const std::string typed = length.text.size() <= 64 ? length.text : length.text.substr(0, 60) + "...";
+  return "length " + typed + " refused: the largest length is " + std::to_string(largest_length) + " digits";
 }

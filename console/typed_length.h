@@ -21,5 +21,6 @@ bool parse_length(const char* text, typed_length* length);
 bool read_length(std::FILE* in, typed_length* length);
 
 // "length 2048M refused: the largest length is 268435456 digits" (no line end) when the length is
-// above the largest size a program offers; "" when it is not.
+// above the largest size a program offers; "" when it is not. A text of more than 64 characters is
+// cut to its first 60 and "...".
 std::string length_refusal(const typed_length& length);
