@@ -66,8 +66,9 @@ bool split_absolute(const char* path, std::string* directory, std::string* name)
   char full[_MAX_PATH];
   if (!_fullpath(full, parent.c_str(), sizeof full)) return false;
   *directory = full;
-  for (char& c : *directory) c = static_cast<char>(c == '/' ? '\\' : std::tolower(static_cast<unsigned char>(c)));
-  for (char& c : *name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  for (char& c : *directory) c = c == '/' ? '\\' : lower(c);
+  for (char& c : *name) c = lower(c);
   return GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
 #else
   char* full = realpath(parent.c_str(), nullptr);
@@ -207,7 +208,8 @@ void discard_file_replacement(file_replacement* r) {
 bool names_replaced_file(const char* path, const char* target) {
   if (same_file(path, target)) return true;
   std::string path_directory, path_name, target_directory, target_name;
-  if (!split_absolute(path, &path_directory, &path_name) || !split_absolute(target, &target_directory, &target_name))
+  if (!split_absolute(path, &path_directory, &path_name) ||
+      !split_absolute(target, &target_directory, &target_name))
     return false;
   return path_directory == target_directory &&
          (path_name == target_name || is_temporary_name(path_name, target_name));

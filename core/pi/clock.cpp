@@ -3,6 +3,6 @@
 #include <chrono>
 
 int64_t clock_ms() {
-  using std::chrono::steady_clock;
-  return std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now().time_since_epoch()).count();
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }

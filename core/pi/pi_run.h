@@ -46,8 +46,9 @@ struct pi_run {
 };
 
 // Reads the clock, allocates every buffer, creates the temporary digit file beside pi.txt (not for
-// a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or pi_status::file_open
-// (nothing left allocated or created), or pi_status::ok after reporting `started`.
+// a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or
+// pi_status::file_open (nothing left allocated or created), or pi_status::ok after reporting
+// `started`.
 pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
 
 // Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
@@ -62,6 +63,7 @@ pi_status cancel_pi_run(pi_run* run);
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
 // of every product of the run, the range of every limb and the decimals against the built-in
 // table of pi; only when all pass, records the digest of limbs 0..n+3 and (unless in memory)
-// writes limbs 1..n-1 to the temporary file and renames it over pi.txt. Reports the last phase, releases the buffers and returns how the run ended; on any
-// failure the temporary file is removed and pi.txt left as it was.
+// writes limbs 1..n-1 to the temporary file and renames it over pi.txt. Reports the last phase,
+// releases the buffers and returns how the run ended; on any failure the temporary file is removed
+// and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);

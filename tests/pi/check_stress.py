@@ -10,7 +10,8 @@ of --cpus, in that order) and the last line; with --quiet only the error lines a
 The runs of each CPU are numbered 1, 2, ... in order; the table's runs, errors and best, median and
 worst times must be those of the lines. --runs N: every CPU without an error did exactly N runs.
 --error: exactly that error, on that CPU and run (TEXT starts the message), and no other; its CPU did
-no run after it. With --quiet, --runs gives the number of runs in the last line. --stop-on-error: after the error line no other CPU finished more than one run.
+no run after it. With --quiet, --runs gives the number of runs in the last line. --stop-on-error:
+after the error line no other CPU finished more than one run.
 --json: one record per run line, with its cpu, worker, run, total_ms and status. Exit status 1 and
 one line per fault when anything differs.
 """

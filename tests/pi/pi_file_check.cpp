@@ -4,8 +4,9 @@
 //
 // FILE must start with "PI=3." and an empty line and hold DIGITS - 4 decimals; at most the last
 // ALLOWED of them may differ from pi. By default ALLOWED is what the programs promise: the decimals
-// that their verification leaves unchecked (pi_unchecked_decimals), and no more. Prints one line: the number of decimals, the
-// position of the first wrong one, and exits 0 when the file passes, 1 otherwise.
+// that their verification leaves unchecked (pi_unchecked_decimals), and no more. Prints one line:
+// the number of decimals, the position of the first wrong one, and exits 0 when the file passes, 1
+// otherwise.
 #include <mpfr.h>
 
 #include <cstdio>
