@@ -1,53 +1,53 @@
 #include "console/console_main.h"
 
-#include <cctype>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+
+#include <cerrno>
+#endif
 
 #include "console/console_options.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
+#include "console/stress_test.h"
+#include "console/typed_length.h"
 #include "console/usage.h"
 #include "core/fft/simd_path.h"
+#include "core/numbers/file_replacement.h"
 
 namespace {
 
-// Reads one integer as "%d" does (white space and line ends skipped, an optional sign, decimal
-// digits; what follows stays unread), but saturates instead of overflowing: any value above
-// 2^40 reads as 2^40. Returns false when no digit was found.
-bool read_length(long long* value) {
-  int c;
-  do c = std::getchar();
-  while (c != EOF && std::isspace(c));
-  bool negative = false;
-  if (c == '+' || c == '-') {
-    negative = c == '-';
-    c = std::getchar();
-  }
-  if (c == EOF || !std::isdigit(c)) return false;
-  const long long cap = 1LL << 40;
-  long long v = 0;
-  for (; c != EOF && std::isdigit(c); c = std::getchar()) v = v < cap ? v * 10 + (c - '0') : cap;
-  if (c != EOF) std::ungetc(c, stdin);
-  *value = negative ? -v : v;
-  return true;
-}
-
 // The prompt and the typed length; refusals on standard output after the prompt, as always.
-bool ask_length(long long* asked) {
+bool ask_length(typed_length* asked) {
   std::printf("length of pi =? ");
   std::fflush(stdout);
-  if (!read_length(asked)) {
+  if (!read_length(stdin, asked)) {
     std::printf("no length read: type the number of digits to compute (%d to %d)\n", smallest_length,
                 largest_length);
     return false;
   }
-  if (*asked > largest_length) {
-    std::printf("length %lld refused: the largest length is %d digits\n", *asked, largest_length);
-    return false;
-  }
-  return true;
+  const std::string refusal = length_refusal(*asked);
+  if (!refusal.empty()) std::printf("%s\n", refusal.c_str());
+  return refusal.empty();
+}
+
+// A standard stream that was closed when the program started is opened on the null device, in the
+// direction that fails every use: otherwise the first file the run opens would receive its number,
+// and what the program prints would go into that file (the digits' temporary file). Writes to a
+// closed standard output still fail, and are still found.
+void reserve_standard_streams() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+#endif
 }
 
 // The smallest power of two not below the length asked for, and never below the smallest length.
@@ -57,9 +57,7 @@ int32_t run_digits(long long asked) {
   return digits;
 }
 
-}  // namespace
-
-int console_main(int argc, const char* const* argv, const console_program& program) {
+int run_console_program(int argc, const char* const* argv, const console_program& program) {
   console_options options;
   std::string error;
   if (!parse_options(argc, argv, &options, &error)) {
@@ -80,15 +78,39 @@ int console_main(int argc, const char* const* argv, const console_program& progr
     return exit_completed;
   }
 
-  long long asked = options.digits_asked;
-  if (options.digits_given && asked > largest_length) {
-    std::fprintf(stderr, "%s: length %lld refused: the largest length is %d digits\n", program.name, asked,
-                 largest_length);
+  typed_length asked = options.digits_asked;
+  if (options.digits_given) {
+    const std::string refusal = length_refusal(asked);
+    if (!refusal.empty()) {
+      std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
+      return exit_refused;
+    }
+  }
+
+  // Records written into pi.txt would destroy it (or the file that replaces it).
+  const bool json_to_stdout = options.json_path == "-";
+  if (!options.json_path.empty() && !json_to_stdout &&
+      names_replaced_file(options.json_path.c_str(), pi_file_name)) {
+    std::fprintf(stderr, "%s: --json '%s' refused: it names the digit file %s\n", program.name,
+                 options.json_path.c_str(), pi_file_name);
     return exit_refused;
   }
 
-  // The record file is opened before any work, so that a bad name costs nothing.
-  const bool json_to_stdout = options.json_path == "-";
+  std::vector<int32_t> cpus;  // of the stress test's workers
+  if (options.stress) {
+    if (std::string refusal; !choose_stress_cpus(options, &cpus, &refusal)) {
+      std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
+      return exit_refused;
+    }
+  } else if (!options.digits_given && !ask_length(&asked)) {
+    return exit_refused;
+  }
+  const int32_t digits =
+      options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits;
+  const int32_t runs_at_once = options.stress ? static_cast<int32_t>(cpus.size()) : 1;
+  if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits))) return exit_failed;
+
+  // The record file is opened only once the run is accepted: a refusal leaves it as it was.
   std::FILE* json = nullptr;
   if (json_to_stdout) {
     json = stdout;
@@ -100,21 +122,61 @@ int console_main(int argc, const char* const* argv, const console_program& progr
       return exit_refused;
     }
   }
+  int exit_status;
+  if (options.stress) {
+    stress_plan plan{&program, digits, cpus};
+    plan.runs_per_worker = options.repeat;
+    plan.seconds = options.seconds;
+    plan.stop_on_error = options.stop_on_error;
+    plan.quiet = options.quiet;
+    plan.progress = standard_error_is_terminal();
+    plan.json = json;
+    exit_status = run_stress_test(plan);
+  } else {
+    const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
+    exit_status = run_repeatedly(series);
+  }
 
-  if (!options.digits_given && !ask_length(&asked)) return exit_refused;
-  const int32_t digits = run_digits(asked);
-  if (!check_physical_memory(digits, pi_memory_bytes(digits))) return exit_failed;
-  const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
-  int exit_status = run_repeatedly(series);
-
-  if (json && !json_to_stdout) {
+  // Every write to the record stream is checked here: the error flag keeps the first failure, and
+  // the last buffer is written by the flush or the close.
+  if (json) {
     const bool written = !std::ferror(json);
-    if (std::fclose(json) != 0 || !written) {
-      std::fprintf(stderr, "%s: the JSON records could not be written to '%s'\n", program.name,
-                   options.json_path.c_str());
-      if (exit_status == exit_completed) exit_status = exit_failed;
+    const bool ended = json_to_stdout ? std::fflush(stdout) == 0 : std::fclose(json) == 0;
+    if (!written || !ended) {
+      std::fprintf(stderr, "%s: the JSON records could not be written to %s\n", program.name,
+                   json_to_stdout ? "standard output" : ("'" + options.json_path + "'").c_str());
+      if (exit_status != exit_not_verified) exit_status = exit_failed;  // also after a stop by a signal
     }
   }
   std::fflush(stdout);
   return exit_status;
+}
+
+// Memory kept back for the failure of an allocation: the C++ runtime must itself allocate the
+// exception that reports the failure, and under a tight limit it could not, and would abort. Any
+// thread may reach the handler; the exchange gives the block back once.
+std::atomic<void*> allocation_reserve{nullptr};
+
+[[noreturn]] void release_reserve_and_throw() {
+  std::free(allocation_reserve.exchange(nullptr));
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+int console_main(int argc, const char* const* argv, const console_program& program) {
+  reserve_standard_streams();
+  // The drivers allocate with the C functions and report a shortage themselves; what the front end
+  // allocates (options, texts, records) can fail at any moment under a tight memory limit.
+  allocation_reserve = std::malloc(64 << 10);
+  if (allocation_reserve) {
+    std::set_new_handler(release_reserve_and_throw);
+    try {
+      return run_console_program(argc, argv, program);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  std::printf("Memory Allocation Failure!\n");
+  std::fflush(stdout);
+  return exit_failed;
 }

@@ -12,11 +12,14 @@ constexpr int32_t largest_length = 1 << 28;  // the largest size whose products 
 using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_result* result);
 
 // Exit statuses of the console programs.
-constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified against pi
+constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified against pi (a stress
+                                      // test: every run verified)
 constexpr int exit_failed = 1;        // memory (also too little physical memory), pi.txt not
-                                      // creatable or writable, rounding check
+                                      // creatable or writable, rounding check, JSON records
 constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
-constexpr int exit_not_verified = 3;  // the digits differ from pi; pi.txt not replaced
+constexpr int exit_not_verified = 3;  // the digits differ from pi (a stress test: or a run did not
+                                      // reproduce the first); pi.txt not replaced
+// A stress test stopped by a signal without an error returns 128 + its number: 130, 143.
 
 // What differs between the two console programs.
 struct console_program {
@@ -26,5 +29,5 @@ struct console_program {
 };
 
 // Returns the process exit status above. Every outcome but a completed run prints one line that
-// says why; pi.txt is replaced only by a completed run.
+// says why; pi.txt is replaced only by a completed run, never by a stress test.
 int console_main(int argc, const char* const* argv, const console_program& program);

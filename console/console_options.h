@@ -3,15 +3,23 @@
 //   -h, --help          usage, exit 0
 //   --version           program, version, build and vector path, exit 0
 //   -q, --quiet         no timing lines; only failures are printed
-//   --repeat N          N runs of the same size (N >= 1)
+//   --repeat N          N runs of the same size (N >= 1); with --stress, N runs per worker
 //   --json FILE         one JSON record per run into FILE ("-": standard output after each run)
+//   --stress            workers compute back to back, one pinned to each CPU, in memory
+//   --workers N         with --stress: N workers on the first N CPUs
+//   --cpus LIST         with --stress: the CPUs, e.g. 0,2,4-7
+//   --seconds S         with --stress: no run starts after S seconds
+//   --stop-on-error     with --stress: the first error stops every worker
 //   --                  what follows is DIGITS even if it starts with '-'
 //   DIGITS              a decimal number with an optional suffix K (x 2^10) or M (x 2^20)
 //
-// Options may come before or after DIGITS; "--repeat=N" and "--json=FILE" are accepted too.
+// Options may come before or after DIGITS; "--name=VALUE" is accepted for every option with a value.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "console/typed_length.h"
 
 struct console_options {
   bool help = false;
@@ -19,15 +27,17 @@ struct console_options {
   bool quiet = false;
   int32_t repeat = 0;          // 0: not asked; the plain single run
   std::string json_path;       // empty: no JSON record
-  bool digits_given = false;   // false: the length is asked for on standard input
-  long long digits_asked = 0;  // the number given, before rounding; saturates at 2^40
+  bool digits_given = false;   // false: the length is asked for on standard input (or, with
+                               // --stress, the default stress length)
+  typed_length digits_asked;   // DIGITS as given, before rounding
+  bool stress = false;
+  int32_t workers = 0;        // 0: one per CPU named or allowed
+  std::vector<int32_t> cpus;  // --cpus as given, each CPU once; empty: the CPUs the process may use
+  int32_t seconds = 0;        // 0: no time limit
+  bool stop_on_error = false;
 };
 
-// Reads "123", "16K", "1M": decimal digits and an optional suffix K or M (either case), nothing
-// else. The value saturates at 2^40, so any absurd length still reads as "too large".
-// Returns false for anything else (empty, sign, other suffix, trailing characters).
-bool parse_length(const char* text, long long* value);
-
 // Fills options from argv[1..argc-1]. Returns false on the first unknown option, missing or bad
-// option value, bad or second DIGITS, with *error saying which (no program name, no line end).
+// option value, bad or second DIGITS, or an option of --stress without it, with *error saying which
+// (no program name, no line end). Whether the CPUs exist is not checked here.
 bool parse_options(int argc, const char* const* argv, console_options* options, std::string* error);

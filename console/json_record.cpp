@@ -98,10 +98,15 @@ std::string json_record(const run_description& run) {
   add_member(&out, "total_ms", number(result.total_ms));
   add_member(&out, "max_rounding_distance", distance);
   add_member(&out, "verified", result.verified ? "true" : "false");
-  add_member(&out, "status", json_string(status_name(run.status)));
+  add_member(&out, "status",
+             json_string(run.not_reproducible ? "not_reproducible" : status_name(run.status)));
   add_member(&out, "exit_status", number(run.exit_status));
   add_member(&out, "vector_path", json_string(vector_path_name()));
   add_member(&out, "processor", json_string(processor_name().c_str()));
   add_member(&out, "os", json_string(operating_system_name().c_str()));
+  if (run.worker >= 0) {
+    add_member(&out, "worker", number(run.worker));
+    add_member(&out, "cpu", number(run.cpu));
+  }
   return out + "}";
 }

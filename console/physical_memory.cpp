@@ -26,16 +26,26 @@ bool fits_in_physical_memory(int64_t needed_bytes, int64_t physical_bytes) {
   return physical_bytes <= 0 || needed_bytes <= physical_bytes;
 }
 
-std::string physical_memory_refusal(int32_t digits, int64_t needed_bytes, int64_t physical_bytes) {
-  char line[200];
-  std::snprintf(line, sizeof line, "length %d refused: it needs %lld bytes of memory, this machine has %lld",
-                digits, static_cast<long long>(needed_bytes), static_cast<long long>(physical_bytes));
+std::string physical_memory_refusal(int32_t digits, int32_t workers, int64_t bytes_per_run,
+                                    int64_t physical_bytes) {
+  char line[240];
+  if (workers == 1)
+    std::snprintf(line, sizeof line,
+                  "length %d refused: it needs %lld bytes of memory, this machine has %lld", digits,
+                  static_cast<long long>(bytes_per_run), static_cast<long long>(physical_bytes));
+  else
+    std::snprintf(
+        line, sizeof line,
+        "length %d refused: %d workers need %lld bytes of memory (%lld each), this machine has %lld", digits,
+        workers, static_cast<long long>(workers * bytes_per_run), static_cast<long long>(bytes_per_run),
+        static_cast<long long>(physical_bytes));
   return line;
 }
 
-bool check_physical_memory(int32_t digits, int64_t needed_bytes) {
+bool check_physical_memory(int32_t digits, int32_t workers, int64_t bytes_per_run) {
   const int64_t physical = physical_memory_bytes();
-  if (fits_in_physical_memory(needed_bytes, physical)) return true;
-  std::printf("%s\n", physical_memory_refusal(digits, needed_bytes, physical).c_str());
+  // workers <= 65536 and bytes_per_run < 2^32: the product fits.
+  if (fits_in_physical_memory(workers * bytes_per_run, physical)) return true;
+  std::printf("%s\n", physical_memory_refusal(digits, workers, bytes_per_run, physical).c_str());
   return false;
 }

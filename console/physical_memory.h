@@ -13,9 +13,11 @@ int64_t physical_memory_bytes();
 // cannot fit.
 bool fits_in_physical_memory(int64_t needed_bytes, int64_t physical_bytes);
 
-// The one line that refuses a run of `digits` needing needed_bytes on a machine with
-// physical_bytes (no line end).
-std::string physical_memory_refusal(int32_t digits, int64_t needed_bytes, int64_t physical_bytes);
+// The one line that refuses `workers` runs of `digits` at once (1 but in a stress test), each
+// needing bytes_per_run, on a machine with physical_bytes (no line end).
+std::string physical_memory_refusal(int32_t digits, int32_t workers, int64_t bytes_per_run,
+                                    int64_t physical_bytes);
 
-// Prints the refusal and returns false when the run does not fit this machine; true otherwise.
-bool check_physical_memory(int32_t digits, int64_t needed_bytes);
+// Prints the refusal and returns false when `workers` runs at once do not fit this machine; true
+// otherwise.
+bool check_physical_memory(int32_t digits, int32_t workers, int64_t bytes_per_run);

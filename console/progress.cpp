@@ -39,6 +39,14 @@ std::string progress_text(int32_t run, int32_t runs, int32_t j, int32_t iteratio
   return text;
 }
 
+std::string stress_progress_text(int32_t elapsed_ms, int32_t runs, int32_t errors, int32_t ms_left) {
+  std::string text = clock_text(elapsed_ms) + " elapsed, " + std::to_string(runs) +
+                     (runs == 1 ? " run, " : " runs, ") + std::to_string(errors) +
+                     (errors == 1 ? " error" : " errors");
+  if (ms_left >= 0) text += ", " + clock_text(ms_left + 999) + " left";
+  return text;
+}
+
 bool standard_error_is_terminal() {
 #ifdef _WIN32
   return _isatty(_fileno(stderr)) != 0;

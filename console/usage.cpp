@@ -4,6 +4,7 @@
 
 #include "console/build_info.h"
 #include "console/console_main.h"
+#include "console/stress_test.h"
 
 void print_help(const char* program, const char* variant) {
   std::printf(
@@ -18,16 +19,41 @@ void print_help(const char* program, const char* variant) {
       "Options:\n"
       "  -h, --help         show this help and exit\n"
       "      --version      show the version, the build and the vector path, and exit\n"
-      "  -q, --quiet        print no timing lines, only failures\n"
+      "  -q, --quiet        print no timing lines, only failures (with --stress: only\n"
+      "                     the errors and the last line)\n"
       "      --repeat N     compute N times; after each run print its time and whether it\n"
       "                     verified; stop at the first failed run; end with best, median\n"
-      "                     and worst time\n"
+      "                     and worst time (with --stress: N runs per worker)\n"
       "      --json FILE    write one JSON record per run to FILE (- for standard output)\n"
       "\n"
-      "Exit status: 0 the digits in pi.txt are right, 1 a run failed (memory, pi.txt,\n"
-      "rounding), 2 the command line or the length was refused, 3 the digits differ\n"
-      "from pi.\n",
-      program, variant, smallest_length, largest_length);
+      "Stress test:\n"
+      "      --stress       one worker per CPU, each pinned to its CPU, computes DIGITS\n"
+      "                     (default %d) back to back; every run is verified in memory\n"
+      "                     and must reproduce the first; pi.txt is not written. One line\n"
+      "                     per run, a summary per CPU at the end; without --seconds or\n"
+      "                     --repeat it runs until Ctrl-C\n"
+      "      --workers N    N workers on the first N CPUs\n"
+      "      --cpus LIST    the CPUs to test, e.g. 0,2,4-7\n"
+      "      --seconds S    start no run after S seconds; the runs in progress finish\n"
+      "      --stop-on-error  stop every worker at the first error (else only the\n"
+      "                     worker that failed stops)\n"
+      "Memory per worker:",
+      program, variant, smallest_length, largest_length, default_stress_digits);
+  // The figures of pi_memory_bytes, in MB of 10^6 bytes.
+  const char* const sizes[] = {"1M", "4M", "16M", "64M", "256M"};
+  const char* const separators[] = {" ", ", ", ", ", ", ", ",\n"};
+  for (int i = 0; i < 5; ++i)
+    std::printf("%s%lld MB at %s", separators[i],
+                static_cast<long long>((pi_memory_bytes(int32_t{1} << (20 + 2 * i)) + 500000) / 1000000),
+                sizes[i]);
+  std::printf(
+      "; the workers together must fit in the physical memory.\n"
+      "\n"
+      "Exit status: 0 the digits in pi.txt are right (with --stress: every run\n"
+      "verified), 1 a run failed (memory, pi.txt, rounding), 2 the command line or\n"
+      "the length was refused, 3 the digits differ from pi (with --stress: or a run\n"
+      "did not reproduce the first), 130 or 143 a stress test stopped by Ctrl-C or\n"
+      "SIGTERM without an error.\n");
 }
 
 void print_version(const char* program) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native (Linux) and the Windows (MinGW-w64) targets and runs
-# every test: natively, then under Wine (the windowed programs in an Xvfb display).
+# every test: natively, then under Wine (the windowed programs in an Xvfb display), then the stress
+# test's workers under ThreadSanitizer (scripts/tsan-stress.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -18,4 +19,6 @@ echo "== native tests"
 (cd "$native" && ctest --output-on-failure -j"$jobs") || status=1
 echo "== Windows tests under Wine"
 (cd "$windows" && ctest --output-on-failure) || status=1
+echo "== stress test under ThreadSanitizer"
+"$root/scripts/tsan-stress.sh" || status=1
 exit $status

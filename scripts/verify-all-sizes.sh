@@ -32,7 +32,7 @@ for ((e = first; e <= last; e++)); do
     wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/err")
     peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/err")
     margin=$(sed -n 's/^largest rounding distance //p' "$work/err")
-    if check=$("$build/tests/pi/pi_file_check" "$work/pi.txt" "$D" 10); then verdict=ok; else verdict=FAIL; fi
+    if check=$("$build/tests/pi/pi_file_check" "$work/pi.txt" "$D"); then verdict=ok; else verdict=FAIL; fi
     memory=$(sed -n 's/.*use memory = \([0-9]*\)$/\1/p' "$work/out")
     [ -z "${published_memory[$e]:-}" ] || [ "$memory" = "${published_memory[$e]}" ] ||
       { verdict=FAIL; check="use memory = $memory, not ${published_memory[$e]}: $check"; }

@@ -21,8 +21,6 @@ constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
 // every exact term is at most n 5000^2 + 2 * 32768 * 5000 < 1.7 10^15 < 2^51 for n <= 2^26.
 constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
 
-double largest_distance = 0.0;
-
 typedef double two_doubles __attribute__((vector_size(16)));
 typedef int64_t two_masks __attribute__((vector_size(16)));
 
@@ -81,17 +79,13 @@ int64_t tail_carry(const double* a, int32_t first, int32_t N, Next next) {
 
 }  // namespace
 
-double max_rounding_distance() { return largest_distance; }
-
-void reset_max_rounding_distance() { largest_distance = 0.0; }
-
-void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N) {
+void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N, rounding_margin* margin) {
   assert(m >= 1 && N >= m + 1 && N % 4 == 0);
   const double scale = 2.0 / N;  // exact: N is a power of two
 
   // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
   const double dmax = round_terms(a, N, scale);
-  if (dmax > largest_distance) largest_distance = dmax;
+  if (dmax > margin->max_distance) margin->max_distance = dmax;
   // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
   auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
   // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.

@@ -7,12 +7,13 @@ void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) {
   real_forward_upper_half_zero(2 * limbs, a);
 }
 
-void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a) {
+void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin) {
   real_transform(2 * limbs, -1, a);
-  doubles_to_limbs(Out, limbs + 4, a, 2 * limbs);
+  doubles_to_limbs(Out, limbs + 4, a, 2 * limbs, margin);
 }
 
-void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W) {
+void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+                  rounding_margin* margin) {
   const int32_t doubles = 2 * n;
   // Both factors are in the work area before Out is written, so Out may be P or Q.
   limbs_spectrum(P, n, W);
@@ -24,20 +25,21 @@ void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, d
     limbs_spectrum(Q, n, W + doubles);
     spectrum_multiply(W, W + doubles, doubles);
   }
-  spectrum_to_limbs(Out, n, W);
+  spectrum_to_limbs(Out, n, W, margin);
 }
 
-void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W) {
+void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+                             rounding_margin* margin) {
   const int32_t doubles = 2 * n;
   limbs_spectrum(P, n, W);
   limbs_spectrum(Q, n, W + doubles);
   spectrum_multiply_into(W, W + doubles, doubles);
-  spectrum_to_limbs(Out, n, W + doubles);
+  spectrum_to_limbs(Out, n, W + doubles, margin);
 }
 
-void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W) {
+void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W, rounding_margin* margin) {
   const int32_t doubles = 2 * n;
   limbs_spectrum(Q, n, W + doubles);
   spectrum_multiply(W, W + doubles, doubles);
-  spectrum_to_limbs(Out, n, W);
+  spectrum_to_limbs(Out, n, W, margin);
 }

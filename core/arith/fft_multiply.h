@@ -19,9 +19,12 @@
 // (0.28 at n = 2^24, 0.5 from n = 2^25), but the limbs of pi do not form it.
 //
 // The work area W of 4n doubles belongs to the caller: a product uses W[0..2n-1] for the first
-// factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards.
+// factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards. So does the
+// record of the rounding margin, lent with W: every product raises margin->max_distance to its own.
 #pragma once
 #include <cstdint>
+
+#include "core/arith/rounding_margin.h"
 
 // Out[0..n+3] := P * Q from P[0..n-1] and Q[0..n-1]; the factors' guard limbs are not read.
 // Limbs 1..n+3 come from c[0..n+2], limb 0 is the final carry; c[n+3..2n-1] are rounded and only
@@ -29,21 +32,23 @@
 // Out may be P, Q or both (the factors are read completely before Out is written). When P and Q are
 // the same array the square takes one forward transform instead of two, with the same doubles.
 // n: a power of two, 8 <= n <= 2^26. Precondition: the product is below 3.2768 (limb 0 <= 32767).
-void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W);
+void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+                  rounding_margin* margin);
 
 // A product whose first factor's spectrum serves again: fft_multiply_keep_first is fft_multiply
-// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, n, W)
-// is then fft_multiply(P, Q, Out, n, W) without transforming P again, as long as W[0..2n-1] was left
-// alone in between (inv_sqrt leaves its operand's spectrum there too). Both give exactly the limbs of
-// fft_multiply; Out may be P or Q.
-void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W);
-void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W);
+// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, n, W,
+// margin) is then fft_multiply(P, Q, Out, n, W, margin) without transforming P again, as long as
+// W[0..2n-1] was left alone in between (inv_sqrt leaves its operand's spectrum there too). Both give
+// exactly the limbs of fft_multiply; Out may be P or Q.
+void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+                             rounding_margin* margin);
+void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W, rounding_margin* margin);
 
 // The two halves of fft_multiply, for products that keep a spectrum for a second use:
 // a[0..2 limbs - 1] := the packed spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
 // Out[0..limbs+3] := the limbs of the product whose packed spectrum is a[0..2 limbs - 1] (a destroyed).
-void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a);
+void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin);
 
 // a[0..cnt-1] := the balanced digits of P[0..cnt-1]: the same value sum a[i] 10000^-(i+1), with
 // a[1..cnt-1] in -5000..4999 (for limbs 1.. in 0..9999) and a[0] = P[0] or P[0] + 1;
@@ -68,7 +73,7 @@ void spectrum_square_of(double* A, const double* B, int32_t doubles);
 // in radix 10000 in both directions: Out[k] = c[k-1] + carry for 1 <= k < m, reduced to 0..9999,
 // Out[0] = the final carry, not reduced. The terms c[m-1..N-1] beyond the ones stored only feed
 // the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to m limbs. a is destroyed.
-// Records the largest distance of a rounded term from its nearest integer, or +infinity when a
-// term is NaN, infinite or too large to come from a product (core/arith/rounding_margin.h).
-// Precondition: the final carry is in 0..32767.
-void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N);
+// Raises margin->max_distance to the largest distance of a rounded term from its nearest integer, or
+// to +infinity when a term is NaN, infinite or too large to come from a product
+// (core/arith/rounding_margin.h). Precondition: the final carry is in 0..32767.
+void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N, rounding_margin* margin);

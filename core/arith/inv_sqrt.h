@@ -17,13 +17,16 @@
 #pragma once
 #include <cstdint>
 
+#include "core/arith/rounding_margin.h"
+
 // Y[0..n+3] := 1 / sqrt(10000 X) from X[0..n+3]. X, Y and T are distinct arrays of n + 4 limbs;
 // T is scratch (destroyed). n: a power of two, 16 <= n <= 2^26. W: 4n doubles; on return W[0..2n-1]
 // holds the spectrum of X[0..n-1], for fft_multiply_kept_first (the drivers multiply by X next).
+// margin: the computation's record of the rounding margin, raised by every product.
 // Inputs outside the range are not detected (X = [1, 0, ...] gives [1, 0, ...]).
-void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W);
+void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W, rounding_margin* margin);
 
 // One Newton step at working length m: reads X[0..m+3], updates Y[0..m+3] in place
 // (Y := (3Y - 10000^s X Y^3) / 2, s the number of shifts), uses T[0..m+3] as scratch.
 // Y[m+4..] is neither read nor written. W: at least 4m doubles.
-void inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W);
+void inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W, rounding_margin* margin);

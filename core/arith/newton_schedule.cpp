@@ -17,8 +17,9 @@ void set_start_estimate(double b, int16_t* Y, int32_t n) {
   }
 }
 
-void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W) {
-  step(X, Y, T, 16, W);
-  step(X, Y, T, 16, W);
-  for (int32_t m = 8; m <= n; m *= 2) step(X, Y, T, m, W);
+void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W,
+                         rounding_margin* margin) {
+  step(X, Y, T, 16, W, margin);
+  step(X, Y, T, 16, W, margin);
+  for (int32_t m = 8; m <= n; m *= 2) step(X, Y, T, m, W, margin);
 }

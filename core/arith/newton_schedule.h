@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/arith/rounding_margin.h"
+
 // 10^20 times the value of X's first five limbs (each operation rounded to a double), < 3.3e20.
 double leading_value(const int16_t* X);
 
@@ -11,9 +13,11 @@ double leading_value(const int16_t* X);
 void set_start_estimate(double b, int16_t* Y, int32_t n);
 
 // One Newton step at working length m: reads X[0..m+3], updates Y[0..m+3], uses T[0..m+3].
-using newton_step = void (*)(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W);
+using newton_step = void (*)(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W,
+                             rounding_margin* margin);
 
 // Runs step at m = 16, 16, then 8, 16, 32, ..., n. The two steps at 16 take the four-limb estimate
 // to about 16 correct limbs; the step at 8 costs little; from there every step doubles the working
 // length and the precision. Limbs beyond m + 3 keep the values of earlier, longer steps.
-void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W);
+void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W,
+                         rounding_margin* margin);

@@ -1,5 +1,4 @@
-// The rounding margin of the FFT products: a run-wide maximum, the one piece of process-wide state
-// in the core.
+// The rounding margin of the FFT products of one computation.
 //
 // doubles_to_limbs rounds every convolution term u = (2/N) a[idx] to the nearest integer. The exact
 // term is an integer and u differs from it by the transform's rounding error; the rounding is
@@ -9,15 +8,13 @@
 // against a threshold; the sizes a program offers are those whose measured margin stays far from
 // 0.5.
 //
-// The maximum is kept in one process-wide variable because the products are called deep inside
-// the Newton iterations and carry no result channel of their own. It is written by the thread that
-// runs the computation; one computation runs at a time.
+// The record belongs to the computation, like its work area W: the driver owns one and lends it to
+// every product next to W, so that computations on different threads keep their own maxima.
 #pragma once
 
-// The largest d seen by doubles_to_limbs since the last reset (0 after a reset); +infinity once a
-// term was NaN, infinite or out of range, so that any check of the form !(d <= limit) or d > limit
-// fails.
-double max_rounding_distance();
-
-// Sets the maximum back to 0, at the start of a run or of a measurement.
-void reset_max_rounding_distance();
+struct rounding_margin {
+  // The largest d seen by doubles_to_limbs since the record was made (0 at first); +infinity once a
+  // term was NaN, infinite or out of range, so that any check of the form !(d <= limit) or d > limit
+  // fails.
+  double max_distance = 0.0;
+};

@@ -40,50 +40,54 @@ void add_cross_terms_and_normalise(int16_t* T, int32_t m, const int16_t* H1, con
 
 }  // namespace
 
-void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+                     rounding_margin* margin) {
   int16_t H1[4];
   int16_t H2[4];
   if (P == Q) {
-    block_product(P, P + m, H1, m, W);
-    fft_multiply(P, P, T, m, W);                  // one forward transform
+    block_product(P, P + m, H1, m, W, margin);
+    fft_multiply(P, P, T, m, W, margin);          // one forward transform
     add_cross_terms_and_normalise(T, m, H1, H1);  // the cross term head * tail occurs twice in a square
   } else {
     // Both cross terms and both main factors are read before T is written: Q may be T.
-    block_product(P, Q + m, H1, m, W);
-    block_product(P + m, Q, H2, m, W);
-    fft_multiply(P, Q, T, m, W);
+    block_product(P, Q + m, H1, m, W, margin);
+    block_product(P + m, Q, H2, m, W, margin);
+    fft_multiply(P, Q, T, m, W, margin);
     add_cross_terms_and_normalise(T, m, H1, H2);
   }
 }
 
-void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+                                rounding_margin* margin) {
   int16_t H1[4];
   int16_t H2[4];
-  block_product(P, Q + m, H1, m, W);
-  block_product(P + m, Q, H2, m, W);
-  fft_multiply_keep_first(P, Q, T, m, W);
+  block_product(P, Q + m, H1, m, W, margin);
+  block_product(P + m, Q, H2, m, W, margin);
+  fft_multiply_keep_first(P, Q, T, m, W, margin);
   add_cross_terms_and_normalise(T, m, H1, H2);
 }
 
 // The block products of these two go to W[0..15] (block_product with m = 4), below the kept spectrum.
-void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, double* W) {
+void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, double* W,
+                                  rounding_margin* margin) {
   int16_t H[4];
-  block_product(P, P + m, H, 4, W);
+  block_product(P, P + m, H, 4, W, margin);
   limbs_spectrum(P, m, W + 2 * m);
   spectrum_square_of(W, W + 2 * m, 2 * m);
-  spectrum_to_limbs(T, m, W);
+  spectrum_to_limbs(T, m, W, margin);
   add_cross_terms_and_normalise(T, m, H, H);
 }
 
-void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W) {
+void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+                               rounding_margin* margin) {
   int16_t H1[4];
   int16_t H2[4];
-  block_product(P, Q + m, H1, 4, W);
-  block_product(P + m, Q, H2, 4, W);
+  block_product(P, Q + m, H1, 4, W, margin);
+  block_product(P + m, Q, H2, 4, W, margin);
   limbs_spectrum(Q, m, W);
   // Q's spectrum times P's gives the doubles of P's times Q's: (qr pr - qi pi, qi pr + qr pi) has the
   // same products, and each sum the same two terms.
   spectrum_multiply(W, W + 2 * m, 2 * m);
-  spectrum_to_limbs(T, m, W);
+  spectrum_to_limbs(T, m, W, margin);
   add_cross_terms_and_normalise(T, m, H1, H2);
 }

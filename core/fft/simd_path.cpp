@@ -66,7 +66,10 @@ const transform_engine& selected_engine() { return *engines[selected_index()]; }
 
 bool choose_simd_path_from_environment(char* why, size_t why_size) {
   const char* name = std::getenv("PI_AGM_SIMD");
-  if (name == nullptr || name[0] == '\0') return true;
+  if (name == nullptr || name[0] == '\0') {
+    select_simd_path(best_simd_path());
+    return true;
+  }
   simd_path path;
   if (!simd_path_from_name(name, &path)) {
     std::snprintf(why, why_size, "PI_AGM_SIMD=%.40s refused: the vector paths are sse2, avx2 and avx512",

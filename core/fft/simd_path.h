@@ -40,6 +40,6 @@ const transform_engine& selected_engine();
 // Selects the path that the environment variable PI_AGM_SIMD names (sse2, avx2 or avx512; unset or
 // empty: the widest path the processor supports) and returns true, or returns false and leaves a
 // one-line reason (no line end) in `why` when the value names no path or a path this processor lacks;
-// then nothing is selected. The front ends call it before any other work and end the program when it
-// refuses.
+// then nothing is selected. The front ends call it before any other work, and so before any thread
+// computes, and end the program when it refuses.
 bool choose_simd_path_from_environment(char* why, size_t why_size);

@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifdef _WIN32
 #include <io.h>
@@ -31,6 +35,67 @@ int process_id() {
   return _getpid();
 #else
   return static_cast<int>(getpid());
+#endif
+}
+
+// The temporary files of a target: "<target>.<process>-<counter>.tmp".
+const char temporary_format[] = "%s.%d-%u.tmp";
+
+// True when `name` could be one of temporary_format's names for `target_name`.
+bool is_temporary_name(const std::string& name, const std::string& target_name) {
+  const std::string head = target_name + ".", tail = ".tmp";
+  return name.size() > head.size() + tail.size() && name.compare(0, head.size(), head) == 0 &&
+         name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+#ifdef _WIN32
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+#else
+bool is_separator(char c) { return c == '/'; }
+#endif
+
+// The absolute form of the directory that holds `path`, and its last component (both in lower case
+// on Windows, whose names ignore case); false when the directory does not exist.
+bool split_absolute(const char* path, std::string* directory, std::string* name) {
+  const std::string text = path;
+  size_t end = text.size();
+  while (end > 0 && !is_separator(text[end - 1])) --end;
+  *name = text.substr(end);
+  std::string parent = end == 0 ? "." : text.substr(0, end);
+#ifdef _WIN32
+  char full[_MAX_PATH];
+  if (!_fullpath(full, parent.c_str(), sizeof full)) return false;
+  *directory = full;
+  const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  for (char& c : *directory) c = c == '/' ? '\\' : lower(c);
+  for (char& c : *name) c = lower(c);
+  return GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
+#else
+  char* full = realpath(parent.c_str(), nullptr);
+  if (!full) return false;
+  *directory = full;
+  std::free(full);
+  return true;
+#endif
+}
+
+// True when both paths name one existing file (following links).
+bool same_file(const char* a, const char* b) {
+#ifdef _WIN32
+  auto identity = [](const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+    const HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, info) != 0;
+    CloseHandle(h);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION x, y;
+  return identity(a, &x) && identity(b, &y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+#else
+  struct stat x, y;
+  return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 #endif
 }
 
@@ -89,11 +154,11 @@ bool begin_file_replacement(file_replacement* r, const char* target, bool text) 
   r->temporary[0] = '\0';
   if (std::strlen(target) >= sizeof r->target || is_directory(target)) return false;
   std::strcpy(r->target, target);
-  // Unique among processes (the id) and within one (the counter); an existing name, a stray file
-  // of a killed run for instance, is skipped.
-  static unsigned counter = 0;
+  // Unique among processes (the id) and within one (the counter, shared by the threads of the
+  // process); an existing name, a stray file of a killed run for instance, is skipped.
+  static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::snprintf(r->temporary, sizeof r->temporary, "%s.%d-%u.tmp", target, process_id(), counter++);
+    std::snprintf(r->temporary, sizeof r->temporary, temporary_format, target, process_id(), counter++);
     const int fd = create_exclusive(r->temporary, text);
     if (fd < 0) {
       if (errno == EEXIST) continue;
@@ -138,4 +203,14 @@ void discard_file_replacement(file_replacement* r) {
   r->file = nullptr;
   if (r->temporary[0]) std::remove(r->temporary);
   r->temporary[0] = '\0';
+}
+
+bool names_replaced_file(const char* path, const char* target) {
+  if (same_file(path, target)) return true;
+  std::string path_directory, path_name, target_directory, target_name;
+  if (!split_absolute(path, &path_directory, &path_name) ||
+      !split_absolute(target, &target_directory, &target_name))
+    return false;
+  return path_directory == target_directory &&
+         (path_name == target_name || is_temporary_name(path_name, target_name));
 }

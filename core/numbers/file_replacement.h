@@ -27,3 +27,8 @@ bool commit_file_replacement(file_replacement* r, bool write_ok);
 
 // Closes and removes the temporary file; the target stays as it was. Harmless after a commit.
 void discard_file_replacement(file_replacement* r);
+
+// True when `path` names `target` or one of its temporary files: the same name in the same
+// directory (however the directory is written), or an existing file that is the target itself (a
+// link to it). Writing to such a path would destroy the target or a pending replacement.
+bool names_replaced_file(const char* path, const char* target);

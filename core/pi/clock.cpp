@@ -2,9 +2,7 @@
 
 #include <chrono>
 
-int32_t clock_ms() {
-  using std::chrono::steady_clock;
-  static const steady_clock::time_point origin = steady_clock::now();
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - origin);
-  return static_cast<int32_t>(elapsed.count());
+int64_t clock_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }

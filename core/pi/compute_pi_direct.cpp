@@ -11,6 +11,10 @@
 #include "core/pi/pi.h"
 #include "core/pi/pi_run.h"
 
+#ifdef PI_FAULT_HOOK
+double fault_hook_shift();  // defined by the test build (tests/pi/fault_hook.cpp)
+#endif
+
 pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
   const pi_status opened = open_pi_run(&run, D, events, result);
@@ -18,24 +22,25 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
+  rounding_margin* margin = &run.margin;
 
   limb_set(A, 10000, n + 4);  // a = 1
   limb_set(T, 2500, n + 4);   // t = 1/4
   limb_set(P, 2, n + 4);      // 0.0002, whose inverse square root 1/sqrt(2) is b0
-  inv_sqrt(P, B, S, n, W);
+  inv_sqrt(P, B, S, n, W, margin);
   if (finish_phase(&run, 0)) return cancel_pi_run(&run);
 
   int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^26 (2^28 digits, 27 iterations)
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_half(P, n);              // P = a' = (a + b)/2
-    fft_multiply(A, B, B, n, W);  // B = ab
+    fft_multiply(A, B, B, n, W, margin);  // B = ab
     limb_sub(A, P, A, n);         // A = a - a'
-    fft_multiply(A, A, A, n, W);  // A = (a - a')^2
+    fft_multiply(A, A, A, n, W, margin);  // A = (a - a')^2
     limb_mul_small(A, w, n);
     limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
-    inv_sqrt(B, A, S, n, W);      // A = 1/(100 sqrt(ab))
-    fft_multiply_kept_first(A, B, n, W);  // B = sqrt(ab)/100 (B = ab transformed by inv_sqrt)
+    inv_sqrt(B, A, S, n, W, margin);      // A = 1/(100 sqrt(ab))
+    fft_multiply_kept_first(A, B, n, W, margin);  // B = sqrt(ab)/100 (B = ab transformed by inv_sqrt)
     limb_mul_small(B, 100, n);    // B = b' = sqrt(ab)
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;
@@ -46,15 +51,24 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   }
 
   limb_add(A, B, A, n);         // a + b, about 1.694
-  fft_multiply(A, A, A, n, W);  // (a + b)^2, about 2.871
+  fft_multiply(A, A, A, n, W, margin);  // (a + b)^2, about 2.871
   limb_mul_small(T, 4, n);      // 4t, about 0.9139
-  reciprocal(T, B, S, n, W);    // 1/(10000 * 4t)
-  fft_multiply(A, B, A, n, W);  // pi / 10000
-#ifdef PI_CORRUPT_FINAL_PRODUCT
-  // Test builds only: one limb of the final product off by one unit, a fault that the rounding
-  // check cannot see and that verification must catch.
-  A[n / 2] = static_cast<int16_t>(A[n / 2] == 9999 ? 9998 : A[n / 2] + 1);
+  reciprocal(T, B, S, n, W, margin);    // 1/(10000 * 4t)
+#ifdef PI_FAULT_HOOK
+  // Test builds only: the final product as fft_multiply forms it, but with every term of its
+  // convolution moved by the hook's shift: the backward transform gives each of the 2n doubles
+  // half of the zero-frequency bin, and the release scales them by 1/n. Shift 0 changes nothing, 1
+  // gives wrong digits while every term still lies on an integer, 0.01 right digits with a larger
+  // rounding distance, 0.3 a product that fails the rounding check.
+  if (const double shift = fault_hook_shift()) {
+    limbs_spectrum(A, n, W);
+    limbs_spectrum(B, n, W + 2 * n);
+    spectrum_multiply(W, W + 2 * n, 2 * n);
+    W[0] += shift * 2 * n;
+    spectrum_to_limbs(A, n, W, margin);
+  } else
 #endif
+    fft_multiply(A, B, A, n, W, margin);  // pi / 10000
   run.A = A;
   run.P = P;
   return close_pi_run(&run, A);

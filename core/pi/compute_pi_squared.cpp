@@ -16,6 +16,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
+  rounding_margin* margin = &run.margin;
 
   limb_set(A, 10000, n + 4);  // a^2 = 1
   limb_set(B, 5000, n + 4);   // b^2 = 1/2
@@ -26,9 +27,9 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_quarter(P, n);           // P = (a^2 + b^2)/4
-    fft_multiply(A, B, A, n, W);  // A = a^2 b^2
-    inv_sqrt(A, B, S, n, W);      // B = 1/(100 ab)
-    fft_multiply_kept_first(B, B, n, W);  // B = ab/100 (A transformed by inv_sqrt)
+    fft_multiply(A, B, A, n, W, margin);  // A = a^2 b^2
+    inv_sqrt(A, B, S, n, W, margin);      // B = 1/(100 ab)
+    fft_multiply_kept_first(B, B, n, W, margin);  // B = ab/100 (A transformed by inv_sqrt)
     limb_mul_small(B, 100, n);    // B = ab = b'^2
     limb_half_into(B, A, n);      // A = ab/2
     limb_add(A, P, A, n);         // A = (a + b)^2/4 = a'^2
@@ -40,7 +41,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   }
 
   limb_add(A, B, A, n);         // a^2 + b^2, about 1.4355
-  reciprocal(T, B, S, n, W);    // 1/(10000 T), T about 0.4569
-  fft_multiply(A, B, A, n, W);  // pi / 10000
+  reciprocal(T, B, S, n, W, margin);    // 1/(10000 T), T about 0.4569
+  fft_multiply(A, B, A, n, W, margin);  // pi / 10000
   return close_pi_run(&run, A);
 }

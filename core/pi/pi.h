@@ -25,6 +25,9 @@ struct pi_events {
   // Polled at every iteration boundary (never while pi.txt is being committed); true ends the
   // run with pi_status::cancelled, its temporary file removed, pi.txt untouched.
   bool (*stop_requested)(void* context);
+  // True: the run is checked as any other but its digits stay in memory: no temporary file is
+  // created and pi.txt is not touched (file_open and file_write cannot happen). Stress tests.
+  bool in_memory = false;
 };
 
 constexpr int32_t pi_max_phases = 32;
@@ -39,7 +42,11 @@ struct pi_result {
   bool verified;                   // digits compared with the built-in table of pi and found right
   int64_t first_wrong_decimal;     // on pi_status::verification: 1-based position of the first decimal of the
                                    // first block that differs; otherwise 0
+  uint32_t result_digest;          // once verified: digest of every limb of the final quotient (limbs 0..n+3,
+                                   // pi_decimals_digest's steps); the same for every run of one size
 };
+
+constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
 
 int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
 pi_status compute_pi_direct(int32_t digits, const pi_events* events, pi_result* result);   // Gauss-Legendre on a and b

@@ -49,7 +49,7 @@ void release_buffers(pi_run* run) {
 pi_status end_run(pi_run* run, pi_status status) {
   discard_file_replacement(&run->digit_file);
   release_buffers(run);
-  run->result->total_ms = clock_ms() - run->start_ms;
+  run->result->total_ms = static_cast<int32_t>(clock_ms() - run->start_ms);
   return status;
 }
 
@@ -79,17 +79,18 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->W = static_cast<double*>(allocate_aligned(sizeof(double) * 4 * static_cast<size_t>(run->n)));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
   // Created now, so that an unwritable directory is reported before the work rather than after.
-  if (!begin_file_replacement(&run->digit_file, "pi.txt", true)) return end_run(run, pi_status::file_open);
+  run->in_memory = events && events->in_memory;
+  if (!run->in_memory && !begin_file_replacement(&run->digit_file, pi_file_name, true))
+    return end_run(run, pi_status::file_open);
 
   if (events && events->started) events->started(events->context, D, run->result->memory_bytes);
-  reset_max_rounding_distance();
+  run->margin = rounding_margin{};
   run->phase_start_ms = clock_ms();
   return pi_status::ok;
 }
 
 bool finish_phase(pi_run* run, int32_t phase) {
-  const int32_t now = clock_ms();
-  const int32_t ms = now - run->phase_start_ms;
+  const int32_t ms = static_cast<int32_t>(clock_ms() - run->phase_start_ms);
   if (phase < pi_max_phases) run->result->phase_ms[phase] = ms;
   const pi_events* events = run->events;
   if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);
@@ -101,7 +102,7 @@ pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled)
 
 pi_status close_pi_run(pi_run* run, const int16_t* result) {
   pi_result* r = run->result;
-  r->max_rounding_distance = max_rounding_distance();
+  r->max_rounding_distance = run->margin.max_distance;
 #ifdef PI_REPORT_ROUNDING
   std::fprintf(stderr, "largest rounding distance %.6f\n", r->max_rounding_distance);  // bench builds only
 #endif
@@ -114,8 +115,12 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
   r->first_wrong_decimal = verify_pi_decimals(result + 1, run->digits);
   if (r->first_wrong_decimal != 0) return end_run(run, pi_status::verification);
   r->verified = true;
-  const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
-  if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
+  // Every limb the run computed, as whole limbs: the digest of 4 (n + 4) "decimals".
+  r->result_digest = pi_decimals_digest(result, 4 * int64_t{run->n + 4});
+  if (!run->in_memory) {
+    const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
+    if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
+  }
   finish_phase(run, run->iterations + 1);
   return end_run(run, pi_status::ok);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/arith/rounding_margin.h"
 #include "core/numbers/file_replacement.h"
 #include "core/pi/pi.h"
 
@@ -30,21 +31,24 @@ struct pi_run {
   int32_t digits;      // D, a power of two, 64 <= D <= 2^28
   int32_t n;           // working precision in limbs: D / 4
   int32_t iterations;  // k - 1, with k the smallest integer >= 1 such that 2^k >= D
-  int32_t start_ms;    // clock at entry, for the total time
-  int32_t phase_start_ms;
+  int64_t start_ms;    // clock at entry, for the total time
+  int64_t phase_start_ms;
   // Five limb numbers of n + 4 limbs each, and the FFT work area of 4n doubles (64-byte aligned).
   // The driver may exchange the pointers; the run releases whatever they name at its end.
   int16_t *A, *B, *T, *P, *S;
   double* W;
+  rounding_margin margin;       // lent to every product with W
   file_replacement digit_file;  // the temporary file that replaces pi.txt when the run succeeds
+  bool in_memory;               // no digit file: pi_events::in_memory
   const pi_events* events;  // may be null
   pi_result* result;        // never null (a local one stands in when the caller passes null)
   pi_result own_result;
 };
 
-// Reads the clock, allocates every buffer, creates the temporary digit file beside pi.txt and
-// resets the record of the rounding margin. Returns pi_status::memory or pi_status::file_open
-// (nothing left allocated or created), or pi_status::ok after reporting `started`.
+// Reads the clock, allocates every buffer, creates the temporary digit file beside pi.txt (not for
+// a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or
+// pi_status::file_open (nothing left allocated or created), or pi_status::ok after reporting
+// `started`.
 pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
 
 // Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
@@ -58,7 +62,8 @@ pi_status cancel_pi_run(pi_run* run);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
 // of every product of the run, the range of every limb and the decimals against the built-in
-// table of pi; only when all pass, writes limbs 1..n-1 to the temporary file and renames it over
-// pi.txt. Reports the last phase, releases the buffers and returns how the run ended; on any
-// failure the temporary file is removed and pi.txt left as it was.
+// table of pi; only when all pass, records the digest of limbs 0..n+3 and (unless in memory)
+// writes limbs 1..n-1 to the temporary file and renames it over pi.txt. Reports the last phase,
+// releases the buffers and returns how the run ended; on any failure the temporary file is removed
+// and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);

@@ -20,7 +20,8 @@ Limbs filled(int32_t count, int16_t lead, int16_t rest) {
 Limbs run_inv_sqrt(const Limbs& X, int32_t n) {
   Limbs Y(n + 4), T(n + 4);
   std::vector<double> W(4 * n);
-  inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
+  rounding_margin margin;
+  inv_sqrt(X.data(), Y.data(), T.data(), n, W.data(), &margin);
   EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
   return Y;
 }
@@ -28,7 +29,8 @@ Limbs run_inv_sqrt(const Limbs& X, int32_t n) {
 Limbs run_reciprocal(const Limbs& X, int32_t n) {
   Limbs Y(n + 4), T(n + 4);
   std::vector<double> W(4 * n);
-  reciprocal(X.data(), Y.data(), T.data(), n, W.data());
+  rounding_margin margin;
+  reciprocal(X.data(), Y.data(), T.data(), n, W.data(), &margin);
   EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "reciprocal, n = " << n << ", X[0] = " << X[0];
   return Y;
 }
@@ -97,10 +99,11 @@ TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation) {
       const Limbs P = random_limbs(gen, m + 4, lead);
       const Limbs Q = random_limbs(gen, m + 4, lead);
       std::vector<double> W(4 * m);
+      rounding_margin margin;
       for (bool square : {false, true}) {
         const Limbs& R = square ? P : Q;
         Limbs T(m + 8, kSentinel);
-        working_product(P.data(), R.data(), T.data(), m, W.data());
+        working_product(P.data(), R.data(), T.data(), m, W.data(), &margin);
         for (int32_t i = m + 4; i < m + 8; ++i) EXPECT_EQ(T[i], kSentinel);
         T.resize(m + 4);
         EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m;
@@ -126,6 +129,7 @@ TEST(WorkingProduct, CrossTermCarriesStayNormalised) {
   std::mt19937_64 gen = seeded_generator(16);
   for (int32_t m : {8, 64}) {
     std::vector<double> W(4 * m);
+    rounding_margin margin;
     // P = 1.0 with a tail block of 9999s, Q all 9999: the main product ends in a run of 9999s
     // (limbs 1..m-1) and the cross terms carry into it, rippling up to limb 0.
     Limbs P(m + 4, 0), Q(m + 4, 9999);
@@ -137,7 +141,7 @@ TEST(WorkingProduct, CrossTermCarriesStayNormalised) {
     small[0] = static_cast<int16_t>(small[0] / 4);  // keeps big x small below 3.2768
     for (const auto& pair : {std::make_pair(P, Q), std::make_pair(big, small), std::make_pair(small, big)}) {
       Limbs T(m + 4);
-      working_product(pair.first.data(), pair.second.data(), T.data(), m, W.data());
+      working_product(pair.first.data(), pair.second.data(), T.data(), m, W.data(), &margin);
       EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m << ", P[0] = " << pair.first[0];
       std::vector<int64_t> exact = schoolbook_product(pair.first.data(), m + 4, pair.second.data(), m + 4);
       double allowed = 8.0;
@@ -158,10 +162,11 @@ TEST(WorkingProduct, SecondFactorMayBeTheResult) {
     const Limbs P = random_limbs(gen, m + 4, 9999);
     const Limbs Q = random_limbs(gen, m + 4, 9999);
     std::vector<double> W(4 * m);
+    rounding_margin margin;
     Limbs separate(m + 4);
-    working_product(P.data(), Q.data(), separate.data(), m, W.data());
+    working_product(P.data(), Q.data(), separate.data(), m, W.data(), &margin);
     Limbs T = Q;
-    working_product(P.data(), T.data(), T.data(), m, W.data());
+    working_product(P.data(), T.data(), T.data(), m, W.data(), &margin);
     EXPECT_EQ(T, separate) << "m = " << m;
   }
 }
@@ -262,11 +267,12 @@ TEST(NewtonSteps, LeaveLimbsBeyondTheWorkingLengthAlone) {
       Limbs Y = inverse_root ? Yinv : Yrec;
       Limbs T(n + 4, kSentinel);
       std::vector<double> W(4 * n, -1.0);
+      rounding_margin margin;
       const Limbs before = Y;
       if (inverse_root)
-        inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data());
+        inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data(), &margin);
       else
-        reciprocal_step(X.data(), Y.data(), T.data(), m, W.data());
+        reciprocal_step(X.data(), Y.data(), T.data(), m, W.data(), &margin);
       for (int32_t i = m + 4; i < n + 4; ++i) {
         EXPECT_EQ(Y[i], before[i]) << "Y limb " << i << ", m = " << m;
         EXPECT_EQ(T[i], kSentinel) << "T limb " << i << ", m = " << m;

@@ -36,7 +36,8 @@ Limbs filled(int32_t count, int16_t lead, int16_t rest) {
 long product_shortfall(const Limbs& P, const Limbs& Q, int32_t n) {
   Limbs out(n + 4);
   std::vector<double> W(4 * static_cast<size_t>(n));
-  fft_multiply(P.data(), Q.data(), out.data(), n, W.data());
+  rounding_margin margin;
+  fft_multiply(P.data(), Q.data(), out.data(), n, W.data(), &margin);
   EXPECT_TRUE(is_normalised(out.data(), n + 4)) << "n = " << n;
 
   mpz_t p, q, r, scale;
@@ -114,17 +115,18 @@ TEST(FftMultiplyOracle, AliasedOutputsAtLargeSize) {
   const Limbs P = random_limbs(gen, n + 4, 9999);
   const Limbs Q = random_limbs(gen, n + 4, 30000);
   std::vector<double> W(4 * n);
+  rounding_margin margin;
   Limbs separate(n + 4), square(n + 4);
-  fft_multiply(P.data(), Q.data(), separate.data(), n, W.data());
-  fft_multiply(P.data(), P.data(), square.data(), n, W.data());
+  fft_multiply(P.data(), Q.data(), separate.data(), n, W.data(), &margin);
+  fft_multiply(P.data(), P.data(), square.data(), n, W.data(), &margin);
   Limbs x = P;
-  fft_multiply(x.data(), Q.data(), x.data(), n, W.data());
+  fft_multiply(x.data(), Q.data(), x.data(), n, W.data(), &margin);
   EXPECT_EQ(x, separate);
   x = Q;
-  fft_multiply(P.data(), x.data(), x.data(), n, W.data());
+  fft_multiply(P.data(), x.data(), x.data(), n, W.data(), &margin);
   EXPECT_EQ(x, separate);
   x = P;
-  fft_multiply(x.data(), x.data(), x.data(), n, W.data());
+  fft_multiply(x.data(), x.data(), x.data(), n, W.data(), &margin);
   EXPECT_EQ(x, square);
 }
 
@@ -161,6 +163,7 @@ TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
   double worst_root = 0.0, worst_reciprocal = 0.0;
   for (int32_t n : {16, 64, 1024, 16384, 262144}) {
     std::vector<double> W(4 * static_cast<size_t>(n));
+    rounding_margin margin;
     Limbs Y(n + 4), T(n + 4);
 
     // Inverse square root: the drivers' 0.0002 and 0.5..0.72, and inputs whose shifted
@@ -172,7 +175,7 @@ TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
       roots.push_back(X);
     }
     for (const Limbs& X : roots) {
-      inv_sqrt(X.data(), Y.data(), T.data(), n, W.data());
+      inv_sqrt(X.data(), Y.data(), T.data(), n, W.data(), &margin);
       EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
       const double err = std::fabs(newton_error_units(X, Y, true));
       worst_root = std::max(worst_root, err);
@@ -184,7 +187,7 @@ TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
     for (int32_t lead : {4000, 2}) {
       Limbs X = random_limbs(gen, n + 4, lead == 4000 ? 5500 : 90);
       X[0] = static_cast<int16_t>(X[0] + lead);
-      reciprocal(X.data(), Y.data(), T.data(), n, W.data());
+      reciprocal(X.data(), Y.data(), T.data(), n, W.data(), &margin);
       EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "reciprocal, n = " << n << ", X[0] = " << X[0];
       const double err = std::fabs(newton_error_units(X, Y, false));
       worst_reciprocal = std::max(worst_reciprocal, err);

@@ -16,11 +16,12 @@ constexpr int16_t kSentinel = -12345;
 constexpr double kSentinelDouble = -1.25e300;
 
 // fft_multiply on copies of P and Q with a separate output, checking that it writes exactly
-// n + 4 limbs and uses exactly 4n doubles of the work area.
-Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n) {
+// n + 4 limbs and uses exactly 4n doubles of the work area. The margin goes to *margin when given.
+Limbs guarded_product(const Limbs& P, const Limbs& Q, int32_t n, rounding_margin* margin = nullptr) {
   Limbs out(n + 8, kSentinel);
   std::vector<double> W(4 * n + 8, kSentinelDouble);
-  fft_multiply(P.data(), Q.data(), out.data(), n, W.data());
+  rounding_margin unused;
+  fft_multiply(P.data(), Q.data(), out.data(), n, W.data(), margin ? margin : &unused);
   for (int32_t i = n + 4; i < n + 8; ++i)
     EXPECT_EQ(out[i], kSentinel) << "limb " << i << " beyond the result was written";
   for (int32_t i = 4 * n; i < 4 * n + 8; ++i)
@@ -104,19 +105,20 @@ TEST(FftMultiply, OutputMayAliasEitherFactorOrBoth) {
     const Limbs P = random_limbs(gen, n + 4, 20000);
     const Limbs Q = random_limbs(gen, n + 4, 9999);
     std::vector<double> W(4 * n);
+    rounding_margin margin;
     const Limbs separate = guarded_product(P, Q, n);
     const Limbs square = guarded_product(P, P, n);
 
     Limbs outP = P;
-    fft_multiply(outP.data(), Q.data(), outP.data(), n, W.data());
+    fft_multiply(outP.data(), Q.data(), outP.data(), n, W.data(), &margin);
     EXPECT_EQ(outP, separate) << "Out = P, n = " << n;
 
     Limbs outQ = Q;
-    fft_multiply(P.data(), outQ.data(), outQ.data(), n, W.data());
+    fft_multiply(P.data(), outQ.data(), outQ.data(), n, W.data(), &margin);
     EXPECT_EQ(outQ, separate) << "Out = Q, n = " << n;
 
     Limbs both = P;
-    fft_multiply(both.data(), both.data(), both.data(), n, W.data());
+    fft_multiply(both.data(), both.data(), both.data(), n, W.data(), &margin);
     EXPECT_EQ(both, square) << "Out = P = Q, n = " << n;
   }
 }
@@ -166,7 +168,8 @@ TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
         std::vector<double> a(N);
         for (int32_t k = 0; k < N; ++k) a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
         Limbs out(m + 2, kSentinel);
-        doubles_to_limbs(out.data(), m, a.data(), N);
+        rounding_margin margin;
+        doubles_to_limbs(out.data(), m, a.data(), N, &margin);
         EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
             << "m = " << m << ", N = " << N << ", offset " << offset;
         EXPECT_EQ(out[m], kSentinel);
@@ -204,31 +207,31 @@ TEST(LimbsToDoubles, SameValueInBalancedDigits) {
   }
 }
 
-TEST(RoundingMargin, RecordsTheLargestDistanceUntilReset) {
-  reset_max_rounding_distance();
-  EXPECT_EQ(max_rounding_distance(), 0.0);
+TEST(RoundingMargin, EachRecordKeepsTheLargestDistanceOfItsOwnProducts) {
+  rounding_margin margin, other;
+  EXPECT_EQ(margin.max_distance, 0.0);
 
   // An exact product of small numbers: terms near 200, transform error near 10^-13.
   const int32_t n = 8;
   const Limbs P = {1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
   const Limbs Q = {8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0, 0};
-  guarded_product(P, Q, n);
-  EXPECT_LT(max_rounding_distance(), 1e-9);
+  guarded_product(P, Q, n, &margin);
+  EXPECT_LT(margin.max_distance, 1e-9);
+  guarded_product(P, Q, n, &other);
 
   // A convolution whose terms all lie 0.3 below an integer records 0.3.
   const int32_t N = 16;
   std::vector<double> a(N);
   for (int32_t k = 0; k < N; ++k) a[k] = (k < N - 1 ? 100.0 * k + 0.7 : 0.0) * (N / 2);
   Limbs out(12);
-  doubles_to_limbs(out.data(), 12, a.data(), N);
-  EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
+  doubles_to_limbs(out.data(), 12, a.data(), N, &margin);
+  EXPECT_NEAR(margin.max_distance, 0.3, 1e-12);
 
-  // A later product with a smaller distance does not lower the maximum.
-  guarded_product(P, Q, n);
-  EXPECT_NEAR(max_rounding_distance(), 0.3, 1e-12);
-
-  reset_max_rounding_distance();
-  EXPECT_EQ(max_rounding_distance(), 0.0);
+  // A later product with a smaller distance does not lower the maximum, and a record lent to
+  // other products (another computation's) is not touched.
+  guarded_product(P, Q, n, &margin);
+  EXPECT_NEAR(margin.max_distance, 0.3, 1e-12);
+  EXPECT_LT(other.max_distance, 1e-9);
 }
 
 TEST(RoundingMargin, BrokenTermsFailEveryLimit) {
@@ -257,15 +260,14 @@ TEST(RoundingMargin, BrokenTermsFailEveryLimit) {
   for (const auto& c : cases) {
     std::vector<double> broken(a.begin(), a.begin() + N);
     broken[c.index] = c.value;
-    reset_max_rounding_distance();
+    rounding_margin margin;
     Limbs out(n + 4);
-    doubles_to_limbs(out.data(), n + 4, broken.data(), N);
-    const double d = max_rounding_distance();
+    doubles_to_limbs(out.data(), n + 4, broken.data(), N, &margin);
+    const double d = margin.max_distance;
     EXPECT_FALSE(d <= 0.4999) << c.what << ": distance " << d;
     EXPECT_FALSE(d < 0.5) << c.what << ": distance " << d;
     if (std::isfinite(c.value) && c.value < 0x1p50) {
       EXPECT_EQ(d, 0.5) << c.what;
     }
   }
-  reset_max_rounding_distance();
 }

@@ -13,27 +13,37 @@ namespace {
 // One product at working length limbs, its output (limbs + 4 limbs) and the rounding margin it recorded.
 struct product_case {
   const char* name;
-  void (*run)(const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs, double* W);
+  void (*run)(const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs, double* W, rounding_margin* margin);
 };
 
 const product_case product_cases[] = {
-    {"fft_multiply", [](const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs,
-                        double* W) { fft_multiply(p.data(), q.data(), out.data(), limbs, W); }},
-    {"fft_multiply square", [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs,
-                               double* W) { fft_multiply(p.data(), p.data(), out.data(), limbs, W); }},
-    {"working_product", [](const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs,
-                           double* W) { working_product(p.data(), q.data(), out.data(), limbs, W); }},
-    {"working_product square", [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs,
-                                  double* W) { working_product(p.data(), p.data(), out.data(), limbs, W); }},
-    {"inv_sqrt", [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W) {
+    {"fft_multiply",
+     [](const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
+       fft_multiply(p.data(), q.data(), out.data(), limbs, W, margin);
+     }},
+    {"fft_multiply square",
+     [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
+       fft_multiply(p.data(), p.data(), out.data(), limbs, W, margin);
+     }},
+    {"working_product",
+     [](const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
+       working_product(p.data(), q.data(), out.data(), limbs, W, margin);
+     }},
+    {"working_product square",
+     [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
+       working_product(p.data(), p.data(), out.data(), limbs, W, margin);
+     }},
+    {"inv_sqrt",
+     [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
        Limbs x = p, scratch(limbs + 4);
        x[0] = 5000 + x[0] % 2000;  // 0.5 .. 0.7, the drivers' range
-       inv_sqrt(x.data(), out.data(), scratch.data(), limbs, W);
+       inv_sqrt(x.data(), out.data(), scratch.data(), limbs, W, margin);
      }},
-    {"reciprocal", [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W) {
+    {"reciprocal",
+     [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
        Limbs x = p, scratch(limbs + 4);
        x[0] = 4000 + x[0] % 5000;  // 0.4 .. 0.9
-       reciprocal(x.data(), out.data(), scratch.data(), limbs, W);
+       reciprocal(x.data(), out.data(), scratch.data(), limbs, W, margin);
      }},
 };
 
@@ -46,9 +56,9 @@ outcome run_on(simd_path path, const product_case& c, const Limbs& p, const Limb
   select_simd_path(path);
   std::vector<double> W(4 * static_cast<size_t>(limbs));
   outcome o{Limbs(limbs + 4), 0.0};
-  reset_max_rounding_distance();
-  c.run(p, q, o.limbs, limbs, W.data());
-  o.margin = max_rounding_distance();
+  rounding_margin margin;
+  c.run(p, q, o.limbs, limbs, W.data(), &margin);
+  o.margin = margin.max_distance;
   return o;
 }
 
@@ -78,15 +88,16 @@ TEST(WorkingProduct, KeptSpectrumGivesTheSameLimbs) {
   for (int32_t m : {8, 16, 256, 1 << 14}) {
     const Limbs p = random_limbs(gen, m + 4, 9999), q = random_limbs(gen, m + 4, 9999);
     std::vector<double> W(4 * static_cast<size_t>(m));
+    rounding_margin margin;
     Limbs square(m + 4), expected_square(m + 4);
-    working_product(p.data(), p.data(), expected_square.data(), m, W.data());
-    working_square_keep_spectrum(p.data(), square.data(), m, W.data());
+    working_product(p.data(), p.data(), expected_square.data(), m, W.data(), &margin);
+    working_square_keep_spectrum(p.data(), square.data(), m, W.data(), &margin);
     EXPECT_EQ(expected_square, square) << "m=" << m;
 
     Limbs expected(m + 4), product = q;
     std::vector<double> W2(W.size());  // its own work area: W keeps the spectrum of p
-    working_product(p.data(), q.data(), expected.data(), m, W2.data());
-    working_product_with_kept(p.data(), product.data(), product.data(), m, W.data());  // Q = T
+    working_product(p.data(), q.data(), expected.data(), m, W2.data(), &margin);
+    working_product_with_kept(p.data(), product.data(), product.data(), m, W.data(), &margin);  // Q = T
     EXPECT_EQ(expected, product) << "m=" << m;
   }
 }
@@ -100,17 +111,18 @@ TEST(FftMultiply, KeptFirstSpectrumGivesTheSameLimbs) {
     p[0] = 5000 + p[0] % 2000;  // in inv_sqrt's range
     const Limbs q = random_limbs(gen, n + 4, 9999), r = random_limbs(gen, n + 4, 9999);
     std::vector<double> W(4 * static_cast<size_t>(n)), W2(W.size());
+    rounding_margin margin;
     Limbs expected_pq(n + 4), expected_pr(n + 4), pq(n + 4), pr(n + 4);
-    fft_multiply(p.data(), q.data(), expected_pq.data(), n, W2.data());
-    fft_multiply(p.data(), r.data(), expected_pr.data(), n, W2.data());
-    fft_multiply_keep_first(p.data(), q.data(), pq.data(), n, W.data());
-    fft_multiply_kept_first(r.data(), pr.data(), n, W.data());
+    fft_multiply(p.data(), q.data(), expected_pq.data(), n, W2.data(), &margin);
+    fft_multiply(p.data(), r.data(), expected_pr.data(), n, W2.data(), &margin);
+    fft_multiply_keep_first(p.data(), q.data(), pq.data(), n, W.data(), &margin);
+    fft_multiply_kept_first(r.data(), pr.data(), n, W.data(), &margin);
     EXPECT_EQ(expected_pq, pq) << "n=" << n;
     EXPECT_EQ(expected_pr, pr) << "n=" << n;
 
     Limbs y(n + 4), scratch(n + 4);
-    inv_sqrt(p.data(), y.data(), scratch.data(), n, W.data());
-    fft_multiply_kept_first(r.data(), pr.data(), n, W.data());
+    inv_sqrt(p.data(), y.data(), scratch.data(), n, W.data(), &margin);
+    fft_multiply_kept_first(r.data(), pr.data(), n, W.data(), &margin);
     EXPECT_EQ(expected_pr, pr) << "after inv_sqrt, n=" << n;
   }
 }

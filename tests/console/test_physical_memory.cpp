@@ -27,12 +27,19 @@ TEST(PhysicalMemory, RefusesOnlyRunsThatCannotFit) {
     EXPECT_EQ(fits_in_physical_memory(c.needed, c.physical), c.fits)
         << "needed " << c.needed << ", physical " << c.physical;
 
-  // The refusal names the length and both figures in full.
-  const std::string line = physical_memory_refusal(largest_length, largest_run, 2 * gib);
-  EXPECT_NE(line.find(std::to_string(largest_length)), std::string::npos) << line;
-  EXPECT_NE(line.find(std::to_string(largest_run)), std::string::npos) << line;
-  EXPECT_NE(line.find(std::to_string(2 * gib)), std::string::npos) << line;
-  EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+  // The refusal names the length and the figures in full; for several workers, their sum too.
+  const struct {
+    int32_t workers;
+    int64_t total;
+  } refusals[] = {{1, largest_run}, {8, 8 * largest_run}};
+  for (const auto& r : refusals) {
+    const std::string line = physical_memory_refusal(largest_length, r.workers, largest_run, 2 * gib);
+    EXPECT_NE(line.find(std::to_string(largest_length)), std::string::npos) << line;
+    EXPECT_NE(line.find(std::to_string(r.total)), std::string::npos) << line;
+    EXPECT_NE(line.find(std::to_string(largest_run)), std::string::npos) << line;
+    EXPECT_NE(line.find(std::to_string(2 * gib)), std::string::npos) << line;
+    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+  }
 }
 
 TEST(PhysicalMemory, ThePlatformReportsTheMachine) {
@@ -40,5 +47,5 @@ TEST(PhysicalMemory, ThePlatformReportsTheMachine) {
   const int64_t bytes = physical_memory_bytes();
   EXPECT_GT(bytes, int64_t{64} << 20);
   EXPECT_LT(bytes, int64_t{1} << 50);
-  EXPECT_TRUE(check_physical_memory(smallest_length, pi_memory_bytes(smallest_length)));
+  EXPECT_TRUE(check_physical_memory(smallest_length, 2, pi_memory_bytes(smallest_length)));
 }

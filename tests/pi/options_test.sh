@@ -15,7 +15,6 @@ program=$(realpath "$1") corrupt=${2:+$(realpath "$2")} checker=${3:+$(realpath 
 shift 3
 runner=("$@")
 name=$(basename "$program" .exe)
-allowed_wrong_digits=10  # as in console_test.sh
 
 passed=0 failed=0
 work=$(mktemp -d)
@@ -34,9 +33,11 @@ run() {
   out=$(tr -d '\r' <"$dir/stdout") err=$(tr -d '\r' <"$dir/stderr")
 }
 pi_txt_directory() { rm "$1/pi.txt" && mkdir "$1/pi.txt"; }  # every run fails to commit pi.txt
+earlier_records() { printf 'earlier records\n' >"$1/runs.json"; }
+link_to_pi_txt() { ln -s pi.txt "$1/linked.json"; }
 
 digits_right() {  # D
-  [ -z "$checker" ] || "$checker" "$dir/pi.txt" "$1" "$allowed_wrong_digits" >"$dir/check" ||
+  [ -z "$checker" ] || "$checker" "$dir/pi.txt" "$1" >"$dir/check" ||
     { fail "$(cat "$dir/check")"; return 1; }
 }
 untouched() { [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return 1; }; }
@@ -54,6 +55,10 @@ expect_refusal() {  # the message (words)
   [ -z "$out" ] || { fail "standard output: $out"; return 1; }
   [[ "$err" == "$name: $*"* ]] || { fail "standard error: $err"; return 1; }
   untouched
+}
+expect_records_kept() {  # a refused length leaves the record file as it was
+  [[ "$out" == "length of pi =? no length read"* ]] || { fail "standard output: $out"; return 1; }
+  [ "$(cat "$dir/runs.json")" = "earlier records" ] || fail "runs.json was changed"
 }
 expect_usage() {  # the message (words), then the usage line
   expect_refusal "$@" || return
@@ -78,7 +83,13 @@ expect_json() {  # "FILE N D [--quiet]": the records against the run's own lines
 while IFS='|' read -r case arguments want check detail; do
   case=${case%"${case##*[! ]}"} want=${want// /} check=${check// /}
   read -r -a args <<<"$arguments"
-  setup=$([[ "$case" == *"stops at a failed run" ]] && echo pi_txt_directory) run "${args[@]}"
+  case $case in
+    *"stops at a failed run"*) setup=pi_txt_directory ;;
+    *"record file kept"*) setup=earlier_records ;;
+    *"link to pi.txt"*) setup=link_to_pi_txt ;;
+    *) setup= ;;
+  esac
+  run "${args[@]}"
   [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want; $out $err"; continue; }
   read -r -a details <<<"$detail"
   failed_before=$failed
@@ -104,14 +115,33 @@ other suffix                  | 1G                         | 2 | expect_usage   
 letters after the number      | 100abc                     | 2 | expect_usage   | invalid number of digits: '100abc'
 fraction                      | 1.5M                       | 2 | expect_usage   | invalid number of digits: '1.5M'
 two lengths                   | 64 128                     | 2 | expect_usage   | more than one DIGITS argument: '128'
-above every limit             | 2048M                      | 2 | expect_refusal | length 2147483648 refused: the largest length is
-far above                     | 99999999999999999999999    | 2 | expect_refusal | length 1099511627776 refused
+above every limit             | 2048M                      | 2 | expect_refusal | length 2048M refused: the largest length is 268435456 digits
+far above                     | 99999999999999999999999    | 2 | expect_refusal | length 99999999999999999999999 refused
+2^43 M, once wrapped to 64    | 8796093022208M             | 2 | expect_refusal | length 8796093022208M refused
+2^44 K                        | 17592186044416k            | 2 | expect_refusal | length 17592186044416k refused
+far above with a suffix       | 99999999999999999999999M   | 2 | expect_refusal | length 99999999999999999999999M refused
 --repeat without a count      | 64 --repeat                | 2 | expect_usage   | option '--repeat' needs a number of runs
 --repeat 0                    | --repeat 0 64              | 2 | expect_usage   | invalid number of runs for '--repeat': '0'
 --repeat=x                    | --repeat=x 64              | 2 | expect_usage   | invalid number of runs for '--repeat': 'x'
 --repeat with a suffix        | --repeat 1K 64             | 2 | expect_usage   | invalid number of runs for '--repeat': '1K'
 --json without a file         | 64 --json                  | 2 | expect_usage   | option '--json' needs a file name
 --json into a missing folder  | --json /no/such/dir/r.json 64 | 2 | expect_refusal | cannot open '/no/such/dir/r.json'
+--json pi.txt                 | --json pi.txt 64           | 2 | expect_refusal | --json 'pi.txt' refused: it names the digit file pi.txt
+--json ./pi.txt, prompt       | --json ./pi.txt            | 2 | expect_refusal | --json './pi.txt' refused
+--json=pi.txt's temporary     | --json=pi.txt.77-0.tmp 64  | 2 | expect_refusal | --json 'pi.txt.77-0.tmp' refused
+--json to a link to pi.txt    | --json linked.json 64      | 2 | expect_refusal | --json 'linked.json' refused
+refused length, record file kept | --json runs.json        | 2 | expect_records_kept |
+--workers without --stress    | --workers 2 64             | 2 | expect_usage   | option '--workers' needs --stress
+--stop-on-error, no --stress  | --stop-on-error 64         | 2 | expect_usage   | option '--stop-on-error' needs --stress
+--workers 0                   | --stress --workers 0 64    | 2 | expect_usage   | invalid number of workers for '--workers': '0'
+--seconds=x                   | --stress --seconds=x 64    | 2 | expect_usage   | invalid number of seconds for '--seconds': 'x'
+--cpus with a bad range       | --stress --cpus 3-1 64     | 2 | expect_usage   | invalid list of CPUs for '--cpus': '3-1'
+--cpus naming a CPU twice     | --stress --cpus 0,1,0-1 64 | 2 | expect_usage   | invalid list of CPUs for '--cpus': '0,1,0-1'
+--cpus ending in a comma      | --stress --cpus=0, 64      | 2 | expect_usage   | invalid list of CPUs for '--cpus': '0,'
+--cpus outside the process    | --stress --cpus 1000 64    | 2 | expect_refusal | --cpus 1000 refused: CPU 1000 is not one of the CPUs this process may use
+more workers than CPUs        | --stress --workers 99999 64 | 2 | expect_refusal | --workers 99999 refused: this process may use
+--stress above every limit    | --stress 2048M             | 2 | expect_refusal | length 2048M refused
+--stress, --json pi.txt       | --stress --json pi.txt 64  | 2 | expect_refusal | --json 'pi.txt' refused
 --repeat 3                    | --repeat 3 1K              | 0 | expect_repeat  | 3 1024
 --repeat=2                    | --repeat=2 64              | 0 | expect_repeat  | 2 64
 repeat stops at a failed run  | --repeat 3 1K              | 1 | expect_stop    |
@@ -121,6 +151,7 @@ quietly stops at a failed run | -q --repeat 3 1K           | 1 | expect_stop    
 --json - quietly              | -q --json - 2K             | 0 | expect_json    | - 1 2048 --quiet
 --json - after the transcript | --json - --repeat 2 64     | 0 | expect_json    | - 2 64 --repeat
 CASES
+setup=
 
 # Digits that differ from pi stop the loop too, with their own status.
 if [ -n "$corrupt" ]; then
@@ -129,6 +160,36 @@ if [ -n "$corrupt" ]; then
   run --repeat 3 1K
   program=$good_program
   if [ "$status" -eq 3 ]; then expect_stop && untouched && passed=$((passed + 1)); else fail "exit status $status: $out"; fi
+fi
+
+# Standard output that cannot take what is written to it: a full device, or closed (native only:
+# POSIX redirections). --json - must then fail with status 1; without it the run is as always; in
+# every case pi.txt holds the digits and nothing else (a closed standard output once lent its number
+# to the digit file, and the transcript went into pi.txt).
+if [ -z "${runner[*]}" ] && [ -w /dev/full ]; then
+  while IFS='|' read -r case target arguments want; do
+    case=${case%"${case##*[! ]}"} target=${target// /} want=${want// /}
+    read -r -a args <<<"$arguments"
+    dir=$work/$((passed + failed))
+    mkdir -p "$dir"
+    if [ "$target" = closed ]; then
+      (cd "$dir" && "$program" "${args[@]}" </dev/null >&- 2>stderr)
+    else
+      (cd "$dir" && "$program" "${args[@]}" </dev/null >"$target" 2>stderr)
+    fi
+    status=$? err=$(cat "$dir/stderr")
+    [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want: $err"; continue; }
+    if [ "$want" -ne 0 ] && [ "$err" != "$name: the JSON records could not be written to standard output" ]; then
+      fail "standard error: $err"
+      continue
+    fi
+    digits_right "${args[-1]}" && passed=$((passed + 1))
+  done <<'CASES'
+--json - to a full device       | /dev/full | --json - 64               | 1
+--json - --repeat, full device  | /dev/full | --json - --repeat 2 64     | 1
+--json - quietly, output closed | closed    | -q --json - 256           | 1
+output closed, no records       | closed    | 256                       | 0
+CASES
 fi
 
 # On a terminal (native only: script gives the program one) the progress line comes and goes on

@@ -3,8 +3,10 @@
 //   pi_file_check FILE DIGITS [ALLOWED]
 //
 // FILE must start with "PI=3." and an empty line and hold DIGITS - 4 decimals; at most the last
-// ALLOWED of them (default 0) may differ from pi. Prints one line: the number of decimals, the
-// position of the first wrong one, and exits 0 when the file passes, 1 otherwise.
+// ALLOWED of them may differ from pi. By default ALLOWED is what the programs promise: the decimals
+// that their verification leaves unchecked (pi_unchecked_decimals), and no more. Prints one line:
+// the number of decimals, the position of the first wrong one, and exits 0 when the file passes, 1
+// otherwise.
 #include <mpfr.h>
 
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "core/pi/pi_digest.h"
 
 namespace {
 
@@ -36,7 +40,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long digits = std::atol(argv[2]);
-  const long allowed = argc > 3 ? std::atol(argv[3]) : 0;
+  const long allowed = argc > 3 ? std::atol(argv[3]) : pi_unchecked_decimals;
   std::ifstream in(argv[1], std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const bool crlf = text.compare(0, 9, "PI=3.\r\n\r\n") == 0;

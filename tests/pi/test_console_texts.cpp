@@ -1,5 +1,5 @@
 // The texts of the console front end that no end-to-end run reaches: JSON string escaping of any
-// byte, and the progress line with its estimate.
+// byte, and the progress lines of a run (with its estimate) and of a stress test.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,4 +40,17 @@ TEST(ConsoleTexts, ProgressLineAndEstimate) {
     const int32_t left = estimated_ms_left(c.j, c.iterations, c.iterations_ms);
     EXPECT_EQ(progress_text(c.run, c.runs, c.j, c.iterations, c.elapsed_ms, left), c.text);
   }
+}
+
+TEST(ConsoleTexts, StressProgressLine) {
+  struct {
+    int32_t elapsed_ms, runs, errors, ms_left;
+    std::string text;
+  } const cases[] = {
+      {42000, 37, 0, -1, "0:42 elapsed, 37 runs, 0 errors"},  // until Ctrl-C: nothing left to tell
+      {1500, 1, 1, 18001, "0:01 elapsed, 1 run, 1 error, 0:19 left"},
+      {3725000, 2, 2, 0, "1:02:05 elapsed, 2 runs, 2 errors, 0:00 left"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(stress_progress_text(c.elapsed_ms, c.runs, c.errors, c.ms_left), c.text);
 }

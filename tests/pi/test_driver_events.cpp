@@ -1,13 +1,16 @@
 // The drivers' events and their end: started first, the phases in order, and a stop asked at an
-// iteration boundary ends the run with pi_status::cancelled and the earlier pi.txt untouched.
+// iteration boundary ends the run with pi_status::cancelled and the earlier pi.txt untouched. Runs
+// in memory leave pi.txt alone, and two of them on two threads keep their own results.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "core/fft/simd_path.h"
 #include "core/pi/pi.h"
 #include "tests/support/temp_dir.h"
 
@@ -67,6 +70,34 @@ TEST(DriverEvents, PhasesInOrderAndStopAtBoundary) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1)
         << "a temporary file was left";
   }
+}
+
+TEST(DriverEvents, InMemoryRunsOnTwoThreadsKeepTheirOwnResults) {
+  ScopedTempDir dir("in_memory");
+  std::ofstream("pi.txt", std::ios::binary) << "earlier\n";
+  select_simd_path(selected_simd_path());  // before the threads: the lazy choice would be a shared write
+  const pi_events in_memory{nullptr, nullptr, nullptr, nullptr, true};
+  for (auto driver : {compute_pi_direct, compute_pi_squared}) {
+    // Alone first, then two sizes side by side: each run's margin and digest must be its own.
+    pi_result alone[2], together[2];
+    const int32_t digits[2] = {1 << 16, 1 << 14};
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(driver(digits[i], &in_memory, &alone[i]), pi_status::ok);
+    pi_status status[2];
+    std::thread second([&] { status[1] = driver(digits[1], &in_memory, &together[1]); });
+    status[0] = driver(digits[0], &in_memory, &together[0]);
+    second.join();
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(digits[i]);
+      EXPECT_EQ(status[i], pi_status::ok);
+      EXPECT_TRUE(together[i].verified);
+      EXPECT_EQ(together[i].max_rounding_distance, alone[i].max_rounding_distance);
+      EXPECT_EQ(together[i].result_digest, alone[i].result_digest);
+    }
+    EXPECT_NE(alone[0].max_rounding_distance, alone[1].max_rounding_distance);
+  }
+  EXPECT_EQ(read_file("pi.txt"), "earlier\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1)
+      << "a file was created";
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+// The CPUs of a stress test: those the process may use, lists of them as typed, pinning a thread
+// to one, and where one sits (physical core and package). Logical CPUs are numbered as the system
+// numbers them (Linux: as in /proc/cpuinfo and taskset; Windows: bits of the affinity mask).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int32_t largest_cpu_number = 65535;
+
+// The CPUs this process may run on, ascending: its affinity mask (Linux sched_getaffinity; Windows
+// GetProcessAffinityMask, the CPUs of the process's processor group, at most 64).
+std::vector<int32_t> allowed_cpus();
+
+// "0,2,4-7": numbers and ascending ranges separated by commas, each CPU once, none above
+// largest_cpu_number. The CPUs in the order typed; false for anything else.
+bool parse_cpu_list(const char* text, std::vector<int32_t>* cpus);
+
+// The CPUs as a list that parse_cpu_list reads, runs of consecutive numbers as ranges: "0-3,6".
+std::string cpu_list_text(const std::vector<int32_t>& cpus);
+
+// Binds the calling thread to one CPU for the rest of its life; false when the system refuses.
+bool pin_current_thread(int32_t cpu);
+
+// The physical core and package of a logical CPU where the system tells it (Linux
+// /sys/devices/system/cpu/cpuN/topology; Windows GetLogicalProcessorInformation, within the
+// process's processor group); -1 where it does not.
+struct cpu_place {
+  int32_t core, package;
+};
+cpu_place cpu_topology(int32_t cpu);

@@ -1,0 +1,61 @@
+// The CPU lists of --cpus, read and written back, and the platform calls behind the workers: the
+// CPUs the process may use, and pinning a thread to one of them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/cpu_set.h"
+
+TEST(CpuSet, ListsAsTypedAndWrittenBack) {
+  const struct {
+    const char* text;
+    bool valid;
+    std::vector<int32_t> cpus;
+    const char* written;  // cpu_list_text of the CPUs
+  } cases[] = {
+      {"0", true, {0}, "0"},
+      {"0,2,4-7", true, {0, 2, 4, 5, 6, 7}, "0,2,4-7"},
+      {"7,3", true, {7, 3}, "7,3"},  // the order typed: the workers' order
+      {"3-3,1", true, {3, 1}, "3,1"},
+      {"65535", true, {65535}, "65535"},
+      {"", false, {}, ""},
+      {",", false, {}, ""},
+      {"0,", false, {}, ""},
+      {",0", false, {}, ""},
+      {"0,,1", false, {}, ""},
+      {"1-0", false, {}, ""},
+      {"0-", false, {}, ""},
+      {"1--2", false, {}, ""},
+      {"0,0", false, {}, ""},
+      {"0-2,1", false, {}, ""},
+      {"-1", false, {}, ""},
+      {"65536", false, {}, ""},
+      {"99999999999", false, {}, ""},
+      {" 1", false, {}, ""},
+      {"1 ", false, {}, ""},
+      {"x", false, {}, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<int32_t> cpus{-1};
+    EXPECT_EQ(parse_cpu_list(c.text, &cpus), c.valid) << "'" << c.text << "'";
+    if (!c.valid) continue;
+    EXPECT_EQ(cpus, c.cpus) << c.text;
+    EXPECT_EQ(cpu_list_text(cpus), c.written) << c.text;
+  }
+}
+
+TEST(CpuSet, AThreadIsPinnedToEachAllowedCpu) {
+  const std::vector<int32_t> allowed = allowed_cpus();
+  ASSERT_FALSE(allowed.empty());
+  for (size_t i = 1; i < allowed.size(); ++i) EXPECT_LT(allowed[i - 1], allowed[i]);
+  for (int32_t cpu : allowed) {
+    bool pinned = false;
+    std::thread([&] { pinned = pin_current_thread(cpu); }).join();
+    EXPECT_TRUE(pinned) << "CPU " << cpu;
+  }
+  const cpu_place place = cpu_topology(allowed[0]);
+  EXPECT_GE(place.core, -1);
+  EXPECT_GE(place.package, -1);
+}

@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""Checks what a stress test (--stress) printed, and its JSON records.
+
+  check_stress.py STDOUT --cpus 0,1 [--runs N] [--quiet] [--error CPU:RUN:TEXT] [--stop-on-error]
+                  [--stopped-by NAME] [--json FILE]
+
+Without --quiet STDOUT must hold the start line, one line per finished run ("cpu C  run R  T msec
+verified", or "... error: TEXT"), optionally "stopped by NAME", the summary table (one row per CPU
+of --cpus, in that order) and the last line; with --quiet only the error lines and the last line.
+The runs of each CPU are numbered 1, 2, ... in order; the table's runs, errors and best, median and
+worst times must be those of the lines. --runs N: every CPU without an error did exactly N runs.
+--error: exactly that error, on that CPU and run (TEXT starts the message), and no other; its CPU did
+no run after it. With --quiet, --runs gives the number of runs in the last line. --stop-on-error:
+after the error line no other CPU finished more than one run.
+--json: one record per run line, with its cpu, worker, run, total_ms and status. Exit status 1 and
+one line per fault when anything differs.
+"""
+import argparse
+import json
+import re
+import sys
+
+faults = []
+RUN = re.compile(r"cpu (\d+)  run (\d+)  (\d+) msec  (verified|error: (.*))")
+ROW = re.compile(r"\s*(\d+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)")
+
+
+def median(times):
+    times = sorted(times)
+    middle = len(times) // 2
+    return times[middle] if len(times) % 2 else (times[middle - 1] + times[middle]) // 2
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("stdout")
+    parser.add_argument("--cpus", required=True)
+    parser.add_argument("--runs", type=int)
+    parser.add_argument("--quiet", action="store_true")
+    parser.add_argument("--error")
+    parser.add_argument("--stop-on-error", action="store_true")
+    parser.add_argument("--stopped-by")
+    parser.add_argument("--json")
+    args = parser.parse_args()
+    cpus = [int(c) for c in args.cpus.split(",")]
+    lines = open(args.stdout).read().replace("\r", "").splitlines()
+
+    if not args.quiet:
+        if not lines or not lines[0].startswith("stress test: "):
+            faults.append(f"no start line: {lines[:1]!r}")
+        lines = lines[1:]
+    runs = []  # (cpu, run, msec, error text or None) in the order printed
+    at = 0
+    while at < len(lines) and RUN.fullmatch(lines[at]):
+        cpu, run, msec, _, error = RUN.fullmatch(lines[at]).groups()
+        runs.append((int(cpu), int(run), int(msec), error))
+        at += 1
+    if args.quiet and any(error is None for *_, error in runs):
+        faults.append("a verified run was printed with --quiet")
+    if args.stopped_by and not args.quiet:
+        if at >= len(lines) or lines[at] != f"stopped by {args.stopped_by}":
+            faults.append(f"line {at + 2}: {lines[at:at + 1]!r} is not 'stopped by {args.stopped_by}'")
+        at += 1
+
+    for cpu in cpus:
+        numbers = [run for c, run, *_ in runs if c == cpu]
+        if numbers != list(range(1, len(numbers) + 1)):
+            faults.append(f"cpu {cpu}: runs numbered {numbers}")
+    if set(c for c, *_ in runs) - set(cpus):
+        faults.append(f"runs on CPUs other than {cpus}: {sorted(set(c for c, *_ in runs))}")
+
+    errors = [(c, run, error) for c, run, _, error in runs if error is not None]
+    if args.error:
+        cpu, run, text = args.error.split(":", 2)
+        if len(errors) != 1 or errors[0][:2] != (int(cpu), int(run)) or not errors[0][2].startswith(text):
+            faults.append(f"errors {errors}, expected cpu {cpu} run {run}: {text}")
+        elif max(run for c, run, *_ in runs if c == int(cpu)) != int(run):
+            faults.append(f"cpu {cpu} went on after its error")
+        if args.stop_on_error:
+            first = next(i for i, r in enumerate(runs) if r[3] is not None)
+            later = [r for r in runs[first + 1:] if r[0] != int(cpu)]
+            if any(sum(1 for r in later if r[0] == c) > 1 for c in cpus):
+                faults.append(f"other CPUs went on after the error: {later}")
+    elif errors:
+        faults.append(f"unexpected errors: {errors}")
+    if args.runs is not None and not args.quiet:
+        failed = {c for c, *_ in errors}
+        for cpu in cpus:
+            count = sum(1 for c, *_ in runs if c == cpu)
+            if cpu not in failed and count != args.runs:
+                faults.append(f"cpu {cpu}: {count} runs, expected {args.runs}")
+
+    if not args.quiet:
+        header = lines[at].split() if at < len(lines) else []
+        if header != ["cpu", "core", "package", "runs", "errors", "best", "ms", "median", "ms", "worst", "ms"]:
+            faults.append(f"line {at + 2}: {lines[at:at + 1]!r} is not the table's header")
+        at += 1
+        for cpu in cpus:
+            match = ROW.fullmatch(lines[at]) if at < len(lines) else None
+            at += 1
+            if not match:
+                faults.append(f"no table row for cpu {cpu}: {lines[at - 1:at]!r}")
+                continue
+            mine = [r for r in runs if r[0] == cpu]
+            good = [msec for _, _, msec, error in mine if error is None]
+            want = [str(cpu), match[2], match[3], str(len(mine)), str(sum(1 for r in mine if r[3])),
+                    str(min(good)) if good else "-", str(median(good)) if good else "-",
+                    str(max(good)) if good else "-"]
+            if list(match.groups()) != want:
+                faults.append(f"table row {list(match.groups())}, the lines say {want}")
+
+    total = len(runs)
+    if args.quiet and args.runs is not None:  # the verified runs were not printed
+        error_run = {c: run for c, run, _ in errors}
+        total = sum(error_run.get(cpu, args.runs) for cpu in cpus)
+    failed_cpus = sorted({c for c, *_ in errors}, key=cpus.index)
+    on = f"{len(cpus)} CPU" + ("s" if len(cpus) != 1 else "")
+    if errors:
+        listed = ", ".join(str(c) for c in failed_cpus)
+        want = (f"errors on CPU{'s' if len(failed_cpus) > 1 else ''} {listed}: {len(errors)} of {total} "
+                f"run{'s' if total != 1 else ''} failed")
+    elif total == 0:
+        want = f"no run finished on {on}"
+    else:
+        want = f"all {total} run{'s' if total != 1 else ''} verified on {on}"
+    if lines[at:] != [want]:
+        faults.append(f"after line {at + 1}: {lines[at:]!r}, expected the last line {want!r}")
+
+    if args.json:
+        try:
+            records = [json.loads(line) for line in open(args.json).read().splitlines()]
+        except ValueError as error:
+            records = []
+            faults.append(f"{args.json}: not JSON Lines: {error}")
+        if len(records) != total:
+            faults.append(f"{len(records)} JSON records for {total} runs")
+        for record, (cpu, run, msec, error) in zip(records, runs):
+            want = {"cpu": cpu, "worker": cpus.index(cpu), "run": run, "total_ms": msec,
+                    "exit_status": 0 if error is None else record.get("exit_status")}
+            if error is None:
+                want.update(status="ok", verified=True)
+            elif error.startswith("not reproducible"):
+                want.update(status="not_reproducible", verified=True, exit_status=3)
+            for name, value in want.items():
+                if record.get(name) != value:
+                    faults.append(f"record of cpu {cpu} run {run}: {name} is {record.get(name)!r}, not {value!r}")
+
+    for text in faults:
+        print(text)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# End-to-end tests of the stress test (--stress) of a console program, on the real executable.
+#
+#   stress_test.sh PROGRAM CORRUPT_PROGRAM [RUNNER...]
+#
+# CORRUPT_PROGRAM is the build whose final product PI_TEST_FAULT moves ("" to skip the faults),
+# RUNNER an optional command that runs the programs (scripts/wine-run): then only the plain
+# two-worker case runs. Every case starts in a fresh directory holding an earlier pi.txt, which
+# must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
+# The signal cases need runs that last seconds: 2^24 digits, or PI_STRESS_LONG_SIZE (a slow build,
+# such as one under ThreadSanitizer, takes a smaller size). Prints one line per failure and a count.
+set -u
+here=$(dirname "$(realpath "$0")")
+program=$(realpath "$1") corrupt=${2:+$(realpath "$2")}
+shift 2
+runner=("$@")
+native=$([ -z "${runner[*]}" ] && [ "$(uname)" = Linux ] && echo 1)
+long_size=${PI_STRESS_LONG_SIZE:-16M}
+
+passed=0 failed=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL [$case]: $*"; failed=$((failed + 1)); }
+
+# The CPUs the workers get: the first two the tests may use (the program's own default order).
+if [ -n "$native" ]; then
+  read -r -a allowed < <(python3 -c 'import os; print(*sorted(os.sched_getaffinity(0)))')
+else
+  allowed=(0 1)
+fi
+first=${allowed[0]} second=${allowed[1]:-}
+two=$first,$second
+
+new_dir() {
+  dir=$work/$((passed + failed))
+  mkdir -p "$dir"
+  printf 'earlier file\n' >"$dir/pi.txt"
+}
+untouched() {  # pi.txt as it was, and nothing left but what the case itself wrote
+  [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return 1; }
+  local stray
+  stray=$(find "$dir" -mindepth 1 -not -name pi.txt -not -name stdout -not -name stderr -not -name runs.json)
+  [ -z "$stray" ] || { fail "left behind: $stray"; return 1; }
+}
+checked() {  # check_stress.py arguments, run in $dir
+  (cd "$dir" && python3 "$here/check_stress.py" stdout "$@" >"$work/faults") || { fail "$(head -n 5 "$work/faults")"; return 1; }
+}
+
+# Runs that end by themselves.
+# name | PI_TEST_FAULT ("-": the plain program) | arguments | exit status | check_stress.py arguments
+cases() {
+  cat <<CASES
+two workers for three seconds | - | --stress --workers 2 --seconds 3 16K | 0 | --cpus $two
+one CPU named, three runs | - | --stress --cpus $second --repeat 3 4K | 0 | --cpus $second --runs 3
+records with CPU and worker | - | --stress --cpus $two --repeat 2 --json runs.json 2K | 0 | --cpus $two --runs 2 --json runs.json
+quiet | - | -q --stress --workers 2 --repeat 2 2K | 0 | --cpus $two --runs 2 --quiet
+wrong digits on the second CPU | 1 $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the digits differ from pi from decimal 1 on
+rounding on the second CPU | 0.3 $second 1 | --stress --workers 2 --repeat 3 16K | 1 | --cpus $two --runs 3 --error $second:1:rounding error too large (0.3
+digits right, not reproducible | 0.01 $second 2 | --stress --workers 2 --repeat 3 --json runs.json 16K | 3 | --cpus $two --runs 3 --json runs.json --error $second:2:not reproducible: largest rounding distance
+quietly, only the error | 1 $second 1 | -q --stress --workers 2 --repeat 2 4K | 3 | --cpus $two --runs 2 --quiet --error $second:1:the digits differ
+--stop-on-error | 1 $second 2 | --stress --workers 2 --repeat 100000 --seconds 60 --stop-on-error 16K | 3 | --cpus $two --stop-on-error --error $second:2:the digits differ
+CASES
+}
+while IFS='|' read -r case fault arguments want check; do
+  case=${case%"${case##*[! ]}"} fault=$(echo $fault) want=${want// /}
+  read -r -a args <<<"$arguments"
+  read -r -a checks <<<"$check"
+  # The words after --error's CPU:RUN: are one argument.
+  for i in "${!checks[@]}"; do
+    if [ "${checks[i]}" = --error ]; then checks=("${checks[@]:0:i+1}" "${checks[*]:i+1}"); break; fi
+  done
+  [ -n "$second" ] || continue                                                    # one CPU only
+  [ "$fault" = - ] || [ -n "$corrupt" ] || continue                               # no faulty build
+  [ -z "${runner[*]}" ] || [ "$case" = "two workers for three seconds" ] || continue  # Wine: that one
+  new_dir
+  executable=$program
+  [ "$fault" = - ] || executable=$corrupt
+  (cd "$dir" && PI_TEST_FAULT=$fault "${runner[@]}" "$executable" "${args[@]}" </dev/null >stdout 2>stderr)
+  status=$?
+  [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want: $(tail -n 3 "$dir/stdout") $(cat "$dir/stderr")"; continue; }
+  [ -s "$dir/stderr" ] && { fail "standard error: $(cat "$dir/stderr")"; continue; }
+  checked "${checks[@]}" && untouched && passed=$((passed + 1))
+done < <(cases)
+
+if [ -n "$native" ] && [ -n "$second" ]; then
+  # started ARGS...: the program in the background, once it has printed its start line.
+  started() {
+    new_dir
+    (cd "$dir" && exec "$program" "$@" </dev/null >stdout 2>stderr) &
+    pid=$!
+    for _ in $(seq 1 200); do grep -q '^stress test: ' "$dir/stdout" 2>/dev/null && break; sleep 0.05; done
+    sleep 0.5
+  }
+  # ended: the status of the background program, which must end within a minute.
+  ended() {
+    for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && { kill -KILL "$pid"; fail "still running a minute after the signal"; }
+    wait "$pid"
+  }
+
+  # A signal while every worker is inside a run that lasts seconds: the runs stop at their next
+  # iteration boundary, none is counted, and the summary follows.
+  while IFS='|' read -r case signal want name; do
+    case=${case%"${case##*[! ]}"} signal=${signal// /} want=${want// /} name=${name// /}
+    started --stress --workers 2 "$long_size"
+    kill -"$signal" "$pid"
+    ended
+    status=$?
+    [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want"; continue; }
+    [ "$(grep -c '^cpu .* run ' "$dir/stdout")" -eq 0 ] || { fail "runs were finished: $(cat "$dir/stdout")"; continue; }
+    checked --cpus "$two" --stopped-by "$name" && untouched && passed=$((passed + 1))
+  done <<'CASES'
+SIGINT mid-test  | INT  | 130 | SIGINT
+SIGTERM mid-test | TERM | 143 | SIGTERM
+CASES
+
+  case="a second SIGINT exits at once"
+  started --stress --workers 2 "$long_size"
+  kill -INT "$pid"
+  sleep 0.05
+  kill -INT "$pid"
+  ended
+  status=$?
+  if [ "$status" -eq 130 ] && ! grep -q '^stopped by' "$dir/stdout"; then
+    untouched && passed=$((passed + 1))
+  else
+    fail "status $status: $(cat "$dir/stdout")"
+  fi
+
+  # On a terminal the progress line comes and goes on standard error (script gives a terminal).
+  if command -v script >/dev/null; then
+    case="progress line on a terminal"
+    new_dir
+    (cd "$dir" && script -qefc "'$program' --stress --workers 2 --seconds 3 16K" /dev/null </dev/null >stdout)
+    status=$?
+    if [ "$status" -eq 0 ] && grep -q $'\r0:0[0-9] elapsed, [0-9]* runs*, 0 errors, 0:0[0-9] left' "$dir/stdout" &&
+       tr -d '\r' <"$dir/stdout" | grep -q '^all [0-9]* runs verified on 2 CPUs$'; then
+      passed=$((passed + 1))
+    else
+      fail "status $status: $(cat -A "$dir/stdout" | head -n 5)"
+    fi
+  fi
+
+  # The worker of --cpus is the one thread allowed on that CPU alone, and runs there (field 39 of
+  # its stat: the CPU it last ran on); the main thread keeps the process's CPUs.
+  case="the worker stays on its CPU"
+  started --stress --cpus "$second" "$long_size"
+  pinned=0 elsewhere=0
+  for task in /proc/"$pid"/task/*; do
+    list=$(awk '/^Cpus_allowed_list:/ { print $2 }' "$task/status")
+    if [ "$list" = "$second" ]; then
+      pinned=$((pinned + 1))
+      [ "$(awk '{ print $39 }' "$task/stat")" = "$second" ] || elsewhere=$((elsewhere + 1))
+    fi
+  done
+  kill -INT "$pid"
+  ended
+  if [ "$pinned" -eq 1 ] && [ "$elsewhere" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    fail "$pinned threads pinned to CPU $second, $elsewhere of them found on another CPU"
+  fi
+fi
+
+[ -n "$second" ] || echo "the two-worker cases need two CPUs: only $first may be used"
+echo "$(basename "$program") stress: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
