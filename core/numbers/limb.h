@@ -1,6 +1,6 @@
 // Limb numbers: fixed-point non-negative numbers in radix 10000.
 //
-// An array p of L limbs (int16_t, most significant first) has the value
+// An array p of L = `limbs` limbs (int16_t, most significant first) has the value
 //     x = sum_{i=0}^{L-1} p[i] * 10000^-(i+1),
 // so the radix point lies before limb 0. Limbs 1..L-1 are digits in 0..9999; limb 0 holds the
 // first four decimals together with the integer part and may exceed 9999 (1.0 = [10000, 0, ...],
@@ -10,32 +10,34 @@
 // limbs n..n+3 are guard limbs. Calls with count n neither read nor write them.
 //
 // The operations are single passes, allocate nothing and keep no state. Carries and borrows run
-// from limb L-1 towards limb 0; divisions from limb 0 towards limb L-1 and drop the final remainder.
+// from the last limb towards limb 0; divisions from limb 0 towards the last limb and drop the final
+// remainder.
 #pragma once
 #include <cstdint>
 
-// p[0] := v; p[1..L-1] := 0.
-void limb_set(int16_t* p, int16_t v, int32_t L);
+// p[0] := v; p[1..limbs-1] := 0.
+void limb_set(int16_t* p, int16_t v, int32_t limbs);
 
 // out := a + b. out may be a or b. Limb 0 is not reduced: it ends as a[0] + b[0] + carry.
 // Precondition: a[0] + b[0] + 1 <= 32767.
-void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
+void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
 
 // out := a - b. out may be a or b. Precondition: a >= b (the borrow out of limb 0 is discarded).
-void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t L);
+void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
 
-// p := p * m in place, 0 <= m <= 2^27. The carry out of limb 0 is discarded: p * m < 1 required.
-void limb_mul_small(int16_t* p, int32_t m, int32_t L);
+// p := p * factor in place, 0 <= factor <= 2^27. The carry out of limb 0 is discarded: p * factor < 1
+// required.
+void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs);
 
-// p := p / 2 in place, truncated after limb L-1.
-void limb_half(int16_t* p, int32_t L);
+// p := p / 2 in place, truncated after the last limb.
+void limb_half(int16_t* p, int32_t limbs);
 
-// p := p / 4 in place, truncated after limb L-1.
-void limb_quarter(int16_t* p, int32_t L);
+// p := p / 4 in place, truncated after the last limb.
+void limb_quarter(int16_t* p, int32_t limbs);
 
-// dst := src / 2, truncated after limb L-1. dst may be src.
-void limb_half_into(const int16_t* src, int16_t* dst, int32_t L);
+// dst := src / 2, truncated after the last limb. dst may be src.
+void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs);
 
-// p := (3p - q) / 2 in place, truncated after limb L-1.
+// p := (3p - q) / 2 in place, truncated after the last limb.
 // Preconditions: 3 * p[0] + 2 <= 32767 and 3p >= q.
-void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t L);
+void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t limbs);

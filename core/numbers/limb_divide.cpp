@@ -8,14 +8,14 @@
 // walk. Walking from the last limb reads src[i - 1] before dst[i - 1] is written, so dst may be src.
 // Limbs are non-negative: limb i of the quotient is at most 9999/d + (10000/d)(d - 1) < 10000.
 template <int32_t d>
-static void divide_small(const int16_t* src, int16_t* dst, int32_t L) {
-  for (int32_t i = L - 1; i >= 1; --i)
+static void divide_small(const int16_t* src, int16_t* dst, int32_t limbs) {
+  for (int32_t i = limbs - 1; i >= 1; --i)
     dst[i] = static_cast<int16_t>(src[i] / d + (10000 / d) * (src[i - 1] % d));
-  if (L > 0) dst[0] = static_cast<int16_t>(src[0] / d);
+  if (limbs > 0) dst[0] = static_cast<int16_t>(src[0] / d);
 }
 
-void limb_half(int16_t* p, int32_t L) { divide_small<2>(p, p, L); }
+void limb_half(int16_t* p, int32_t limbs) { divide_small<2>(p, p, limbs); }
 
-void limb_quarter(int16_t* p, int32_t L) { divide_small<4>(p, p, L); }
+void limb_quarter(int16_t* p, int32_t limbs) { divide_small<4>(p, p, limbs); }
 
-void limb_half_into(const int16_t* src, int16_t* dst, int32_t L) { divide_small<2>(src, dst, L); }
+void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs) { divide_small<2>(src, dst, limbs); }

@@ -38,9 +38,9 @@ int write_tail(std::FILE* f, const int16_t* q, int32_t count) {
 
 }  // namespace
 
-bool write_pi_digits(std::FILE* f, const int16_t* p, int32_t a) {
+bool write_pi_digits(std::FILE* f, const int16_t* p, int32_t limbs) {
   int bad = std::fputs("PI=3.\n\n", f) == EOF;
-  const int32_t full = a / block_limbs * block_limbs;
+  const int32_t full = limbs / block_limbs * block_limbs;
   int32_t digits = 0;
   for (int32_t i = 0; i < full; i += block_limbs) {
     bad |= write_block(f, p + i);
@@ -50,7 +50,7 @@ bool write_pi_digits(std::FILE* f, const int16_t* p, int32_t a) {
       bad |= std::fputc('\n', f) == EOF;
     }
   }
-  bad |= write_tail(f, p + full, a - full);
+  bad |= write_tail(f, p + full, limbs - full);
   bad |= std::fputc('\n', f) == EOF;
   return !bad && !std::ferror(f);
 }
