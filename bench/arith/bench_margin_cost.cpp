@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "core/arith/arith.h"
-#include "core/fft/real_transform.h"
+#include "core/fft/complex_transform.h"
+#include "core/fft/convolution.h"
 
 namespace {
 
@@ -72,10 +73,10 @@ int main(int argc, char** argv) {
   // A real convolution to convert: the backward transform of the product's spectra.
   limbs_to_doubles(P.data(), n, W.data(), L);
   limbs_to_doubles(Q.data(), n, W.data() + L, L);
-  real_transform(L, +1, W.data());
-  real_transform(L, +1, W.data() + L);
-  spectrum_multiply(W.data(), W.data() + L, L);
-  real_transform(L, -1, W.data());
+  complex_forward(L, W.data());
+  complex_forward(L, W.data() + L);
+  multiply_spectra(L, W.data(), W.data(), W.data() + L);
+  complex_backward(L, W.data());
 
   const int reps = 60;
   g_n = n;

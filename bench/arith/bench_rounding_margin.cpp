@@ -21,7 +21,8 @@
 #include <vector>
 
 #include "core/arith/arith.h"
-#include "core/fft/real_transform.h"
+#include "core/fft/complex_transform.h"
+#include "core/fft/convolution.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ struct square_margin {
 // a[0..2n-1] := the square of the digits in a[0..n-1] (a[n..2n-1] zero), through the transform.
 square_margin square_in_place(double* a, int32_t n, double constant_digit) {
   const int32_t N = 2 * n;
-  real_transform(N, +1, a);
-  spectrum_square(a, N);
-  real_transform(N, -1, a);
+  complex_forward(N, a);
+  square_spectrum(N, a, a);
+  complex_backward(N, a);
   const double scale = 2.0 / N;
   square_margin m{0.0, true};
   for (int32_t k = 0; k < N; ++k) {

@@ -24,17 +24,17 @@ constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
 typedef double two_doubles __attribute__((vector_size(16)));
 typedef int64_t two_masks __attribute__((vector_size(16)));
 
-// a[idx] := (2/N) a[idx] rounded to the nearest integer, for every idx; returns the largest
+// a[idx] := (2/N) a[idx] (N = doubles) rounded to the nearest integer, for every idx; returns the largest
 // distance of a term from its nearest integer, or +infinity when a term is NaN, infinite or at
 // least 2^51 in magnitude. Such a term is stored as 0, so that no NaN or infinity reaches an
 // integer conversion. Two doubles at a time (SSE2, every x86-64) and two independent maxima.
-double round_terms(double* a, int32_t N, double scale) {
+double round_terms(double* a, int32_t doubles, double scale) {
   const two_doubles shift = {kRoundingShift, kRoundingShift}, largest = {kLargestTerm, kLargestTerm};
   const two_doubles infinity = {std::numeric_limits<double>::infinity(),
                                 std::numeric_limits<double>::infinity()};
   const two_masks magnitude = {INT64_MAX, INT64_MAX};  // clears the sign bit
   two_doubles dmax[2] = {{0.0, 0.0}, {0.0, 0.0}};
-  for (int32_t idx = 0; idx < N; idx += 4) {
+  for (int32_t idx = 0; idx < doubles; idx += 4) {
     for (int j = 0; j < 2; ++j) {
       two_doubles u;
       std::memcpy(&u, a + idx + 2 * j, sizeof u);
@@ -48,8 +48,8 @@ double round_terms(double* a, int32_t N, double scale) {
       std::memcpy(a + idx + 2 * j, &stored, sizeof stored);
     }
   }
-  const two_doubles m = dmax[0] > dmax[1] ? dmax[0] : dmax[1];
-  return std::max(m[0], m[1]);
+  const two_doubles larger = dmax[0] > dmax[1] ? dmax[0] : dmax[1];
+  return std::max(larger[0], larger[1]);
 }
 
 // The carry out of the terms c[first..N-1] (integers below 2^51 in magnitude, in a), that is
@@ -58,11 +58,11 @@ double round_terms(double* a, int32_t N, double scale) {
 // integer: sum_{k >= kTerms} |c| 10000^-(k+1) < (2^51 / 9999) 10000^-kTerms < kSlack 10000^-kTerms.
 // Only then, about once in 10^4 products, is the whole tail walked.
 template <typename Next>
-int64_t tail_carry(const double* a, int32_t first, int32_t N, Next next) {
+int64_t tail_carry(const double* a, int32_t first, int32_t doubles, Next next) {
   constexpr int kTerms = 4;
   constexpr __int128 kScale = __int128{10000000000000000};  // 10000^kTerms
   constexpr __int128 kSlack = 225230000000;                 // > 2^51 / 9999
-  if (N - first > kTerms) {
+  if (doubles - first > kTerms) {
     __int128 head = 0;  // sum_{k < kTerms} c[first + k] 10000^(kTerms-1-k), below 2^92
     for (int k = 0; k < kTerms; ++k) head = head * 10000 + static_cast<int64_t>(a[first + k]);
     __int128 carry = head / kScale, rest = head - carry * kScale;
@@ -73,18 +73,18 @@ int64_t tail_carry(const double* a, int32_t first, int32_t N, Next next) {
     if (rest >= kSlack && rest <= kScale - kSlack) return static_cast<int64_t>(carry);
   }
   int64_t carry = 0;
-  for (int32_t idx = N - 1; idx >= first; --idx) carry = next(idx, carry);
+  for (int32_t idx = doubles - 1; idx >= first; --idx) carry = next(idx, carry);
   return carry;
 }
 
 }  // namespace
 
-void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N, rounding_margin* margin) {
-  assert(m >= 1 && N >= m + 1 && N % 4 == 0);
-  const double scale = 2.0 / N;  // exact: N is a power of two
+void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin) {
+  assert(out_limbs >= 1 && doubles >= out_limbs + 1 && doubles % 4 == 0);
+  const double scale = 2.0 / doubles;  // exact: doubles is a power of two
 
   // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
-  const double dmax = round_terms(a, N, scale);
+  const double dmax = round_terms(a, doubles, scale);
   if (dmax > margin->max_distance) margin->max_distance = dmax;
   // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
   auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
@@ -105,11 +105,11 @@ void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N, rounding_ma
   auto store = [&](int32_t idx, int64_t carry) { return settle(idx, rounded(idx) + carry); };
   auto absorb = [&](int32_t idx, int64_t carry) { return settle(idx, Out[idx + 1] + carry); };
 
-  // c[m-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
+  // c[out_limbs-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
   // makes Out the exact truncation of the convolution's value: with balanced digits the terms
   // beyond the stored limbs may be negative, and dropping them would leave Out one unit above or
   // below it.
-  const int64_t tail = tail_carry(a, m - 1, N, next);
+  const int64_t tail = tail_carry(a, out_limbs - 1, doubles, next);
   // Limb 0 keeps the integer part: 0 <= carry <= 32767.
-  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, m - 2, tail, store, absorb));
+  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
 }

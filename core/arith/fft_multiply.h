@@ -1,6 +1,6 @@
 // Products of limb numbers as cyclic convolutions through the real FFT.
 //
-// A limb number p of n working limbs has the value x = sum_{i=0}^{n-1} p[i] 10000^-(i+1)
+// A limb number p of n = `limbs` working limbs has the value x = sum_{i=0}^{n-1} p[i] 10000^-(i+1)
 // (core/numbers/limb.h). For two such numbers P and Q the linear convolution
 //     c[k] = sum_{i+j=k} P[i] Q[j],   0 <= k <= 2n-2,
 // gives P Q = sum_k c[k] 10000^-(k+2): c[k] belongs to product limb k+1, and product limb 0
@@ -18,6 +18,10 @@
 // digits (all -5000, or -5000 and 4999 alternating) is nearly as large as that of limbs 0..9999
 // (0.28 at n = 2^24, 0.5 from n = 2^25), but the limbs of pi do not form it.
 //
+// The transforms: each factor's spectrum is the unseparated spectrum of core/fft/convolution.h
+// (the complex transform of its 2n doubles viewed as n points); multiply_spectra or square_spectrum
+// forms the product's, and complex_backward gives n times the convolution.
+//
 // The work area W of 4n doubles belongs to the caller: a product uses W[0..2n-1] for the first
 // factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards. So does the
 // record of the rounding margin, lent with W: every product raises margin->max_distance to its own.
@@ -26,54 +30,43 @@
 
 #include "core/arith/rounding_margin.h"
 
-// Out[0..n+3] := P * Q from P[0..n-1] and Q[0..n-1]; the factors' guard limbs are not read.
+// Out[0..n+3] := P * Q from P[0..n-1] and Q[0..n-1] (n = limbs); the factors' guard limbs are not read.
 // Limbs 1..n+3 come from c[0..n+2], limb 0 is the final carry; c[n+3..2n-1] are rounded and only
 // feed the carry. So Out is exactly the truncation of P Q to n + 4 limbs.
 // Out may be P, Q or both (the factors are read completely before Out is written). When P and Q are
 // the same array the square takes one forward transform instead of two, with the same doubles.
-// n: a power of two, 8 <= n <= 2^26. Precondition: the product is below 3.2768 (limb 0 <= 32767).
-void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+// limbs: a power of two, 8 <= limbs <= 2^26. Precondition: the product is below 3.2768 (limb 0 <= 32767).
+void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
                   rounding_margin* margin);
 
 // A product whose first factor's spectrum serves again: fft_multiply_keep_first is fft_multiply
-// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, n, W,
-// margin) is then fft_multiply(P, Q, Out, n, W, margin) without transforming P again, as long as
-// W[0..2n-1] was left alone in between (inv_sqrt leaves its operand's spectrum there too). Both give
+// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, limbs,
+// W, margin) is then fft_multiply(P, Q, Out, limbs, W, margin) without transforming P again, as long
+// as W[0..2n-1] was left alone in between (inv_sqrt leaves its operand's spectrum there too). Both give
 // exactly the limbs of fft_multiply; Out may be P or Q.
-void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t n, double* W,
+void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
                              rounding_margin* margin);
-void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t n, double* W, rounding_margin* margin);
+void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
+                             rounding_margin* margin);
 
 // The two halves of fft_multiply, for products that keep a spectrum for a second use:
-// a[0..2 limbs - 1] := the packed spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
+// a[0..2 limbs - 1] := the spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
-// Out[0..limbs+3] := the limbs of the product whose packed spectrum is a[0..2 limbs - 1] (a destroyed).
+// Out[0..limbs+3] := the limbs of the product whose spectrum (multiply_spectra or square_spectrum of
+// two such spectra) is a[0..2 limbs - 1] (a destroyed).
 void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin);
 
-// a[0..cnt-1] := the balanced digits of P[0..cnt-1]: the same value sum a[i] 10000^-(i+1), with
-// a[1..cnt-1] in -5000..4999 (for limbs 1.. in 0..9999) and a[0] = P[0] or P[0] + 1;
-// a[i] := 0 for cnt <= i < N.
-void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N);
+// a[0..limbs-1] := the balanced digits of P[0..limbs-1]: the same value sum a[i] 10000^-(i+1), with
+// a[1..limbs-1] in -5000..4999 (for limbs 1.. in 0..9999) and a[0] = P[0] or P[0] + 1;
+// a[i] := 0 for limbs <= i < doubles.
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles);
 
-// A := A (.) B, the pointwise product of two packed spectra of `doubles` doubles
-// (A[0], A[1] real bins 0 and doubles/2; (A[2k], A[2k+1]) complex bin k). B is unchanged; B != A.
-void spectrum_multiply(double* A, const double* B, int32_t doubles);
-
-// B := A (.) B: the doubles of spectrum_multiply(A, B), stored in B; A is unchanged.
-void spectrum_multiply_into(const double* A, double* B, int32_t doubles);
-
-// A := A (.) A.
-void spectrum_square(double* A, int32_t doubles);
-
-// A := B (.) B, B unchanged (B may be A): the square of a spectrum that is kept for another product.
-void spectrum_square_of(double* A, const double* B, int32_t doubles);
-
-// Out[0..m-1] := the limbs of the convolution c = (2/N) a (a backward transform of a pointwise
-// product), each c[k] rounded to the nearest integer (terms may be negative) and carries released
-// in radix 10000 in both directions: Out[k] = c[k-1] + carry for 1 <= k < m, reduced to 0..9999,
-// Out[0] = the final carry, not reduced. The terms c[m-1..N-1] beyond the ones stored only feed
-// the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to m limbs. a is destroyed.
-// Raises margin->max_distance to the largest distance of a rounded term from its nearest integer, or
-// to +infinity when a term is NaN, infinite or too large to come from a product
-// (core/arith/rounding_margin.h). Precondition: the final carry is in 0..32767.
-void doubles_to_limbs(int16_t* Out, int32_t m, double* a, int32_t N, rounding_margin* margin);
+// Out[0..out_limbs-1] := the limbs of the convolution c = (2/N) a (N = doubles; a backward transform
+// of a spectrum product), each c[k] rounded to the nearest integer (terms may be negative) and carries
+// released in radix 10000 in both directions: Out[k] = c[k-1] + carry for 1 <= k < out_limbs, reduced
+// to 0..9999, Out[0] = the final carry, not reduced. The terms c[out_limbs-1..N-1] beyond the ones
+// stored only feed the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to out_limbs
+// limbs. a is destroyed. Raises margin->max_distance to the largest distance of a rounded term from
+// its nearest integer, or to +infinity when a term is NaN, infinite or too large to come from a
+// product (core/arith/rounding_margin.h). Precondition: the final carry is in 0..32767.
+void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin);

@@ -32,10 +32,10 @@ void regular_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t carry, dou
 
 }  // namespace
 
-void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N) {
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles) {
   constexpr int32_t kBlock = 256;
   int32_t carry = 0;  // floor((v + 5000) / 10000): 0 or 1 for limbs in 0..9999, -3..3 in general
-  for (int32_t hi = cnt - 1; hi >= 1; hi -= kBlock) {
+  for (int32_t hi = limbs - 1; hi >= 1; hi -= kBlock) {
     const int32_t lo = std::max(1, hi - kBlock + 1);
     if ((carry == 0 || carry == 1) && regular_block(P, lo, hi)) {
       regular_digits(P, lo, hi, carry, a);
@@ -50,6 +50,6 @@ void limbs_to_doubles(const int16_t* P, int32_t cnt, double* a, int32_t N) {
     }
   }
   // Limb 0 keeps its sign and range and takes the last carry: the value is unchanged.
-  if (cnt > 0) a[0] = static_cast<double>(P[0] + carry);
-  for (int32_t i = cnt > 0 ? cnt : 0; i < N; ++i) a[i] = 0.0;
+  if (limbs > 0) a[0] = static_cast<double>(P[0] + carry);
+  for (int32_t i = limbs > 0 ? limbs : 0; i < doubles; ++i) a[i] = 0.0;
 }

@@ -8,8 +8,8 @@ double leading_value(const int16_t* X) {
   return s;
 }
 
-void set_start_estimate(double b, int16_t* Y, int32_t n) {
-  limb_set(Y, 0, n + 4);
+void set_start_estimate(double b, int16_t* Y, int32_t limbs) {
+  limb_set(Y, 0, limbs + 4);
   while (static_cast<int64_t>(b) == 0) b *= 10000.0;
   for (int32_t j = 0; j < 5; ++j) {
     Y[j] = static_cast<int16_t>(b);
@@ -17,9 +17,9 @@ void set_start_estimate(double b, int16_t* Y, int32_t n) {
   }
 }
 
-void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W,
+void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
                          rounding_margin* margin) {
   step(X, Y, T, 16, W, margin);
   step(X, Y, T, 16, W, margin);
-  for (int32_t m = 8; m <= n; m *= 2) step(X, Y, T, m, W, margin);
+  for (int32_t working = 8; working <= limbs; working *= 2) step(X, Y, T, working, W, margin);
 }

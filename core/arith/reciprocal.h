@@ -18,17 +18,18 @@
 
 #include "core/arith/rounding_margin.h"
 
-// Y[0..n+3] := 1 / (10000 X) from X[0..n+3]. X, Y and T are distinct arrays of n + 4 limbs;
-// T is scratch (destroyed). n: a power of two, 16 <= n <= 2^26. W: 4n doubles. margin: the
+// Y[0..n+3] := 1 / (10000 X) from X[0..n+3] (n = limbs). X, Y and T are distinct arrays of n + 4
+// limbs; T is scratch (destroyed). limbs: a power of two, 16 <= limbs <= 2^26. W: 4n doubles. margin: the
 // computation's record of the rounding margin, raised by every product.
 // Inputs outside the range are not detected; X's first five limbs must not all be 0.
-void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t n, double* W, rounding_margin* margin);
+void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin);
 
-// One Newton step at working length m: reads X[0..m+3], updates Y[0..m+3] in place
+// One Newton step at working length m = limbs: reads X[0..m+3], updates Y[0..m+3] in place
 // (Y := 2Y - 10000^s X Y^2), uses T[0..m+3] as scratch. Y[m+4..] is neither read nor written.
-void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t m, double* W, rounding_margin* margin);
+void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
+                     rounding_margin* margin);
 
-// p := 2p - q over limbs 0..L-1, in place; q unchanged. Limb 0 keeps its full value (not reduced),
+// p := 2p - q over limbs 0..limbs-1, in place; q unchanged. Limb 0 keeps its full value (not reduced),
 // the borrow out of limb 0 is discarded.
 // Preconditions: 2 p[0] + 1 <= 32767 and 2p >= q.
-void limb_double_sub(int16_t* p, const int16_t* q, int32_t L);
+void limb_double_sub(int16_t* p, const int16_t* q, int32_t limbs);

@@ -1,4 +1,4 @@
-// The truncated product at working length m used by the Newton iterations.
+// The truncated product at working length m = `limbs` used by the Newton iterations.
 //
 // At working length m a limb number is read as its first m + 4 limbs: the main part, limbs
 // 0..m-1; the head block, limbs 0..3; the tail block, limbs m..m+3. With P = Pm + Pt 10000^-m
@@ -15,38 +15,37 @@
 // their products is shifted, which fixes the scale of the result.
 //
 // W is the caller's work area of at least 4m doubles: main products use W[0..2m-1] and
-// W[2m..4m-1], block products W[0..7] and W[2m..2m+7]. Every product, main and block, records its
-// rounding margin in *margin (core/arith/rounding_margin.h).
+// W[2m..4m-1], block products W[0..15]. Every product, main and block, records its rounding margin
+// in *margin (core/arith/rounding_margin.h).
 #pragma once
 #include <cstdint>
 
 #include "core/arith/rounding_margin.h"
 
 // H[0..3] := A[0..3] * B[0..3], both read as four-limb fractions, kept to four limbs: H[1..3]
-// from c[0..2], H[0] the carry, c[3..7] only carried (exact truncation). m only places the second
-// operand at W + 2m (m >= 4). H must not overlap A or B.
-void block_product(const int16_t* A, const int16_t* B, int16_t* H, int32_t m, double* W,
-                   rounding_margin* margin);
+// from c[0..2], H[0] the carry, c[3..7] only carried (exact truncation). Uses W[0..15]. H must not
+// overlap A or B.
+void block_product(const int16_t* A, const int16_t* B, int16_t* H, double* W, rounding_margin* margin);
 
-// T[0..m+3] := P * Q at working length m, normalised as above; the main product is fft_multiply's.
-// General form (P != Q): Q may be T, P is never T. Square form P == Q: one forward transform, the
-// cross term added twice; T distinct from P. Limbs of P, Q, T beyond m + 3 are neither read nor written.
-// m: a power of two, m >= 8. Precondition: the product is below 3.2768 (limb 0 <= 32767).
-void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+// T[0..m+3] := P * Q at working length m = limbs, normalised as above; the main product is
+// fft_multiply's. General form (P != Q): Q may be T, P is never T. Square form P == Q: one forward
+// transform, the cross term added twice; T distinct from P. Limbs of P, Q, T beyond m + 3 are neither
+// read nor written. limbs: a power of two, >= 8. Precondition: the product is below 3.2768
+// (limb 0 <= 32767).
+void working_product(const int16_t* P, const int16_t* Q, int16_t* T, int32_t limbs, double* W,
                      rounding_margin* margin);
 
-// working_product(P, Q, T, m, W, margin) for P != Q that leaves the spectrum of P's main part in
+// working_product(P, Q, T, limbs, W, margin) for P != Q that leaves the spectrum of P's main part in
 // W[0..2m-1] (fft_multiply_keep_first).
-void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+void working_product_keep_first(const int16_t* P, const int16_t* Q, int16_t* T, int32_t limbs, double* W,
                                 rounding_margin* margin);
 
 // A square and a product by the same factor P with one forward transform of P: first
-// working_square_keep_spectrum(P, T, m, W, margin), which is working_product(P, P, T, m, W, margin)
-// that leaves the spectrum of P's main part in W[2m..4m-1]; then, with W[2m..4m-1] untouched in
-// between, working_product_with_kept(P, Q, T, m, W, margin), which is working_product(P, Q, T, m, W,
-// margin) (Q may be T).
-// Both give exactly the limbs of working_product. Their block products use W[0..15].
-void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t m, double* W,
+// working_square_keep_spectrum(P, T, limbs, W, margin), which is working_product(P, P, T, limbs, W,
+// margin) that leaves the spectrum of P's main part in W[2m..4m-1]; then, with W[2m..4m-1] untouched
+// in between, working_product_with_kept(P, Q, T, limbs, W, margin), which is working_product(P, Q, T,
+// limbs, W, margin) (Q may be T). Both give exactly the limbs of working_product.
+void working_square_keep_spectrum(const int16_t* P, int16_t* T, int32_t limbs, double* W,
                                   rounding_margin* margin);
-void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t m, double* W,
+void working_product_with_kept(const int16_t* P, const int16_t* Q, int16_t* T, int32_t limbs, double* W,
                                rounding_margin* margin);

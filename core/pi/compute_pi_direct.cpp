@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/arith/arith.h"
+#include "core/fft/convolution.h"
 #include "core/numbers/limb.h"
 #include "core/pi/pi.h"
 #include "core/pi/pi_run.h"
@@ -56,15 +57,16 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   reciprocal(T, B, S, n, W, margin);    // 1/(10000 * 4t)
 #ifdef PI_FAULT_HOOK
   // Test builds only: the final product as fft_multiply forms it, but with every term of its
-  // convolution moved by the hook's shift: the backward transform gives each of the 2n doubles
-  // half of the zero-frequency bin, and the release scales them by 1/n. Shift 0 changes nothing, 1
-  // gives wrong digits while every term still lies on an integer, 0.01 right digits with a larger
-  // rounding distance, 0.3 a product that fails the rounding check.
+  // convolution moved by the hook's shift: shift n added to both parts of the spectrum's point 0
+  // gives each of the 2n doubles of the backward transform shift n more, which the release scales
+  // by 1/n. Shift 0 changes nothing, 1 gives wrong digits while every term still lies on an integer,
+  // 0.01 right digits with a larger rounding distance, 0.3 a product that fails the rounding check.
   if (const double shift = fault_hook_shift()) {
     limbs_spectrum(A, n, W);
     limbs_spectrum(B, n, W + 2 * n);
-    spectrum_multiply(W, W + 2 * n, 2 * n);
-    W[0] += shift * 2 * n;
+    multiply_spectra(2 * n, W, W, W + 2 * n);
+    W[0] += shift * n;
+    W[1] += shift * n;
     spectrum_to_limbs(A, n, W, margin);
   } else
 #endif

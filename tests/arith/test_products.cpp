@@ -8,7 +8,8 @@
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
-#include "core/fft/real_transform.h"
+#include "core/fft/complex_transform.h"
+#include "core/fft/convolution.h"
 
 namespace {
 
@@ -241,10 +242,10 @@ TEST(RoundingMargin, BrokenTermsFailEveryLimit) {
   std::vector<double> a(2 * N);
   limbs_to_doubles(P.data(), n, a.data(), N);
   limbs_to_doubles(P.data(), n, a.data() + N, N);
-  real_transform(N, +1, a.data());
-  real_transform(N, +1, a.data() + N);
-  spectrum_multiply(a.data(), a.data() + N, N);
-  real_transform(N, -1, a.data());
+  complex_forward(N, a.data());
+  complex_forward(N, a.data() + N);
+  multiply_spectra(N, a.data(), a.data(), a.data() + N);
+  complex_backward(N, a.data());
 
   const double inf = std::numeric_limits<double>::infinity();
   const double half_off = (std::round(a[3] / n) + 0.5) * n;  // term 3 exactly halfway
