@@ -1,0 +1,186 @@
+// The conversions between limb numbers and the transform's doubles, one body for every vector width V:
+// compiled whole per path (conversions_sse2.cpp, conversions_avx2.cpp, conversions_avx512.cpp), so that
+// their loops run in the path's vectors. Their results are integers and limbs, the same on every path.
+//
+// Limbs into the transform as balanced digits: a limb number's limbs 1.. lie in 0..9999; written as
+// they are, every term of a convolution is a sum of n non-negative products with a mean near n 5000^2,
+// and the transform's rounding error grows with that mean. The same value written with digits in
+// -5000..4999 (a limb of 5000 or more becomes limb - 10000 and lends 1 to the next more significant
+// limb) gives terms of mean near 0 and a rounding error some hundred times smaller at every size, for
+// the same integers.
+//
+// The release of a convolution into limbs: scaling, rounding to the nearest integer, carries in radix
+// 10000 in both directions (balanced digits give negative terms), and the rounding margin that this
+// pass records on the way.
+#pragma once
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/arith/conversions.h"
+#include "core/fft/complex_vector.h"
+#include "core/numbers/carry_chains.h"
+
+namespace {
+
+// A limb in 0..9999 other than 4999 passes on a carry of exactly [limb >= 5000] whatever carry
+// (0 or 1) it receives, so the digits of a block of such limbs do not depend on one another and
+// the compiler can convert them in vector registers.
+bool regular_block(const int16_t* P, int32_t lo, int32_t hi) {
+  int irregular = 0;
+  for (int32_t i = lo; i <= hi; ++i) irregular |= P[i] < 0 || P[i] > 9999 || P[i] == 4999;
+  return irregular == 0;
+}
+
+// a[lo..hi] := the balanced digits of the regular limbs P[lo..hi], limb hi receiving carry (0 or 1).
+void regular_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t carry, double* a) {
+  const int32_t v = P[hi] + carry;
+  a[hi] = static_cast<double>(v - (v >= 5000 ? 10000 : 0));
+  for (int32_t i = lo; i < hi; ++i) {
+    const int32_t u = P[i] + (P[i + 1] >= 5000 ? 1 : 0);
+    a[i] = static_cast<double>(u - (u >= 5000 ? 10000 : 0));
+  }
+}
+
+template <class V>
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles) {
+  constexpr int32_t kBlock = 256;
+  int32_t carry = 0;  // floor((v + 5000) / 10000): 0 or 1 for limbs in 0..9999, -3..3 in general
+  for (int32_t hi = limbs - 1; hi >= 1; hi -= kBlock) {
+    const int32_t lo = std::max(1, hi - kBlock + 1);
+    if ((carry == 0 || carry == 1) && regular_block(P, lo, hi)) {
+      regular_digits(P, lo, hi, carry, a);
+      carry = P[lo] >= 5000 ? 1 : 0;
+      continue;
+    }
+    for (int32_t i = hi; i >= lo; --i) {
+      const int32_t v = P[i] + carry;  // -32771 <= v <= 32770
+      // v + 45000 > 0, so the division truncates as a floor would.
+      carry = (v + 45000) / 10000 - 4;
+      a[i] = static_cast<double>(v - 10000 * carry);  // -5000 <= a[i] <= 4999
+    }
+  }
+  // Limb 0 keeps its sign and range and takes the last carry: the value is unchanged.
+  if (limbs > 0) a[0] = static_cast<double>(P[0] + carry);
+  for (int32_t i = limbs > 0 ? limbs : 0; i < doubles; ++i) a[i] = 0.0;
+}
+
+// Adding and subtracting 1.5 2^52 rounds any |u| < 2^51 to the nearest integer (ties to even) in
+// the default rounding mode: the sum lies in [2^52, 2^53), where the spacing of doubles is 1.
+constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
+
+// Terms at or beyond this magnitude (and NaN, and infinities) cannot come from a correct product:
+// every exact term is at most n 5000^2 + 2 * 32768 * 5000 < 1.7 10^15 < 2^51 for n <= 2^26.
+constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
+
+// a[idx] := (2/N) a[idx] (N = doubles) rounded to the nearest integer, for every idx; returns the largest
+// distance of a term from its nearest integer, or +infinity when a term is NaN, infinite or at least
+// 2^51 in magnitude. Such a term is stored as 0, so that no NaN or infinity reaches an integer
+// conversion. Lane by lane in vectors W of the path (two maxima side by side), the rest in narrower
+// ones; the lanes change nothing but the order in which the maximum is taken.
+template <class W>
+inline void round_vector(double* a, int32_t idx, W scale, W& dmax) {
+  typedef typename lane_info<W>::bits bits;
+  const W shift = lane_info<W>::splat(kRoundingShift), largest = lane_info<W>::splat(kLargestTerm);
+  const W infinity = lane_info<W>::splat(std::numeric_limits<double>::infinity());
+  const bits magnitude = (bits)lane_info<W>::splat(0.0) | INT64_MAX;  // clears the sign bit
+  const W u = load_points<W>(a, idx / 2) * scale;
+  const W r = (u + shift) - shift;
+  const W d = (W)((bits)(u - r) & magnitude);            // exact
+  const bits usable = (W)((bits)u & magnitude) < largest;  // false for NaN
+  const W e = usable ? d : infinity;
+  dmax = e > dmax ? e : dmax;
+  store_points(a, idx / 2, usable ? r : W{});
+}
+
+template <class V>
+PI_BATCH_LOOP double round_terms(double* a, int32_t doubles, double scale) {
+  constexpr int32_t width = 2 * lane_info<V>::points;  // doubles per vector
+  const V scales = lane_info<V>::splat(scale);
+  V dmax[2] = {V{}, V{}};
+  int32_t idx = 0;
+  for (; idx + 2 * width <= doubles; idx += 2 * width) {
+    round_vector(a, idx, scales, dmax[0]);
+    round_vector(a, idx + width, scales, dmax[1]);
+  }
+  double largest = 0.0;
+  by_vectors<V>(idx / 2, doubles / 2, [&](int32_t point, auto w) {
+    typedef decltype(w) W;
+    W d{};
+    round_vector(a, 2 * point, lane_info<W>::splat(scale), d);
+    for (int32_t l = 0; l < 2 * lane_info<W>::points; ++l) largest = std::max(largest, d[l]);
+  });
+  const V larger = dmax[0] > dmax[1] ? dmax[0] : dmax[1];
+  for (int32_t l = 0; l < width; ++l) largest = std::max(largest, larger[l]);
+  return largest;
+}
+
+// The carry out of the terms c[first..N-1] (integers below 2^51 in magnitude, in a), that is
+// floor(sum_k c[first + k] 10000^-(k+1)): the nested floors of a serial carry walk give exactly
+// this. The first kTerms terms fix it unless their value lies within what the rest can add of an
+// integer: sum_{k >= kTerms} |c| 10000^-(k+1) < (2^51 / 9999) 10000^-kTerms < kSlack 10000^-kTerms.
+// Only then, about once in 10^4 products, is the whole tail walked.
+template <typename Next>
+int64_t tail_carry(const double* a, int32_t first, int32_t doubles, Next next) {
+  constexpr int kTerms = 4;
+  constexpr __int128 kScale = __int128{10000000000000000};  // 10000^kTerms
+  constexpr __int128 kSlack = 225230000000;                 // > 2^51 / 9999
+  if (doubles - first > kTerms) {
+    __int128 head = 0;  // sum_{k < kTerms} c[first + k] 10000^(kTerms-1-k), below 2^92
+    for (int k = 0; k < kTerms; ++k) head = head * 10000 + static_cast<int64_t>(a[first + k]);
+    __int128 carry = head / kScale, rest = head - carry * kScale;
+    if (rest < 0) {
+      carry -= 1;
+      rest += kScale;
+    }
+    if (rest >= kSlack && rest <= kScale - kSlack) return static_cast<int64_t>(carry);
+  }
+  int64_t carry = 0;
+  for (int32_t idx = doubles - 1; idx >= first; --idx) carry = next(idx, carry);
+  return carry;
+}
+
+template <class V>
+void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin) {
+  assert(out_limbs >= 1 && doubles >= out_limbs + 1 && doubles % 2 == 0);
+  const double scale = 2.0 / doubles;  // exact: doubles is a power of two
+
+  // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
+  const double dmax = round_terms<V>(a, doubles, scale);
+  if (dmax > margin->max_distance) margin->max_distance = dmax;
+  // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
+  auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
+  // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.
+  // |s| < 2^51 + 2^51 / 9999 < 2^52, so s + 10000 2^39 is positive and below 2^64: the quotient of a
+  // non-negative numerator by a constant is one multiplication and a shift, with no sign to correct.
+  auto carry_of = [](int64_t s) -> int64_t {
+    constexpr int64_t bias = int64_t{1} << 39;  // 10000 * 2^39 > 2^52
+    return static_cast<int64_t>(static_cast<uint64_t>(s + 10000 * bias) / 10000) - bias;
+  };
+  // Term idx plus the carry from below goes to limb idx + 1; |carry| < 2^51 / 9999.
+  auto next = [&](int32_t idx, int64_t carry) { return carry_of(rounded(idx) + carry); };
+  auto settle = [&](int32_t idx, int64_t s) {  // limb idx + 1 := s reduced to 0..9999
+    const int64_t q = carry_of(s);
+    Out[idx + 1] = static_cast<int16_t>(s - 10000 * q);
+    return q;
+  };
+  auto store = [&](int32_t idx, int64_t carry) { return settle(idx, rounded(idx) + carry); };
+  auto absorb = [&](int32_t idx, int64_t carry) { return settle(idx, Out[idx + 1] + carry); };
+
+  // c[out_limbs-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
+  // makes Out the exact truncation of the convolution's value: with balanced digits the terms
+  // beyond the stored limbs may be negative, and dropping them would leave Out one unit above or
+  // below it.
+  const int64_t tail = tail_carry(a, out_limbs - 1, doubles, next);
+  // Limb 0 keeps the integer part: 0 <= carry <= 32767.
+  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
+}
+
+template <class V>
+constexpr limb_conversions conversions_of() {
+  return {limbs_to_doubles<V>, doubles_to_limbs<V>};
+}
+
+}  // namespace
