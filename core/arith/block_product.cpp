@@ -10,6 +10,6 @@ void block_product(const int16_t* A, const int16_t* B, int16_t* H, double* W, ro
   complex_forward(8, W);
   complex_forward(8, W + 8);
   multiply_spectra(8, W, W, W + 8);
-  complex_backward(8, W);
-  doubles_to_limbs(H, 4, W, 8, margin);
+  record_rounding(margin, integer_convolution(8, W));
+  release_limbs(H, 4, W, 8);
 }

@@ -9,15 +9,11 @@
 // limb) gives terms of mean near 0 and a rounding error some hundred times smaller at every size, for
 // the same integers.
 //
-// The release of a convolution into limbs: scaling, rounding to the nearest integer, carries in radix
-// 10000 in both directions (balanced digits give negative terms), and the rounding margin that this
-// pass records on the way.
+// The release of a convolution into limbs: carries in radix 10000 in both directions (balanced digits
+// give negative terms) over its terms, which the transform has rounded to integers.
 #pragma once
 #include <algorithm>
 #include <cassert>
-#include <cmath>
-#include <cstring>
-#include <limits>
 
 #include "core/arith/conversions.h"
 #include "core/fft/complex_vector.h"
@@ -67,56 +63,6 @@ void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t double
   for (int32_t i = limbs > 0 ? limbs : 0; i < doubles; ++i) a[i] = 0.0;
 }
 
-// Adding and subtracting 1.5 2^52 rounds any |u| < 2^51 to the nearest integer (ties to even) in
-// the default rounding mode: the sum lies in [2^52, 2^53), where the spacing of doubles is 1.
-constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
-
-// Terms at or beyond this magnitude (and NaN, and infinities) cannot come from a correct product:
-// every exact term is at most n 5000^2 + 2 * 32768 * 5000 < 1.7 10^15 < 2^51 for n <= 2^26.
-constexpr double kLargestTerm = 2251799813685248.0;  // 2^51
-
-// a[idx] := (2/N) a[idx] (N = doubles) rounded to the nearest integer, for every idx; returns the largest
-// distance of a term from its nearest integer, or +infinity when a term is NaN, infinite or at least
-// 2^51 in magnitude. Such a term is stored as 0, so that no NaN or infinity reaches an integer
-// conversion. Lane by lane in vectors W of the path (two maxima side by side), the rest in narrower
-// ones; the lanes change nothing but the order in which the maximum is taken.
-template <class W>
-inline void round_vector(double* a, int32_t idx, W scale, W& dmax) {
-  typedef typename lane_info<W>::bits bits;
-  const W shift = lane_info<W>::splat(kRoundingShift), largest = lane_info<W>::splat(kLargestTerm);
-  const W infinity = lane_info<W>::splat(std::numeric_limits<double>::infinity());
-  const bits magnitude = (bits)lane_info<W>::splat(0.0) | INT64_MAX;  // clears the sign bit
-  const W u = load_points<W>(a, idx / 2) * scale;
-  const W r = (u + shift) - shift;
-  const W d = (W)((bits)(u - r) & magnitude);            // exact
-  const bits usable = (W)((bits)u & magnitude) < largest;  // false for NaN
-  const W e = usable ? d : infinity;
-  dmax = e > dmax ? e : dmax;
-  store_points(a, idx / 2, usable ? r : W{});
-}
-
-template <class V>
-PI_BATCH_LOOP double round_terms(double* a, int32_t doubles, double scale) {
-  constexpr int32_t width = 2 * lane_info<V>::points;  // doubles per vector
-  const V scales = lane_info<V>::splat(scale);
-  V dmax[2] = {V{}, V{}};
-  int32_t idx = 0;
-  for (; idx + 2 * width <= doubles; idx += 2 * width) {
-    round_vector(a, idx, scales, dmax[0]);
-    round_vector(a, idx + width, scales, dmax[1]);
-  }
-  double largest = 0.0;
-  by_vectors<V>(idx / 2, doubles / 2, [&](int32_t point, auto w) {
-    typedef decltype(w) W;
-    W d{};
-    round_vector(a, 2 * point, lane_info<W>::splat(scale), d);
-    for (int32_t l = 0; l < 2 * lane_info<W>::points; ++l) largest = std::max(largest, d[l]);
-  });
-  const V larger = dmax[0] > dmax[1] ? dmax[0] : dmax[1];
-  for (int32_t l = 0; l < width; ++l) largest = std::max(largest, larger[l]);
-  return largest;
-}
-
 // The carry out of the terms c[first..N-1] (integers below 2^51 in magnitude, in a), that is
 // floor(sum_k c[first + k] 10000^-(k+1)): the nested floors of a serial carry walk give exactly
 // this. The first kTerms terms fix it unless their value lies within what the rest can add of an
@@ -142,15 +88,12 @@ int64_t tail_carry(const double* a, int32_t first, int32_t doubles, Next next) {
   return carry;
 }
 
+// Out[0..out_limbs-1] := the limbs of the convolution whose terms c[0..doubles-1] are the integers in
+// a (integer_convolution or round_to_integers has rounded them; |c| < 2^51).
 template <class V>
-void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin) {
-  assert(out_limbs >= 1 && doubles >= out_limbs + 1 && doubles % 2 == 0);
-  const double scale = 2.0 / doubles;  // exact: doubles is a power of two
-
-  // +infinity fails every comparison with a limit, in either form (d > limit, !(d <= limit)).
-  const double dmax = round_terms<V>(a, doubles, scale);
-  if (dmax > margin->max_distance) margin->max_distance = dmax;
-  // Every a[idx] is now an integer below 2^51 in magnitude: exact as int64_t.
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles) {
+  assert(out_limbs >= 1 && doubles >= out_limbs + 1);
+  // Every a[idx] is an integer below 2^51 in magnitude: exact as int64_t.
   auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
   // floor(s / 10000), so that s - 10000 carry lies in 0..9999 also for negative s.
   // |s| < 2^51 + 2^51 / 9999 < 2^52, so s + 10000 2^39 is positive and below 2^64: the quotient of a
@@ -169,10 +112,9 @@ void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t double
   auto store = [&](int32_t idx, int64_t carry) { return settle(idx, rounded(idx) + carry); };
   auto absorb = [&](int32_t idx, int64_t carry) { return settle(idx, Out[idx + 1] + carry); };
 
-  // c[out_limbs-1..N-1] are rounded and carried, not stored. Carrying every term, not only the next few,
-  // makes Out the exact truncation of the convolution's value: with balanced digits the terms
-  // beyond the stored limbs may be negative, and dropping them would leave Out one unit above or
-  // below it.
+  // c[out_limbs-1..doubles-1] are carried, not stored. Carrying every term, not only the next few,
+  // makes Out the exact truncation of the convolution's value: with balanced digits the terms beyond
+  // the stored limbs may be negative, and dropping them would leave Out one unit above or below it.
   const int64_t tail = tail_carry(a, out_limbs - 1, doubles, next);
   // Limb 0 keeps the integer part: 0 <= carry <= 32767.
   Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
@@ -180,7 +122,7 @@ void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t double
 
 template <class V>
 constexpr limb_conversions conversions_of() {
-  return {limbs_to_doubles<V>, doubles_to_limbs<V>};
+  return {limbs_to_doubles<V>, release_limbs<V>};
 }
 
 }  // namespace

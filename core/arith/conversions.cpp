@@ -17,6 +17,6 @@ void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t double
   selected_conversions().limbs_to_doubles(P, limbs, a, doubles);
 }
 
-void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin) {
-  selected_conversions().doubles_to_limbs(Out, out_limbs, a, doubles, margin);
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles) {
+  selected_conversions().release_limbs(Out, out_limbs, a, doubles);
 }

@@ -1,6 +1,5 @@
 #include "core/arith/fft_multiply.h"
 
-#include "core/fft/complex_transform.h"
 #include "core/fft/convolution.h"
 
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) {
@@ -9,8 +8,8 @@ void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) {
 }
 
 void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin) {
-  complex_backward(2 * limbs, a);
-  doubles_to_limbs(Out, limbs + 4, a, 2 * limbs, margin);
+  record_rounding(margin, integer_convolution(2 * limbs, a));
+  release_limbs(Out, limbs + 4, a, 2 * limbs);
 }
 
 void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,

@@ -11,8 +11,8 @@
 // same value, limb 0 taking the last carry; limbs_to_doubles), so the terms c[k] are sums of
 // products of either sign with a mean near 0. Every exact term is an integer of magnitude at most
 // n 5000^2 + 2 * 32768 * 5000 < 2^51 for every n <= 2^26; the transforms only approximate it, and
-// doubles_to_limbs rounds to the nearest integer. That rounding is correct while the transform's
-// error stays below 0.5; doubles_to_limbs records how close it came (core/arith/rounding_margin.h).
+// integer_convolution rounds to the nearest integer. That rounding is correct while the transform's
+// error stays below 0.5; every product records how close it came (core/arith/rounding_margin.h).
 // Measured with bench/arith/bench_rounding_margin, a square of random limbs stays below 0.0006 up
 // to n = 2^26 (0.00018 at n = 2^23, where limbs 0..9999 give 0.14); the worst case of balanced
 // digits (all -5000, or -5000 and 4999 alternating) is nearly as large as that of limbs 0..9999
@@ -20,7 +20,7 @@
 //
 // The transforms: each factor's spectrum is the unseparated spectrum of core/fft/convolution.h
 // (the complex transform of its 2n doubles viewed as n points); multiply_spectra or square_spectrum
-// forms the product's, and complex_backward gives n times the convolution.
+// forms the product's, and integer_convolution turns it into the convolution's terms, rounded.
 //
 // The work area W of 4n doubles belongs to the caller: a product uses W[0..2n-1] for the first
 // factor and W[2n..4n-1] for the second, and W holds nothing of value afterwards. So does the
@@ -61,12 +61,16 @@ void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* 
 // a[i] := 0 for limbs <= i < doubles.
 void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles);
 
-// Out[0..out_limbs-1] := the limbs of the convolution c = (2/N) a (N = doubles; a backward transform
-// of a spectrum product), each c[k] rounded to the nearest integer (terms may be negative) and carries
-// released in radix 10000 in both directions: Out[k] = c[k-1] + carry for 1 <= k < out_limbs, reduced
-// to 0..9999, Out[0] = the final carry, not reduced. The terms c[out_limbs-1..N-1] beyond the ones
-// stored only feed the carry, so Out is the exact truncation of sum_k c[k] 10000^-(k+2) to out_limbs
-// limbs. a is destroyed. Raises margin->max_distance to the largest distance of a rounded term from
-// its nearest integer, or to +infinity when a term is NaN, infinite or too large to come from a
-// product (core/arith/rounding_margin.h). Precondition: the final carry is in 0..32767.
-void doubles_to_limbs(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, rounding_margin* margin);
+// Out[0..out_limbs-1] := the limbs of the convolution c whose terms are the integers a[0..doubles-1]
+// (integer_convolution or round_to_integers rounded them, core/fft/convolution.h; terms may be
+// negative), carries released in radix 10000 in both directions: Out[k] = c[k-1] + carry for
+// 1 <= k < out_limbs, reduced to 0..9999, Out[0] = the final carry, not reduced. The terms
+// c[out_limbs-1..doubles-1] beyond the ones stored only feed the carry, so Out is the exact truncation
+// of sum_k c[k] 10000^-(k+2) to out_limbs limbs. Precondition: the final carry is in 0..32767.
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles);
+
+// The largest distance of a product's terms from integers (as integer_convolution returns it) raised
+// into the record.
+inline void record_rounding(rounding_margin* margin, double distance) {
+  if (distance > margin->max_distance) margin->max_distance = distance;
+}

@@ -30,6 +30,7 @@
 #include <type_traits>
 
 #include "core/fft/complex_vector.h"
+#include "core/fft/rounding_body.h"
 
 namespace {
 
@@ -76,19 +77,21 @@ inline W gather_column(const tile_buffer& from, const int32_t* reversed, int32_t
 // when asked): point (r, c) receives from[rev c][rev r]. Points are read as 16-byte units and written
 // V::points at a time (fewer stores: the permutation is bound by them); with the side known at compile
 // time (32 for every n from 1024 points on) the indices are constants.
-template <class V, bool conjugate, int32_t side>
-void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_buffer& from) {
+template <class V, bool conjugate, int32_t side, class Store>
+void write_transposed(double* a, int32_t base, int32_t row_stride, const tile_buffer& from, Store& store) {
   static constexpr reversal<side, false> reversed;
   typedef row_vector<V, side> W;
+  Store local = store;  // in registers for the loop (the stores to a could alias the caller's copy)
   for (int32_t r = 0; r < side; ++r) {
     double* row = a + 2 * (base + r * row_stride);
     const int32_t column = 2 * reversed.of[r];
 #pragma GCC unroll 32  // every load then has a constant offset: a fifth of the permutation's time
     for (int32_t c = 0; c < side; c += lane_info<W>::points) {
       const W z = gather_column<W>(from, reversed.of, c, column);
-      store_points(row, c, conjugate ? conj(z) : z);
+      store_points(row, c, local(conjugate ? conj(z) : z));
     }
   }
+  store = local;
 }
 
 // Rows of points copied V::points at a time: whole vectors, with no call to memcpy (which inlines
@@ -117,8 +120,10 @@ void with_side(int32_t side, Body body) {
   }
 }
 
-template <class V, bool conjugate>
-void bit_reverse_tiles(int32_t doubles, double* a) {
+// Store(z) gives what is stored of each vector z of points (plain_store: z itself; rounding_store: z
+// rounded to integers, rounding_body.h).
+template <class V, bool conjugate, class Store = plain_store>
+void bit_reverse_tiles(int32_t doubles, double* a, Store&& store = Store()) {
   assert(doubles >= 4);
   int bits = 0;  // b = log2 N
   while ((int32_t{2} << bits) < doubles) ++bits;
@@ -143,9 +148,9 @@ void bit_reverse_tiles(int32_t doubles, double* a) {
       read_tile<V, s>(a, base, row_stride, tile);
       if (mid != mid_rev) {
         read_tile<V, s>(a, partner_base, row_stride, partner);
-        write_transposed<V, conjugate, s>(a, base, row_stride, partner);
+        write_transposed<V, conjugate, s>(a, base, row_stride, partner, store);
       }
-      write_transposed<V, conjugate, s>(a, partner_base, row_stride, tile);
+      write_transposed<V, conjugate, s>(a, partner_base, row_stride, tile, store);
     });
   }
 }

@@ -20,3 +20,15 @@ void convolution_spectrum_upper_half_zero(int32_t doubles, double* a);
 // (multiply_spectra; out may be x or y) or x and x (square_spectrum; out may be x).
 void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y);
 void square_spectrum(int32_t doubles, double* out, const double* x);
+
+// a := the convolution whose unseparated spectrum a holds, (2/doubles) complex_backward(a), each term
+// rounded to the nearest integer. Returns the largest distance of a computed term from its nearest
+// integer: while it stays well below 0.5 every term was rounded to the right integer, the exact term
+// of a convolution of integers. A term that is NaN, infinite or at least 2^51 in magnitude is stored as
+// 0 and counts as +infinity (rounding_body.h). The rounding is part of the backward transform's last
+// pass, so it costs no pass of its own.
+double integer_convolution(int32_t doubles, double* a);
+
+// a[0..doubles-1] := scale a, each rounded to the nearest integer as integer_convolution rounds; returns
+// the largest distance in the same way (doubles even).
+double round_to_integers(int32_t doubles, double* a, double scale);

@@ -225,6 +225,20 @@ struct engine {
     finish_bins_0_and_half(a);
   }
 
+  // a := (2/doubles) complex_backward(a), rounded to integers; returns the largest distance. The
+  // rounding is the last step of the final permutation, which stores every point once anyway.
+  static double integer_convolution(int32_t doubles, double* a) {
+    const double scale = 2.0 / doubles;  // exact: doubles is a power of two
+    if (doubles <= 32) {
+      complex_backward(doubles, a);
+      return round_to_integers<V>(doubles, a, scale);
+    }
+    transform_staged<input_kind::conjugated>(doubles, a);
+    rounding_store<V> store{scale};
+    bit_reverse_tiles<V, true>(doubles, a, store);
+    return store.largest();
+  }
+
   static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y) {
     product_of_spectra<V, false>(doubles, out, x, y);
   }
@@ -233,8 +247,16 @@ struct engine {
   }
 
   static constexpr transform_engine entries() {
-    return {complex_forward,  complex_backward, complex_forward_upper_half_zero, real_forward,
-            real_inverse,     real_forward_upper_half_zero, multiply_spectra, square_spectrum};
+    return {complex_forward,
+            complex_backward,
+            complex_forward_upper_half_zero,
+            real_forward,
+            real_inverse,
+            real_forward_upper_half_zero,
+            multiply_spectra,
+            square_spectrum,
+            integer_convolution,
+            round_to_integers<V>};
   }
 };
 

@@ -13,6 +13,8 @@ struct transform_engine {
   void (*real_forward_upper_half_zero)(int32_t doubles, double* a);
   void (*multiply_spectra)(int32_t doubles, double* out, const double* x, const double* y);
   void (*square_spectrum)(int32_t doubles, double* out, const double* x);
+  double (*integer_convolution)(int32_t doubles, double* a);
+  double (*round_to_integers)(int32_t doubles, double* a, double scale);
 };
 
 extern const transform_engine sse2_engine;    // 16-byte vectors, one point each: every x86-64

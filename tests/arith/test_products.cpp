@@ -142,9 +142,18 @@ Limbs carried(const std::vector<int64_t>& c, int32_t m, int32_t N) {
   return out;
 }
 
+
+
+// The terms a (N/2 times the convolution, as a backward transform leaves them) rounded and released as
+// a product does.
+void round_and_release(int16_t* out, int32_t out_limbs, double* a, int32_t N, rounding_margin* margin) {
+  record_rounding(margin, round_to_integers(N, a, 2.0 / N));
+  release_limbs(out, out_limbs, a, N);
+}
+
 }  // namespace
 
-TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
+TEST(ReleaseLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
   std::mt19937_64 gen = seeded_generator(4);
   // (m, N): block products, full products, main products of the Newton steps, and e = 1, 2.
   const int32_t shapes[][2] = {{4, 8}, {12, 16}, {68, 128}, {1028, 2048}, {31, 32}, {30, 32}};
@@ -170,7 +179,7 @@ TEST(DoublesToLimbs, ReleasesExactConvolutionsAndRoundsNearIntegersUp) {
         for (int32_t k = 0; k < N; ++k) a[k] = (static_cast<double>(c[k]) + offset) * (N / 2);
         Limbs out(m + 2, kSentinel);
         rounding_margin margin;
-        doubles_to_limbs(out.data(), m, a.data(), N, &margin);
+        round_and_release(out.data(), m, a.data(), N, &margin);
         EXPECT_EQ(Limbs(out.begin(), out.begin() + m), expected)
             << "m = " << m << ", N = " << N << ", offset " << offset;
         EXPECT_EQ(out[m], kSentinel);
@@ -225,7 +234,7 @@ TEST(RoundingMargin, EachRecordKeepsTheLargestDistanceOfItsOwnProducts) {
   std::vector<double> a(N);
   for (int32_t k = 0; k < N; ++k) a[k] = (k < N - 1 ? 100.0 * k + 0.7 : 0.0) * (N / 2);
   Limbs out(12);
-  doubles_to_limbs(out.data(), 12, a.data(), N, &margin);
+  round_and_release(out.data(), 12, a.data(), N, &margin);
   EXPECT_NEAR(margin.max_distance, 0.3, 1e-12);
 
   // A later product with a smaller distance does not lower the maximum, and a record lent to
@@ -263,7 +272,7 @@ TEST(RoundingMargin, BrokenTermsFailEveryLimit) {
     broken[c.index] = c.value;
     rounding_margin margin;
     Limbs out(n + 4);
-    doubles_to_limbs(out.data(), n + 4, broken.data(), N, &margin);
+    round_and_release(out.data(), n + 4, broken.data(), N, &margin);
     const double d = margin.max_distance;
     EXPECT_FALSE(d <= 0.4999) << c.what << ": distance " << d;
     EXPECT_FALSE(d < 0.5) << c.what << ": distance " << d;
