@@ -7,8 +7,9 @@
 # BUILD_DIR is a native build with -DPI_BUILD_BENCH=ON; RUNS (default 5) runs of each program per
 # size, taken in turns (mevroc, sudel, mpfr, chudnovsky, mevroc, ...) so that a change of the machine's
 # load touches all four alike; SIZES default to 1048576 4194304 (add 33554432 for 2^25). Each run is
-# timed from start to exit (wall clock, digits written included); the table gives the median of
-# each program and the ratios of the medians, ours / reference (below 1: ours is faster).
+# timed from start to exit (wall clock, digits written included); the table gives the median time of
+# each program and the median over the rounds of each round's ratio, ours / reference (below 1: ours
+# is faster), which a slow phase of the machine touches less than the ratio of the medians.
 # PI_AGM_SIMD, if set, is passed on to mevroc and sudel.
 set -euo pipefail
 build=$(realpath "$1")
@@ -28,20 +29,22 @@ seconds() {  # COMMAND...: the wall-clock time of COMMAND in seconds
   awk -v ns=$((t1 - t0)) 'BEGIN {printf "%.3f", ns / 1e9}'
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {printf "%.3f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-ratio() { awk "BEGIN {printf \"%.2f\", $1 / $2}"; }
+ratio() { awk "BEGIN {printf \"%.3f\", $1 / $2}"; }
 run_console() { printf '%s\n' "$2" | "$build/console/$1"; }
 
 printf '%10s | %9s %9s %9s %9s | %7s %7s | %7s %7s\n' digits mevroc sudel mpfr chudn. \
   "m/mpfr" "s/mpfr" "m/chud" "s/chud"
 for D in "${sizes[@]}"; do
-  m=() s=() r=() c=()
+  m=() s=() r=() c=() mr=() sr=() mc=() sc=()
   for ((i = 0; i < runs; i++)); do
     m+=("$(seconds run_console mevroc "$D")")
     s+=("$(seconds run_console sudel "$D")")
     r+=("$(seconds "$build/bench/pi/mpfr_pi" "$D")")
     c+=("$(seconds "$build/bench/pi/gmp_chudnovsky" "$D")")
+    mr+=("$(ratio "${m[i]}" "${r[i]}")") sr+=("$(ratio "${s[i]}" "${r[i]}")")
+    mc+=("$(ratio "${m[i]}" "${c[i]}")") sc+=("$(ratio "${s[i]}" "${c[i]}")")
   done
-  mm=$(median "${m[@]}") ms=$(median "${s[@]}") mr=$(median "${r[@]}") mc=$(median "${c[@]}")
-  printf '%10s | %8ss %8ss %8ss %8ss | %7s %7s | %7s %7s\n' "$D" "$mm" "$ms" "$mr" "$mc" \
-    "$(ratio "$mm" "$mr")" "$(ratio "$ms" "$mr")" "$(ratio "$mm" "$mc")" "$(ratio "$ms" "$mc")"
+  printf '%10s | %8ss %8ss %8ss %8ss | %7s %7s | %7s %7s\n' "$D" "$(median "${m[@]}")" "$(median "${s[@]}")" \
+    "$(median "${r[@]}")" "$(median "${c[@]}")" "$(median "${mr[@]}")" "$(median "${sr[@]}")" \
+    "$(median "${mc[@]}")" "$(median "${sc[@]}")"
 done

@@ -40,3 +40,46 @@ Carry release_carries(int32_t first, int32_t last, Carry carry_in, Step step, Ab
   for (int32_t idx = rest; idx >= first; --idx) carry = step(idx, carry);
   return carry;
 }
+
+// For idx = limbs - 1, ..., 1: limb idx := raw(idx) + carry into it, reduced to 0..9999, and limb 0 :=
+// raw(0) + carry, unreduced (limb 0 holds the integer part). For steps whose carries stay small:
+// raw(idx) in -9999..29997 for idx >= 1, so that with a carry of -1..2 a limb's value stays in
+// -10000..29999 and its carry out in -1..2. Every limb is the one of the serial walk.
+//
+// A limb's own carry, floor(raw / 10000), and its digit are computed for a block of limbs at once, in
+// vectors; the limb then receives the carry of the limb after it, which leaves it outside 0..9999 only
+// rarely (a digit of 9999 or 9998 receiving 1 or 2, a 0 receiving -1). Only a block with such a limb
+// is walked serially. out may be an array that raw reads (a block is read whole before it is written).
+template <typename Raw>
+void release_small_carries(int16_t* out, int32_t limbs, Raw raw) {
+  constexpr int32_t kBlock = 512;
+  int32_t carry = 0;  // the carry into the last limb of the block, from the limbs after it
+  for (int32_t last = limbs - 1; last >= 1; last -= kBlock) {
+    const int32_t first = last - kBlock + 1 < 1 ? 1 : last - kBlock + 1, count = last - first + 1;
+    // Sixteen-bit lanes: raw, digit and carry fit, so a vector holds as many limbs as it can.
+    int16_t digit[kBlock + 1], up[kBlock + 1];  // up[k]: the carry out of limb first + k
+    for (int32_t k = 0; k < count; ++k) {
+      const int16_t s = static_cast<int16_t>(raw(first + k));
+      up[k] = static_cast<int16_t>((s >= 10000) + (s >= 20000) - (s < 0));
+      digit[k] = static_cast<int16_t>(s - (s >= 10000 ? 10000 : 0) - (s >= 20000 ? 10000 : 0) + (s < 0 ? 10000 : 0));
+    }
+    up[count] = static_cast<int16_t>(carry);
+    int16_t outside = 0;
+    for (int32_t k = 0; k < count; ++k) {
+      const int16_t t = static_cast<int16_t>(digit[k] + up[k + 1]);  // -1..10001
+      outside |= static_cast<int16_t>((t < 0) | (t > 9999));
+      out[first + k] = t;
+    }
+    if (outside == 0) {
+      carry = up[0];
+      continue;
+    }
+    carry = up[count];
+    for (int32_t k = count - 1; k >= 0; --k) {
+      const int32_t v = digit[k] + 10000 * up[k] + carry;  // raw + carry, -10000..29999
+      carry = (v >= 10000) + (v >= 20000) - (v < 0);
+      out[first + k] = static_cast<int16_t>(v - 10000 * carry);
+    }
+  }
+  out[0] = static_cast<int16_t>(raw(0) + carry);
+}

@@ -12,9 +12,29 @@ inline uint64_t multiply_limb(int16_t* p, int32_t i, uint64_t factor, uint64_t c
   return up;
 }
 
+// p := p f for a factor f dividing 10000 (g = 10000 / f), which moves whole parts of limbs and
+// carries nothing: p[i] f = (p[i] div g) 10000 + (p[i] mod g) f, so limb i becomes
+// (p[i] mod g) f + (p[i+1] div g), at most (g - 1) f + f - 1 = 9999, and limb 0's part above 1 is the
+// dropped carry. Walking up reads p[i + 1] before it is written: no serial dependence, and with f known
+// to the compiler the divisions are multiplications, so the loop runs in vectors.
+template <int32_t f>
+void multiply_by_divisor(int16_t* p, int32_t limbs) {
+  constexpr int32_t g = 10000 / f;
+  static_assert(f * g == 10000, "f divides 10000");
+  for (int32_t i = 0; i + 1 < limbs; ++i) p[i] = static_cast<int16_t>(p[i] % g * f + p[i + 1] / g);
+  if (limbs > 0) p[limbs - 1] = static_cast<int16_t>(p[limbs - 1] % g * f);
+}
+
 }  // namespace
 
 void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs) {
+  switch (factor) {  // the factors the drivers use that divide 10000
+    case 2: return multiply_by_divisor<2>(p, limbs);
+    case 4: return multiply_by_divisor<4>(p, limbs);
+    case 8: return multiply_by_divisor<8>(p, limbs);
+    case 16: return multiply_by_divisor<16>(p, limbs);
+    case 100: return multiply_by_divisor<100>(p, limbs);
+  }
   // The walk from the last limb to limb 0 runs in pieces side by side (carry_chains.h).
   const uint64_t f = static_cast<uint64_t>(factor);
   auto step = [p, f](int32_t i, uint64_t carry) { return multiply_limb(p, i, f, carry); };

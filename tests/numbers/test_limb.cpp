@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/numbers/limb.h"
@@ -200,6 +201,69 @@ TEST(LimbArithmetic, TripleSubHalfIsExactThreePMinusQOverTwo) {
   p = {5000, 0, 0};
   limb_triple_sub_half(p.data(), Limbs{5000, 0, 0}.data(), 3);
   EXPECT_EQ(p, (Limbs{5000, 0, 0}));
+}
+
+// The serial walk from the last limb, the slow reference of long numbers: limb i receives raw[i]
+// and the carry of the limbs after it, reduced to 0..9999; limb 0 keeps what is left, unreduced.
+Limbs serial_release(const std::vector<int64_t>& raw) {
+  Limbs out(raw.size() + 4, guard);
+  int64_t carry = 0;
+  for (size_t i = raw.size() - 1; i > 0; --i) {
+    const int64_t v = raw[i] + carry;
+    carry = v >= 0 ? v / 10000 : -((-v + 9999) / 10000);
+    out[i] = static_cast<int16_t>(v - 10000 * carry);
+  }
+  out[0] = static_cast<int16_t>(raw[0] + carry);
+  return out;
+}
+
+// Numbers of thousands of limbs, whose steps run in vectors over blocks of limbs, against the serial
+// walk: random limbs (biased to 0 and 9999) and runs of 9999 or 0 that a carry or a borrow crosses
+// from the last limb to limb 1, over every block boundary.
+TEST(LimbArithmetic, LongNumbersAgreeWithTheSerialWalk) {
+  LimbSource src;
+  enum pattern { random_limbs, ripple };
+  for (int L : {1500, 2050}) {
+    for (pattern kind : {random_limbs, ripple}) {
+      Limbs a = src.number(L, 10000), b = src.number(L, 10000);
+      if (kind == ripple) {
+        for (int i = 1; i < L; ++i) a[i] = 9999, b[i] = 0;
+        b[L - 1] = 1;  // a + b carries from the last limb to limb 0
+      }
+      SCOPED_TRACE(std::string(kind == ripple ? "ripple" : "random") + ", L = " + std::to_string(L));
+      std::vector<int64_t> raw(L);
+
+      Limbs out(L + 4, guard);
+      limb_add(a.data(), b.data(), out.data(), L);
+      for (int i = 0; i < L; ++i) raw[i] = a[i] + b[i];
+      expect_limbs(out, serial_release(raw), L);
+
+      Limbs big = a;
+      big[0] = static_cast<int16_t>(b[0] + 1);  // big > b; with a ripple, big - b borrows to limb 1
+      if (kind == ripple)
+        for (int i = 1; i < L; ++i) big[i] = 0;
+      limb_sub(big.data(), b.data(), out.data(), L);
+      for (int i = 0; i < L; ++i) raw[i] = big[i] - b[i];
+      expect_limbs(out, serial_release(raw), L);
+
+      Limbs p = a, q = b;
+      p[0] = 10000, q[0] = 0;  // 3p >= q
+      for (int i = 0; i < L; ++i) raw[i] = 3 * p[i] - q[i];
+      Limbs expected = serial_release(raw);
+      limb_half(expected.data(), L);
+      limb_triple_sub_half(p.data(), q.data(), L);
+      expect_limbs(p, expected, L);
+
+      for (int32_t factor : {2, 4, 8, 16, 100, 3, 1 << 20}) {
+        Limbs m = a;
+        m[0] = 0, m[1] = 0;  // below 10^-8, so that m factor < 1
+        limb_mul_small(m.data(), factor, L);
+        for (int i = 0; i < L; ++i) raw[i] = int64_t{a[i]} * factor;
+        raw[0] = raw[1] = 0;
+        expect_limbs(m, serial_release(raw), L);
+      }
+    }
+  }
 }
 
 TEST(LimbArithmetic, SetClearsEveryOtherLimb) {
