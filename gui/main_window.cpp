@@ -93,12 +93,8 @@ static void run_command(int command) {
     case COMMAND_EXIT:
       SendMessageA(main_window, WM_CLOSE, 0, 0);  // the close box's path, confirmation included
       break;
-    case COMMAND_HELP:
-      open_help_file();
-      break;
-    case COMMAND_ABOUT:
-      show_about_dialog();
-      break;
+    case COMMAND_HELP: open_help_file(); break;
+    case COMMAND_ABOUT: show_about_dialog(); break;
   }
 }
 
@@ -117,18 +113,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_CLOSE:
-      close_main_window(window);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    case WM_COMMAND:
-      run_command(LOWORD(wparam));
-      return 0;
-    case run_ended_message:
-      end_run(window);
-      return 0;
+    case WM_CLOSE: close_main_window(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_COMMAND: run_command(LOWORD(wparam)); return 0;
+    case run_ended_message: end_run(window); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

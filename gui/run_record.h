@@ -22,6 +22,6 @@ void merge_best_times(uint32_t* times, const uint32_t* other);
 // Re-reads the file, merges it into best_times (so that the times another program saved since the
 // load survive), and replaces the file with all 20 slots: written to a temporary file beside it and
 // renamed over it, so that a failed write (full disk, no permission, a directory in the way) leaves
-// the earlier file as it was. A record made read-only is not replaced either. A failed save is silent; the table stays in memory and is written
-// after the next completed run. Returns whether the file was replaced.
+// the earlier file as it was. A record made read-only is not replaced either. A failed save is silent; the
+// table stays in memory and is written after the next completed run. Returns whether the file was replaced.
 bool save_record();

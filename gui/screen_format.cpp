@@ -69,9 +69,7 @@ const char failure_caption[] = "エラー";
 void format_failure_message(char* buffer, size_t size, pi_status status, int64_t first_wrong_decimal) {
   static const char unchanged[] = "pi.txtは元のままです。";
   switch (status) {
-    case pi_status::ok:
-      std::snprintf(buffer, size, "%s", "");
-      return;
+    case pi_status::ok: std::snprintf(buffer, size, "%s", ""); return;
     case pi_status::memory:
       std::snprintf(buffer, size, "メモリを確保できませんでした。計算を中止しました。\n%s", unchanged);
       return;
@@ -98,9 +96,7 @@ void format_failure_message(char* buffer, size_t size, pi_status status, int64_t
                     "ハードウェアの異常が考えられます。\n%s",
                     first_wrong_decimal, unchanged);
       return;
-    case pi_status::cancelled:
-      std::snprintf(buffer, size, "計算を中断しました。\n%s", unchanged);
-      return;
+    case pi_status::cancelled: std::snprintf(buffer, size, "計算を中断しました。\n%s", unchanged); return;
   }
   // A status this front end does not know yet.
   std::snprintf(buffer, size, "計算に失敗しました。\n%s", unchanged);

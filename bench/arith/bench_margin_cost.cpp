@@ -26,7 +26,8 @@ void release_serially(int16_t* Out, int32_t out_limbs, const double* a, int32_t 
     return q - (s - 10000 * q < 0 ? 1 : 0);
   };
   int64_t carry = 0;
-  for (int32_t idx = doubles - 1; idx >= out_limbs - 1; --idx) carry = carry_of(static_cast<int64_t>(a[idx]) + carry);
+  for (int32_t idx = doubles - 1; idx >= out_limbs - 1; --idx)
+    carry = carry_of(static_cast<int64_t>(a[idx]) + carry);
   for (int32_t k = out_limbs - 1; k >= 1; --k) {
     const int64_t s = static_cast<int64_t>(a[k - 1]) + carry;
     carry = carry_of(s);
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
 
   const int reps = 30;
   double fused_distance = 0, separate_distance = 0;
-  const double fused = best_seconds(reps, spectrum, a, [&] { fused_distance = integer_convolution(doubles, a); });
+  const double fused =
+      best_seconds(reps, spectrum, a, [&] { fused_distance = integer_convolution(doubles, a); });
   const double separate = best_seconds(reps, spectrum, a, [&] {
     complex_backward(doubles, a);
     separate_distance = round_to_integers(doubles, a, 2.0 / doubles);
@@ -78,13 +80,13 @@ int main(int argc, char** argv) {
   integer_convolution(doubles, a);
   const std::vector<double> terms(a, a + doubles);
   const double release = best_seconds(reps, terms, a, [&] { release_limbs(fast.data(), n + 4, a, doubles); });
-  const double walk = best_seconds(reps, terms, a, [&] { release_serially(serial.data(), n + 4, a, doubles); });
+  const double walk =
+      best_seconds(reps, terms, a, [&] { release_serially(serial.data(), n + 4, a, doubles); });
   rounding_margin margin;
   std::vector<int16_t> out(n + 4);
   std::vector<double> unused(doubles);
-  const double product = best_seconds(5, terms, unused.data(), [&] {
-    fft_multiply(P.data(), Q.data(), out.data(), n, W.data(), &margin);
-  });
+  const double product = best_seconds(
+      5, terms, unused.data(), [&] { fft_multiply(P.data(), Q.data(), out.data(), n, W.data(), &margin); });
 
   const bool same = fast == serial && fast == out && fused_distance == separate_distance;
   std::printf("n = %d limbs (transforms of %d doubles), best of %d; one fft_multiply %.3f ms\n", n, doubles,

@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
     if (simd_path_supported(static_cast<simd_path>(i))) paths.push_back(static_cast<simd_path>(i));
   std::printf("FFTW plans: %s, in place, one thread; times per forward transform in microseconds\n",
               measure ? "FFTW_MEASURE" : "FFTW_ESTIMATE");
-  std::printf("%9s %7s | %12s %12s %6s | %12s %12s %6s\n", "n doubles", "path", "complex", "fftw c2c", "ratio",
-              "real", "fftw r2c", "ratio");
+  std::printf("%9s %7s | %12s %12s %6s | %12s %12s %6s\n", "n doubles", "path", "complex", "fftw c2c",
+              "ratio", "real", "fftw r2c", "ratio");
   for (int bits = std::max(from, 2); bits <= std::min(to, 25); ++bits) {
     const int32_t n = int32_t{1} << bits;
     // fftw_malloc aligns to the vector size; our transforms get the same buffer.
@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
     const double fftw_c = (all[1].best - copy) * 1e6, fftw_r = (all[2].best - copy) * 1e6;
     for (size_t i = 0; i < paths.size(); ++i) {
       const double ours_c = (all[3 + 2 * i].best - copy) * 1e6, ours_r = (all[4 + 2 * i].best - copy) * 1e6;
-      std::printf("2^%-2d %4s %7s | %12.1f %12.1f %6.2f | %12.1f %12.1f %6.2f\n", bits, "", simd_path_name(paths[i]),
-                  ours_c, fftw_c, ours_c / fftw_c, ours_r, fftw_r, ours_r / fftw_r);
+      std::printf("2^%-2d %4s %7s | %12.1f %12.1f %6.2f | %12.1f %12.1f %6.2f\n", bits, "",
+                  simd_path_name(paths[i]), ours_c, fftw_c, ours_c / fftw_c, ours_r, fftw_r, ours_r / fftw_r);
     }
     std::fflush(stdout);
     fftw_destroy_plan(c2c);

@@ -16,8 +16,8 @@ void set_start_estimate(double b, int16_t* Y, int32_t limbs);
 using newton_step = void (*)(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
                              rounding_margin* margin);
 
-// Runs step at working lengths 16, 16, then 8, 16, 32, ..., limbs. The two steps at 16 take the four-limb estimate
-// to about 16 correct limbs; the step at 8 costs little; from there every step doubles the working
+// Runs step at working lengths 16, 16, then 8, 16, 32, ..., limbs. The two steps at 16 take the four-limb
+// estimate to about 16 correct limbs; the step at 8 costs little; from there every step doubles the working
 // length and the precision. Limbs beyond m + 3 keep the values of earlier, longer steps.
 void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
                          rounding_margin* margin);

@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr double rounding_shift = 6755399441055744.0;  // 1.5 * 2^52
-constexpr double largest_rounded = 2251799813685248.0;   // 2^51
+constexpr double rounding_shift = 6755399441055744.0;   // 1.5 * 2^52
+constexpr double largest_rounded = 2251799813685248.0;  // 2^51
 
 // scale z, rounded lane by lane; dmax raised to the distances.
 template <class W>
@@ -51,7 +51,8 @@ struct rounding_store {
     } else {
       W d{};
       const W r = round_lanes(z, lane_info<W>::splat(scale), d);
-      for (int l = 0; l < 2 * lane_info<W>::points; ++l) narrow_dmax = d[l] > narrow_dmax ? d[l] : narrow_dmax;
+      for (int l = 0; l < 2 * lane_info<W>::points; ++l)
+        narrow_dmax = d[l] > narrow_dmax ? d[l] : narrow_dmax;
       return r;
     }
   }

@@ -106,7 +106,7 @@ inline spread_vector<V> spread_mirrored_neg(V f) {
 // Q - first, with the factors of point first + k at [2k], [2k + 1] of each factor array.
 template <class V, input_kind Input>
 PI_BATCH_LOOP void plain_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
-                       const plain_stage_factors& t) {
+                                     const plain_stage_factors& t) {
   // The arrays' addresses in locals: every store to a may alias memory the compiler cannot rule out,
   // and t lives in memory.
   const double *const fs = t.f, *const gs = t.g;
@@ -124,7 +124,7 @@ PI_BATCH_LOOP void plain_butterflies(double* a, int32_t quarter, int32_t first, 
 // A = swap(A'_p), A' = swap(A_p), B = -swap(B'_p), B' = -swap(B_p).
 template <class V>
 PI_BATCH_LOOP void shifted_butterflies(double* a, int32_t quarter, int32_t first, int32_t count,
-                         const shifted_stage_factors& t) {
+                                       const shifted_stage_factors& t) {
   const double *const as = t.a, *const a_rhos = t.a_rho, *const bs = t.b, *const b_rho3s = t.b_rho3;
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
@@ -207,15 +207,17 @@ inline void split_butterflies_at(double* a, int32_t quarter, int32_t p, const Pl
 // batch in f (F, G) and g (A, A', B, B').
 template <class V, input_kind Input>
 PI_BATCH_LOOP void split_butterflies(double* a, int32_t quarter, int32_t p0, int32_t count,
-                                     const double (&f)[2][2 * factor_batch], const double (&g)[4][2 * factor_batch]) {
+                                     const double (&f)[2][2 * factor_batch],
+                                     const double (&g)[4][2 * factor_batch]) {
   by_vectors<V>(0, count, [&](int32_t k, auto width) {
     typedef decltype(width) W;
     const W pf = load_points<W>(f[0], k), pg = load_points<W>(f[1], k);
     const W alpha = load_points<W>(g[0], k), rho_alpha = load_points<W>(g[1], k);
     const W alpha3 = load_points<W>(g[2], k), rho3_alpha3 = load_points<W>(g[3], k);
-    split_butterflies_at<W, Input>(a, quarter, p0 + 1 + k, spread_plain_factors<W>{spread_points(pf), spread_points(pg)},
-                                   spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha),
-                                                             spread_points(alpha3), spread_points(rho3_alpha3)});
+    split_butterflies_at<W, Input>(
+        a, quarter, p0 + 1 + k, spread_plain_factors<W>{spread_points(pf), spread_points(pg)},
+        spread_shifted_factors<W>{spread_points(alpha), spread_points(rho_alpha), spread_points(alpha3),
+                                  spread_points(rho3_alpha3)});
     split_butterflies_at<W, Input>(
         a, quarter, quarter - p0 - 1 - k - lane_info<W>::points + 1,
         spread_plain_factors<W>{spread_mirrored(pf), spread_mirrored_neg(pg)},

@@ -29,7 +29,9 @@ void square_spectrum(int32_t doubles, double* out, const double* x) {
   selected_engine().square_spectrum(doubles, out, x);
 }
 
-double integer_convolution(int32_t doubles, double* a) { return selected_engine().integer_convolution(doubles, a); }
+double integer_convolution(int32_t doubles, double* a) {
+  return selected_engine().integer_convolution(doubles, a);
+}
 
 double round_to_integers(int32_t doubles, double* a, double scale) {
   return selected_engine().round_to_integers(doubles, a, scale);

@@ -61,7 +61,8 @@ void release_small_carries(int16_t* out, int32_t limbs, Raw raw) {
     for (int32_t k = 0; k < count; ++k) {
       const int16_t s = static_cast<int16_t>(raw(first + k));
       up[k] = static_cast<int16_t>((s >= 10000) + (s >= 20000) - (s < 0));
-      digit[k] = static_cast<int16_t>(s - (s >= 10000 ? 10000 : 0) - (s >= 20000 ? 10000 : 0) + (s < 0 ? 10000 : 0));
+      digit[k] =
+          static_cast<int16_t>(s - (s >= 10000 ? 10000 : 0) - (s >= 20000 ? 10000 : 0) + (s < 0 ? 10000 : 0));
     }
     up[count] = static_cast<int16_t>(carry);
     int16_t outside = 0;

@@ -32,22 +32,24 @@ struct pi_events {
 
 constexpr int32_t pi_max_phases = 32;
 struct pi_result {
-  int32_t digits;                  // D
-  int32_t iterations;              // k - 1
-  int64_t memory_bytes;            // 42 (D/4) + 40, the "use memory" figure
-  int32_t phase_ms[pi_max_phases]; // phases 0 .. iterations + 1 as far as they ran
-  int32_t total_ms;                // whole run, allocation to release
-  double max_rounding_distance;    // largest |term - nearest integer| of the run (NaN propagates)
-  double rounding_limit;           // the largest distance a run accepts
-  bool verified;                   // digits compared with the built-in table of pi and found right
-  int64_t first_wrong_decimal;     // on pi_status::verification: 1-based position of the first decimal of the
-                                   // first block that differs; otherwise 0
-  uint32_t result_digest;          // once verified: digest of every limb of the final quotient (limbs 0..n+3,
-                                   // pi_decimals_digest's steps); the same for every run of one size
+  int32_t digits;                   // D
+  int32_t iterations;               // k - 1
+  int64_t memory_bytes;             // 42 (D/4) + 40, the "use memory" figure
+  int32_t phase_ms[pi_max_phases];  // phases 0 .. iterations + 1 as far as they ran
+  int32_t total_ms;                 // whole run, allocation to release
+  double max_rounding_distance;     // largest |term - nearest integer| of the run (NaN propagates)
+  double rounding_limit;            // the largest distance a run accepts
+  bool verified;                    // digits compared with the built-in table of pi and found right
+  int64_t first_wrong_decimal;  // on pi_status::verification: 1-based position of the first decimal of the
+                                // first block that differs; otherwise 0
+  uint32_t result_digest;       // once verified: digest of every limb of the final quotient (limbs 0..n+3,
+                                // pi_decimals_digest's steps); the same for every run of one size
 };
 
 constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
 
 int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
-pi_status compute_pi_direct(int32_t digits, const pi_events* events, pi_result* result);   // Gauss-Legendre on a and b
-pi_status compute_pi_squared(int32_t digits, const pi_events* events, pi_result* result);  // the same iteration on a^2 and b^2
+pi_status compute_pi_direct(int32_t digits, const pi_events* events,
+                            pi_result* result);  // Gauss-Legendre on a and b
+pi_status compute_pi_squared(int32_t digits, const pi_events* events,
+                             pi_result* result);  // the same iteration on a^2 and b^2

@@ -95,7 +95,8 @@ bool finish_phase(pi_run* run, int32_t phase) {
   const pi_events* events = run->events;
   if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);
   run->phase_start_ms = clock_ms();
-  return phase <= run->iterations && events && events->stop_requested && events->stop_requested(events->context);
+  return phase <= run->iterations && events && events->stop_requested &&
+         events->stop_requested(events->context);
 }
 
 pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled); }
@@ -106,7 +107,8 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
 #ifdef PI_REPORT_ROUNDING
   std::fprintf(stderr, "largest rounding distance %.6f\n", r->max_rounding_distance);  // bench builds only
 #endif
-  if (!rounding_margin_trusted(r->max_rounding_distance, PI_ROUNDING_LIMIT)) return end_run(run, pi_status::rounding);
+  if (!rounding_margin_trusted(r->max_rounding_distance, PI_ROUNDING_LIMIT))
+    return end_run(run, pi_status::rounding);
   const int32_t bad_limb = first_limb_out_of_range(result, run->n);
   if (bad_limb >= 0) {
     r->first_wrong_decimal = bad_limb == 0 ? 1 : 4 * int64_t{bad_limb - 1} + 1;

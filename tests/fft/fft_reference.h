@@ -24,7 +24,8 @@ const long double pi_l = 3.141592653589793238462643383279502884L;
 inline std::vector<double> random_doubles(size_t count, uint64_t stream) {
   std::mt19937_64 gen(test_seed() ^ (stream * 0x9e3779b97f4a7c15ull));
   std::vector<double> v(count);
-  for (double& x : v) x = static_cast<double>(static_cast<int64_t>(gen() >> 11) - (int64_t{1} << 52)) * 0x1p-52;
+  for (double& x : v)
+    x = static_cast<double>(static_cast<int64_t>(gen() >> 11) - (int64_t{1} << 52)) * 0x1p-52;
   return v;
 }
 

@@ -113,7 +113,8 @@ TEST(ComplexTransform, RealInputGivesConjugateSymmetricOutput) {
       long double worst = std::abs(x[1]) + std::abs(x[points + 1]);  // X_0 and X_{N/2} are real
       for (int32_t k = 1; k < points; ++k) {
         const int32_t mk = points - k;
-        worst = std::max<long double>(worst, std::abs(x[2 * k] - x[2 * mk]) + std::abs(x[2 * k + 1] + x[2 * mk + 1]));
+        worst = std::max<long double>(
+            worst, std::abs(x[2 * k] - x[2 * mk]) + std::abs(x[2 * k + 1] + x[2 * mk + 1]));
       }
       EXPECT_LT(worst / scale, 4 * log2_of(points) * eps) << "n=" << n << " sign " << sign;
     }

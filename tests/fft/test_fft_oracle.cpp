@@ -28,8 +28,8 @@ TEST(FftOracle, ComplexTransformsMatchFftwUpTo2To20) {
     const std::vector<double> x = random_doubles(n, 101 * n);
     fftw_complex* buffer = fftw_alloc_complex(points);
     for (int sign : {+1, -1}) {
-      fftw_plan plan = fftw_plan_dft_1d(points, buffer, buffer, sign > 0 ? FFTW_BACKWARD : FFTW_FORWARD,
-                                        FFTW_ESTIMATE);
+      fftw_plan plan =
+          fftw_plan_dft_1d(points, buffer, buffer, sign > 0 ? FFTW_BACKWARD : FFTW_FORWARD, FFTW_ESTIMATE);
       std::memcpy(buffer, x.data(), n * sizeof(double));
       fftw_execute(plan);
       fftw_destroy_plan(plan);
@@ -89,7 +89,8 @@ TEST(FftOracle, RealTransformMatchesFftwR2cUpTo2To20) {
     const double relative = worst / largest;
     const double units = relative / (bits * eps);
     worst_units = std::max(worst_units, units);
-    std::printf("real n=2^%-2d max |ours - fftw| / max |fftw| = %.3e (%.2f log2(n) eps)\n", bits, relative, units);
+    std::printf("real n=2^%-2d max |ours - fftw| / max |fftw| = %.3e (%.2f log2(n) eps)\n", bits, relative,
+                units);
     EXPECT_LT(units, error_bound_units) << "n=" << n;
   }
   std::printf("real: largest error %.2f log2(n) eps, bound %.1f\n", worst_units, error_bound_units);

@@ -30,7 +30,8 @@ std::vector<long double> pack(const std::vector<cld>& spectrum) {
   std::vector<long double> packed(n);
   packed[0] = spectrum[0].real();
   packed[1] = spectrum[n / 2].real();
-  for (size_t k = 1; k < n / 2; ++k) packed[2 * k] = spectrum[k].real(), packed[2 * k + 1] = spectrum[k].imag();
+  for (size_t k = 1; k < n / 2; ++k)
+    packed[2 * k] = spectrum[k].real(), packed[2 * k + 1] = spectrum[k].imag();
   return packed;
 }
 
@@ -87,7 +88,8 @@ TEST(RealTransform, ImpulseAtOneGivesTheUnitCircle) {
     long double worst = std::abs(a.data[0] - 1.0L) + std::abs(a.data[1] + 1.0L);
     for (int32_t k = 1; k < n / 2; ++k) {
       const long double angle = 2 * pi_l * k / n;
-      worst = std::max(worst, std::abs(a.data[2 * k] - std::cos(angle)) + std::abs(a.data[2 * k + 1] - std::sin(angle)));
+      worst = std::max(
+          worst, std::abs(a.data[2 * k] - std::cos(angle)) + std::abs(a.data[2 * k + 1] - std::sin(angle)));
     }
     EXPECT_LT(worst, 2 * bits * eps) << "n=" << n;
   }
@@ -112,10 +114,12 @@ TEST(RealTransform, MatchesDirectSumsInBothDirections) {
     const std::vector<double> y = random_doubles(n, 23 * n);
     std::vector<long double> want(n);
     std::vector<long double> cosine(n), sine(n);
-    for (int32_t t = 0; t < n; ++t) cosine[t] = std::cos(2 * pi_l * t / n), sine[t] = std::sin(2 * pi_l * t / n);
+    for (int32_t t = 0; t < n; ++t)
+      cosine[t] = std::cos(2 * pi_l * t / n), sine[t] = std::sin(2 * pi_l * t / n);
     for (int32_t j = 0; j < n; ++j) {
       long double sum = y[0] / 2 + (j % 2 ? -y[1] : y[1]) / 2;
-      for (int32_t k = 1, t = j; k < n / 2; ++k, t = (t + j) % n) sum += y[2 * k] * cosine[t] + y[2 * k + 1] * sine[t];
+      for (int32_t k = 1, t = j; k < n / 2; ++k, t = (t + j) % n)
+        sum += y[2 * k] * cosine[t] + y[2 * k + 1] * sine[t];
       want[j] = sum;
     }
     guarded_array b(y);
@@ -209,7 +213,8 @@ TEST(RealTransform, RoundTripReturnsHalfNTimesTheInputAtEverySize) {
       largest = std::max(largest, std::abs(x[i]));
     }
     const long double relative = worst / (half * largest);
-    if (bits % 4 == 0 || bits >= 22) std::printf("n=2^%-2d real round trip max rel error %.3Le\n", bits, relative);
+    if (bits % 4 == 0 || bits >= 22)
+      std::printf("n=2^%-2d real round trip max rel error %.3Le\n", bits, relative);
     EXPECT_LT(relative, 2 * bits * eps) << "n=" << n;
   }
 }

@@ -93,7 +93,8 @@ TEST(SimdPaths, NamesAndSupport) {
     EXPECT_EQ(p, parsed);
   }
   simd_path unused;
-  for (const char* bad : {"", "SSE2", "avx", "avx-512", "avx5120"}) EXPECT_FALSE(simd_path_from_name(bad, &unused)) << bad;
+  for (const char* bad : {"", "SSE2", "avx", "avx-512", "avx5120"})
+    EXPECT_FALSE(simd_path_from_name(bad, &unused)) << bad;
   EXPECT_TRUE(simd_path_supported(simd_path::sse2));
   EXPECT_TRUE(simd_path_supported(best_simd_path()));
 }

@@ -116,7 +116,8 @@ TEST(FileReplacement, TargetIsEarlierFileOrCompleteNewOne) {
     if (fs::exists("linked")) {
       EXPECT_EQ(read_file("linked"), earlier) << "the link's target was written";
     }
-    EXPECT_EQ(files_in_current_directory(), files_before + (existed || !begun || c.expected != outcome::replaced ? 0 : 1))
+    EXPECT_EQ(files_in_current_directory(),
+              files_before + (existed || !begun || c.expected != outcome::replaced ? 0 : 1))
         << "a temporary file was left behind";
   }
 }

@@ -17,7 +17,8 @@ inline std::vector<int16_t> mpfr_pi_limbs(int64_t limbs) {
   std::vector<int16_t> out(static_cast<size_t>(limbs));
   const char* d = s + 1;  // s starts with the integer digit 3
   for (int64_t i = 0; i < limbs; ++i, d += 4)
-    out[i] = static_cast<int16_t>((d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0'));
+    out[i] =
+        static_cast<int16_t>((d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0'));
   mpfr_free_str(s);
   mpfr_clear(pi);
   return out;

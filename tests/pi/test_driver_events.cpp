@@ -22,7 +22,9 @@ struct log {
 };
 
 void on_started(void* context, int32_t, int64_t) { static_cast<log*>(context)->seen.push_back(-1); }
-void on_phase(void* context, int32_t phase, int32_t, int32_t) { static_cast<log*>(context)->seen.push_back(phase); }
+void on_phase(void* context, int32_t phase, int32_t, int32_t) {
+  static_cast<log*>(context)->seen.push_back(phase);
+}
 bool on_stop(void* context) {
   const log* l = static_cast<log*>(context);
   return l->stop_after >= 0 && l->seen.back() == l->stop_after;
@@ -40,8 +42,10 @@ TEST(DriverEvents, PhasesInOrderAndStopAtBoundary) {
     pi_status (*driver)(int32_t, const pi_events*, pi_result*);
     int32_t stop_after;
   } cases[] = {
-      {"direct", compute_pi_direct, -1},         {"squared", compute_pi_squared, -1},
-      {"direct, stop at start", compute_pi_direct, 0}, {"squared, stop after 3", compute_pi_squared, 3},
+      {"direct", compute_pi_direct, -1},
+      {"squared", compute_pi_squared, -1},
+      {"direct, stop at start", compute_pi_direct, 0},
+      {"squared, stop after 3", compute_pi_squared, 3},
       {"direct, stop after last iteration", compute_pi_direct, iterations},
   };
   for (const auto& c : cases) {
@@ -67,7 +71,8 @@ TEST(DriverEvents, PhasesInOrderAndStopAtBoundary) {
       EXPECT_EQ(status, pi_status::cancelled);
       EXPECT_EQ(read_file("pi.txt"), "earlier\n");
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1)
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()),
+              1)
         << "a temporary file was left";
   }
 }

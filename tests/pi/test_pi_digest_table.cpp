@@ -14,7 +14,9 @@ namespace {
 int32_t checked_log2() {
   const char* s = std::getenv("PI_DIGEST_CHECK_LOG2");
   const int32_t e = s ? std::atoi(s) : 20;
-  return e < pi_digest_smallest_log2 ? pi_digest_smallest_log2 : e > pi_digest_largest_log2 ? pi_digest_largest_log2 : e;
+  return e < pi_digest_smallest_log2  ? pi_digest_smallest_log2
+         : e > pi_digest_largest_log2 ? pi_digest_largest_log2
+                                      : e;
 }
 
 const std::vector<int16_t>& pi_limbs() {
@@ -29,8 +31,9 @@ TEST(PiDigestTable, AgreesWithMpfr) {
   std::printf("checking %lld blocks and the tails of 2^%d..2^%d digits\n", static_cast<long long>(blocks),
               pi_digest_smallest_log2, top);
   for (int64_t b = 0; b < blocks; ++b)
-    ASSERT_EQ(pi_decimals_digest(limbs.data() + b * pi_digest_block_limbs, 4 * int64_t{pi_digest_block_limbs}),
-              pi_block_digests[b])
+    ASSERT_EQ(
+        pi_decimals_digest(limbs.data() + b * pi_digest_block_limbs, 4 * int64_t{pi_digest_block_limbs}),
+        pi_block_digests[b])
         << "block " << b;
   for (int32_t e = pi_digest_smallest_log2; e <= top; ++e)
     EXPECT_EQ(verify_pi_decimals(limbs.data(), int32_t{1} << e), 0) << "2^" << e << " digits";

@@ -33,15 +33,15 @@ TEST(ResultChecks, EveryLimbInRangeAndLimbZeroThree) {
     int16_t value;
     int32_t expected;
   } cases[] = {
-      {-1, 0, -1},   {1, 0, -1},      {63, 9999, -1},  // extremes of a digit limb
-      {0, 4, 0},     {0, -3, 0},      {1, -1, 1},     {17, 10000, 17},
-      {63, -32768, 63}, {40, 32767, 40},
+      {-1, 0, -1}, {1, 0, -1}, {63, 9999, -1},  // extremes of a digit limb
+      {0, 4, 0},   {0, -3, 0}, {1, -1, 1},     {17, 10000, 17}, {63, -32768, 63}, {40, 32767, 40},
   };
   for (const auto& c : cases) {
     std::vector<int16_t> result(limbs, 1415);
     result[0] = 3;
     if (c.index >= 0) result[c.index] = c.value;
-    EXPECT_EQ(first_limb_out_of_range(result.data(), limbs), c.expected) << "limb " << c.index << " = " << c.value;
+    EXPECT_EQ(first_limb_out_of_range(result.data(), limbs), c.expected)
+        << "limb " << c.index << " = " << c.value;
   }
 }
 
