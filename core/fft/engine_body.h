@@ -20,6 +20,8 @@
 // it reads the forward kernel's bins at negated indices instead, and it has its own 4-point kernel.
 #pragma once
 #include <algorithm>
+#include <memory>
+#include <new>
 
 #include "core/fft/bit_reverse_body.h"
 #include "core/fft/factor_body.h"
@@ -33,17 +35,20 @@ namespace {
 
 template <class V>
 struct engine {
-  // The factors of the stages of 128, 512, 2048 and 8192 doubles, which run once per leaf block, once
-  // per four or sixteen, computed once per transform call into arrays of its own (63.75 KiB, on the
-  // stack of the call); the stages of other sizes, and of 2048 or 8192 doubles in arrays too small to
-  // pay for it, compute theirs as they go. The arrays stay well inside the 128 KiB of stack that a
-  // process starts with: growing the stack further can fail under an address-space limit, and that
-  // failure is a crash, not a reported lack of memory.
+  // The factors of the stages of 128 to 32768 doubles, which run once per leaf block, or once per four,
+  // sixteen, ... of them, computed once per transform call into arrays of its own; the stages of other
+  // sizes, and of 2048 to 32768 doubles in arrays too small to pay for it, compute theirs as they go.
+  // Either way a factor has the same value. The arrays up to 8192 doubles (63.75 KiB) sit on the stack
+  // of the call, well inside the 128 KiB of stack that a process starts with: growing the stack further
+  // can fail under an address-space limit, and that failure is a crash, not a reported lack of memory.
+  // The 192 KiB for 32768 doubles come from the heap, for arrays of 2^18 doubles and more (so at most a
+  // tenth of the array's own size); if they cannot be had, those stages compute their factors as they go.
   struct leaf_factors {
     double arrays128[6][2 * 128 / 16], arrays512[6][2 * 512 / 16], arrays2048[6][2 * 2048 / 16],
         arrays8192[6][2 * 8192 / 16];
-    stage_factor_sets of128, of512, of2048, of8192;
-    bool has2048 = false, has8192 = false;
+    std::unique_ptr<double[]> storage32768;
+    stage_factor_sets of128, of512, of2048, of8192, of32768;
+    bool has2048 = false, has8192 = false, has32768 = false;
 
     template <int Doubles>
     static stage_factor_sets fill(int32_t block, double (&arrays)[6][Doubles]) {
@@ -52,7 +57,7 @@ struct engine {
     }
 
     // Only the sizes staged below the top of an array of `doubles` doubles (the top stage computes its
-    // own), and 2048 and 8192 only where they run at least four and eight times.
+    // own), and 2048 to 32768 only where they run at least four, eight and eight times.
     explicit leaf_factors(int32_t doubles) {
       if (doubles > 128) of128 = fill(128, arrays128);
       if (doubles > 512) of512 = fill(512, arrays512);
@@ -60,6 +65,16 @@ struct engine {
       if (has2048) of2048 = fill(2048, arrays2048);
       has8192 = doubles >= 65536;
       if (has8192) of8192 = fill(8192, arrays8192);
+      if (doubles >= 262144) {
+        constexpr int32_t each = 2 * 32768 / 16;
+        storage32768.reset(new (std::nothrow) double[6 * each]);
+        has32768 = storage32768 != nullptr;
+        if (has32768) {
+          double* const s = storage32768.get();
+          double* const pointers[6] = {s, s + each, s + 2 * each, s + 3 * each, s + 4 * each, s + 5 * each};
+          of32768 = fill_stage_factors<V>(32768, pointers);
+        }
+      }
     }
 
     // The arrays of the factors of a stage of `block` doubles, or null: the stage computes its own.
@@ -68,6 +83,7 @@ struct engine {
       if (block == 512) return &of512;
       if (block == 2048 && has2048) return &of2048;
       if (block == 8192 && has8192) return &of8192;
+      if (block == 32768 && has32768) return &of32768;
       return nullptr;
     }
   };
