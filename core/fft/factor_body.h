@@ -2,33 +2,32 @@
 // batch ride in the point positions of V, one run per position, so one instruction steps V::points runs;
 // lane by lane these are the scalar formulas, so the doubles are those of one run at a time.
 #pragma once
-#include <cmath>
-
 #include "core/fft/complex_vector.h"
 #include "core/fft/stage_factors.h"
+#include "core/fft/unit_root.h"
 
 namespace {
 
-// Radians per unit of 2p: phi_p = 2p * half_pi/(doubles/4) for a plain stage, psi_p = 2p *
-// half_pi/(doubles/2) for a shifted one.
-inline double plain_angle_unit(int32_t doubles) { return half_pi / static_cast<double>(doubles / 4); }
-inline double shifted_angle_unit(int32_t doubles) { return half_pi / static_cast<double>(doubles / 2); }
+// The factor of point p is a root of unity of turn p/L (plain) or p/(2L) (shifted), L = doubles/2
+// points: its denominator, in points.
+inline int32_t plain_turn_points(int32_t doubles) { return doubles / 2; }
+inline int32_t shifted_turn_points(int32_t doubles) { return doubles; }
 
-inline complex_vector library_factor(double angle_unit, int32_t p) {
-  const double angle = angle_unit * static_cast<double>(2 * p);
-  return complex_vector{std::cos(angle), std::sin(angle)};
+inline complex_vector exact_factor(int32_t turn_points, int32_t p) {
+  const complex_value z = unit_root(p, turn_points);
+  return complex_vector{z.re, z.im};
 }
 
 inline complex_value value_of(complex_vector z) { return {re(z), im(z)}; }
 inline complex_vector vector_of(complex_value z) { return complex_vector{z.re, z.im}; }
 
 // The factor sets of a stage of `doubles` doubles with no arrays: the step only (e^{2 pi i/L} or e^{i pi/L},
-// L = doubles/2 points, from the library cos and sin).
+// L = doubles/2 points, from unit_root).
 inline plain_stage_factors plain_factors(int32_t doubles) {
-  return {nullptr, nullptr, value_of(library_factor(plain_angle_unit(doubles), 1))};
+  return {nullptr, nullptr, value_of(exact_factor(plain_turn_points(doubles), 1))};
 }
 inline shifted_stage_factors shifted_factors(int32_t doubles) {
-  return {nullptr, nullptr, nullptr, nullptr, value_of(library_factor(shifted_angle_unit(doubles), 1))};
+  return {nullptr, nullptr, nullptr, nullptr, value_of(exact_factor(shifted_turn_points(doubles), 1))};
 }
 
 // Calls body(p0, count) for the batches of the points 1 .. points - 1: p0 = 0, factor_batch, ..., each
@@ -95,11 +94,11 @@ inline complex_vector sequence_value(factor_sequence sequence, complex_vector al
 
 // The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run) of
 // the S sequences, the first point's at out[s][0], out[s][1]: the runs starting at p0, p0 + 64, .. side
-// by side, each seeded with the library value of alpha at its start and that times the step. A sequence
+// by side, each seeded with the exact value (unit_root) of alpha at its start and that times the step. A sequence
 // of power k steps with sigma = 2 sin(k theta). Runs past the count start from the first run's seeds
 // and are never stored.
 template <class V, int S, const factor_sequence (&Sequences)[S]>
-PI_BATCH_LOOP void compute_factor_batch(double angle_unit, complex_value step, int32_t p0, int32_t count,
+PI_BATCH_LOOP void compute_factor_batch(int32_t turn_points, complex_value step, int32_t p0, int32_t count,
                                         double* const (&out)[S]) {
   const complex_vector step1 = vector_of(step);
   double sigma[S];
@@ -110,7 +109,7 @@ PI_BATCH_LOOP void compute_factor_batch(double angle_unit, complex_value step, i
       for (int s = 0; s < S; ++s) before[s][r] = before[s][0], current[s][r] = current[s][0];
       continue;
     }
-    const complex_vector seed = library_factor(angle_unit, p0 + factor_run * r);
+    const complex_vector seed = exact_factor(turn_points, p0 + factor_run * r);
     const complex_vector seed_next = mul(step1, seed);
     for (int s = 0; s < S; ++s) {
       before[s][r] = sequence_value(Sequences[s], seed);
@@ -124,12 +123,12 @@ PI_BATCH_LOOP void compute_factor_batch(double angle_unit, complex_value step, i
 template <class V>
 void plain_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
                         double* const (&out)[2]) {
-  compute_factor_batch<V, 2, plain_sequences>(plain_angle_unit(doubles), step, p0, count, out);
+  compute_factor_batch<V, 2, plain_sequences>(plain_turn_points(doubles), step, p0, count, out);
 }
 template <class V>
 void shifted_factor_batch(int32_t doubles, complex_value step, int32_t p0, int32_t count,
                           double* const (&out)[4]) {
-  compute_factor_batch<V, 4, shifted_sequences>(shifted_angle_unit(doubles), step, p0, count, out);
+  compute_factor_batch<V, 4, shifted_sequences>(shifted_turn_points(doubles), step, p0, count, out);
 }
 
 // The factors of every point 1 .. Q/2 - 1 of a stage of `doubles` doubles into the six arrays of

@@ -7,9 +7,9 @@
 // and at their mirrors Q - p by the same factors with the parts exchanged; p = 0 and p = Q/2 take
 // constants and are not listed here.
 //
-// The factors come in runs: run r covers the points 64r + 1 .. min(64r + 64, Q/2 - 1). The library cos
-// and sin give the factor at 64r, the step (e^{2 pi i/L} or e^{i pi/L}, also from the library) times
-// that the factor at 64r + 1, and the three-term recurrence f_{p+1} = f_{p-1} + i sigma f_p (sigma = 2 sin
+// The factors come in runs: run r covers the points 64r + 1 .. min(64r + 64, Q/2 - 1). unit_root (the
+// project's own cosine and sine, within 0.6 ulp) gives the factor at 64r, the step (e^{2 pi i/L} or
+// e^{i pi/L}, also from unit_root) times that the factor at 64r + 1, and the three-term recurrence f_{p+1} = f_{p-1} + i sigma f_p (sigma = 2 sin
 // of the step angle) the rest, so at most 64 steps separate a factor from an exactly computed one.
 // Each of the sequences (rho alpha and rho^3 alpha^3 too) runs its own recurrence from its own seeds.
 //

@@ -5,7 +5,7 @@
 // Bin m, 1 <= m < n/4, is separated with w = wr + i wi, wr = 0.5 - 0.5 sin(2 pi m/n),
 // wi = 0.5 cos(2 pi m/n). The weights come in blocks of 128 bins, from the top (bin n/4 - 1) down: the
 // block below position i (bins i/2 - 1 down to max(i/2 - 128, 2), and bin 1 in the last block) starts
-// from the library sine and cosine at bin i/2 (the top block from the exact values at the middle bin
+// from the sine and cosine at bin i/2 (unit_root) (the top block from the exact values at the middle bin
 // n/4) and two pairs of weights, for bins 2t and 2t - 1, are stepped alternately by
 // w(m - 1) = w(m + 1) + g (wi(m), 0.5 - wr(m)), g = 2 sin(2 pi/n), which exactly reproduces the weights;
 // so no weight is more than 64 steps of each pair away from an exact value.
@@ -16,9 +16,8 @@
 // the bins batch_first(i) .. i/2 - 1, bin m at w[2 (m - first)]; the next batch starts at position
 // 2 first, the last one has first = 1. The weights are the same, block by block, whatever the batch.
 #pragma once
-#include <cmath>
-
 #include "core/fft/complex_vector.h"
+#include "core/fft/unit_root.h"
 
 namespace {
 
@@ -30,18 +29,17 @@ template <class L>
 constexpr int32_t batch_blocks = sizeof(L) >= 64 ? 8 : separation_batch_doubles / 256;
 
 struct separation_constants {
-  double theta;   // pi/n
   double c2, s2;  // cos 2 theta, sin 2 theta
   double g;       // 2 sin 2 theta = 2 sin(2 pi/n), the step of the weight recurrence
   double s, c;    // sin theta, cos theta
 };
 
 inline separation_constants constants_of(int32_t doubles) {
-  const double theta = pi / static_cast<double>(doubles);
-  const double c = std::cos(theta), s = std::sin(theta);
+  const complex_value e = unit_root(1, 2 * int64_t{doubles});  // e^{i theta}
+  const double c = e.re, s = e.im;
   const double c2 = 1.0 - 2.0 * s * s;  // cos 2 theta
   const double s2 = 2.0 * s * c;        // sin 2 theta
-  return {theta, c2, s2, 2.0 * s2, s, c};
+  return {c2, s2, 2.0 * s2, s, c};
 }
 
 // The two pairs carried through a block: the k-pair (bin 2t) and the d-pair (bin 2t - 1).
@@ -51,11 +49,11 @@ struct pair_weights {
 };
 
 // Block below position i: at the top, the middle bin n/4 (k-pair) and bin n/4 - 1 (d-pair); elsewhere
-// bin i/2 (k-pair) and, by the difference formulas, bin i/2 - 1 (d-pair), the angle formed as i theta.
+// bin i/2 (k-pair) and, by the difference formulas, bin i/2 - 1 (d-pair), from e^{i i theta}.
 inline pair_weights block_seed(int32_t doubles, int32_t i, const separation_constants& k) {
   if (i == doubles / 2) return {0.0, 0.0, k.s * k.s, k.s * k.c};
-  const double angle = static_cast<double>(i) * k.theta;
-  const double u = 0.5 * std::sin(angle), v = 0.5 * std::cos(angle);
+  const complex_value e = unit_root(i, 2 * int64_t{doubles});  // angle i theta = pi i/n
+  const double u = 0.5 * e.im, v = 0.5 * e.re;
   return {0.5 - u, v, 0.5 - (u * k.c2 - v * k.s2), u * k.s2 + v * k.c2};
 }
 
