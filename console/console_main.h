@@ -17,8 +17,8 @@ constexpr int exit_completed = 0;     // pi.txt holds the run's digits, verified
 constexpr int exit_failed = 1;        // memory (also too little physical memory), pi.txt not
                                       // creatable or writable, rounding check, JSON records
 constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
-constexpr int exit_not_verified = 3;  // the digits differ from pi (a stress test: or a run did not
-                                      // reproduce the first); pi.txt not replaced
+constexpr int exit_not_verified = 3;  // the digits differ from pi, or a phase of the run differs
+                                      // from its known answer; pi.txt not replaced
 // A stress test stopped by a signal without an error returns 128 + its number: 130, 143.
 
 // What differs between the two console programs.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "console/known_answer_text.h"
 #include "console/progress.h"
 
 namespace {
@@ -70,6 +71,9 @@ int report(pi_status status, const pi_result& result, bool quiet) {
       std::printf(
           "verification failed: the digits differ from pi from decimal %lld on, pi.txt not replaced\n",
           static_cast<long long>(result.first_wrong_decimal));
+      return exit_not_verified;
+    case pi_status::not_reproducible:
+      std::printf("%s, pi.txt not replaced\n", not_reproducible_text(result).c_str());
       return exit_not_verified;
     case pi_status::cancelled:
       std::printf("cancelled: pi.txt not replaced\n");

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "console/build_info.h"
+#include "console/known_answer_text.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ const char* status_name(pi_status status) {
       return "rounding";
     case pi_status::verification:
       return "verification";
+    case pi_status::not_reproducible:
+      return "not_reproducible";
     case pi_status::cancelled:
       return "cancelled";
   }
@@ -98,8 +101,9 @@ std::string json_record(const run_description& run) {
   add_member(&out, "total_ms", number(result.total_ms));
   add_member(&out, "max_rounding_distance", distance);
   add_member(&out, "verified", result.verified ? "true" : "false");
-  add_member(&out, "status",
-             json_string(run.not_reproducible ? "not_reproducible" : status_name(run.status)));
+  add_member(&out, "status", json_string(status_name(run.status)));
+  if (run.status == pi_status::not_reproducible)
+    add_member(&out, "differing_phase", json_string(differing_phase_name(result).c_str()));
   add_member(&out, "exit_status", number(run.exit_status));
   add_member(&out, "vector_path", json_string(vector_path_name()));
   add_member(&out, "processor", json_string(processor_name().c_str()));

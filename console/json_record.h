@@ -17,15 +17,13 @@ struct run_description {
   pi_status status;
   int exit_status;  // what the process returns if it ends after this run
   const pi_result* result;
-  // Stress tests: a verified run whose rounding distance or digest differs from the first run's,
-  // and the worker (0-based) and the CPU it is pinned to; -1 outside a stress test.
-  bool not_reproducible = false;
+  // Stress tests: the worker (0-based) and the CPU it is pinned to; -1 outside a stress test.
   int32_t worker = -1;
   int32_t cpu = -1;
 };
 
 // The record of one run, without a line end. The largest rounding distance is null when it is
-// not a finite number (JSON has none) or when no phase ran. The status of a run that did not
-// reproduce the first one is "not_reproducible"; "worker" and "cpu" close the records of a stress
-// test.
+// not a finite number (JSON has none) or when no phase ran. A run whose state left the known answer
+// has the status "not_reproducible" and names what differed first in "differing_phase" ("iteration
+// 7"); "worker" and "cpu" close the records of a stress test.
 std::string json_record(const run_description& run);

@@ -22,8 +22,9 @@ int run_repeatedly(const run_series& series) {
   for (int32_t run = 1; run <= runs; ++run) {
     const run_display display{options.quiet, series.progress, run, runs};
     const run_outcome outcome = run_and_report(series.program->compute_pi, series.digits, display);
-    // Digits that differ from pi end the run with pi_status::verification, so a run that did not
-    // verify is a failed run here.
+    // Digits that differ from pi end the run with pi_status::verification, and a state that differs
+    // from the known answer with pi_status::not_reproducible: a run that did not verify is a failed
+    // run here.
     const bool good = outcome.status == pi_status::ok;
 
     // Which run failed is part of the failure: said even when quiet.

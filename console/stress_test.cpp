@@ -12,6 +12,7 @@
 
 #include "console/cpu_set.h"
 #include "console/json_record.h"
+#include "console/known_answer_text.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
 #include "console/stop_signals.h"
@@ -32,7 +33,6 @@ struct finished_run {
   int exit_status;
   int32_t phases_done;
   pi_result result;
-  pi_result reference;  // the first verified run, for the message of a run that differs from it
 };
 
 struct worker_slot {
@@ -43,8 +43,8 @@ struct worker_slot {
   int exit_status = exit_completed;  // of its error
 };
 
-// Everything the threads share. The workers' slots, the queue, the reference and the count of
-// workers done are guarded by `lock`.
+// Everything the threads share. The workers' slots, the queue and the count of workers done are
+// guarded by `lock`.
 struct stress_state {
   const stress_plan* plan;
   steady::time_point start;
@@ -54,8 +54,6 @@ struct stress_state {
   std::deque<finished_run> finished;  // not printed yet
   std::vector<worker_slot> workers;
   int32_t workers_done = 0;
-  bool have_reference = false;
-  pi_result reference;
 };
 
 // The events of one worker's runs.
@@ -76,31 +74,30 @@ bool past_deadline(const stress_state& s) {
   return s.plan->seconds > 0 && steady::now() - s.start >= std::chrono::seconds(s.plan->seconds);
 }
 
-// The verdict on a run that ended (not cancelled), against the first verified run; the first
-// verified run becomes the reference. Called under the lock.
-void judge(stress_state* s, finished_run* f) {
-  if (f->status != pi_status::ok) {
-    f->outcome = verdict::failed;
-    f->exit_status = f->status == pi_status::verification ? exit_not_verified : exit_failed;
-    return;
+// The verdict on a run that ended (not cancelled). The run itself compared every phase with the
+// known answer of its size, so it is judged on its own: never against another worker's run, which
+// may be the faulty one.
+void judge(finished_run* f) {
+  switch (f->status) {
+    case pi_status::ok:
+      f->outcome = verdict::verified;
+      f->exit_status = exit_completed;
+      return;
+    case pi_status::not_reproducible:
+      f->outcome = verdict::not_reproducible;
+      f->exit_status = exit_not_verified;
+      return;
+    default:
+      f->outcome = verdict::failed;
+      f->exit_status = f->status == pi_status::verification ? exit_not_verified : exit_failed;
   }
-  if (!s->have_reference) {
-    s->have_reference = true;
-    s->reference = f->result;
-  }
-  f->reference = s->reference;
-  // Bitwise the same doubles: the same operations in the same order on the same path.
-  const bool same = f->result.max_rounding_distance == s->reference.max_rounding_distance &&
-                    f->result.result_digest == s->reference.result_digest;
-  f->outcome = same ? verdict::verified : verdict::not_reproducible;
-  f->exit_status = same ? exit_completed : exit_not_verified;
 }
 
 // Hands a run to the main thread and counts it; returns true when it was an error.
 bool post(stress_state* s, finished_run* f) {
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[f->worker];
-  if (f->outcome != verdict::not_pinned) judge(s, f);
+  if (f->outcome != verdict::not_pinned) judge(f);
   s->finished.push_back(*f);  // first: the only step that may throw
   const bool error = f->outcome != verdict::verified;
   if (f->outcome != verdict::not_pinned) ++w.runs;
@@ -155,14 +152,7 @@ std::string failure_text(const finished_run& f) {
     case verdict::not_pinned:
       return "this worker could not be pinned to its CPU";
     case verdict::not_reproducible:
-      if (f.result.max_rounding_distance != f.reference.max_rounding_distance) {
-        std::snprintf(
-            text, sizeof text,
-            "not reproducible: largest rounding distance %.9g, the first run's %.9g (digits verified)",
-            f.result.max_rounding_distance, f.reference.max_rounding_distance);
-        return text;
-      }
-      return "not reproducible: the digits differ from the first run's beyond the verified decimals";
+      return not_reproducible_text(f.result);
     case verdict::verified:
     case verdict::failed:
       break;
@@ -197,7 +187,6 @@ void print_run(const stress_state& s, const finished_run& f) {
   std::fflush(stdout);
   if (plan.json && f.outcome != verdict::not_pinned) {
     run_description description{plan.program->name, f.run, f.phases_done, f.status, f.exit_status, &f.result};
-    description.not_reproducible = f.outcome == verdict::not_reproducible;
     description.worker = f.worker;
     description.cpu = cpu;
     std::fprintf(plan.json, "%s\n", json_record(description).c_str());

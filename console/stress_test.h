@@ -2,9 +2,10 @@
 // its own CPU for its whole life, each run checked as any run is (rounding margin, limb range,
 // digits against the built-in table) but in memory: pi.txt is never touched. A run that fails a
 // check is an error of its worker's CPU; that worker stops, the others go on (all stop at the first
-// error with --stop-on-error). The arithmetic is deterministic, so every verified run must also give
-// the first run's largest rounding distance and result digest: a difference is a fault that did not
-// reach the checked digits, and an error too ("not reproducible").
+// error with --stop-on-error). Every run also compares the state after each of its phases, and its
+// largest rounding distance, with the known answer of its size (core/pi/known_answers.h) and ends at
+// the first phase that differs: a fault that may never have reached the checked digits, and an error
+// of that run's CPU too ("not reproducible"). No run is judged against another CPU's.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -5,6 +5,7 @@
 #include "console/build_info.h"
 #include "console/console_main.h"
 #include "console/stress_test.h"
+#include "core/pi/known_answers.h"
 
 void print_help(const char* program, const char* variant) {
   std::printf(
@@ -18,7 +19,8 @@ void print_help(const char* program, const char* variant) {
       "\n"
       "Options:\n"
       "  -h, --help         show this help and exit\n"
-      "      --version      show the version, the build and the vector path, and exit\n"
+      "      --version      show the version, the build, the vector path and the digest\n"
+      "                     of the known answers, and exit\n"
       "  -q, --quiet        print no timing lines, only failures (with --stress: only\n"
       "                     the errors and the last line)\n"
       "      --repeat N     compute N times; after each run print its time and whether it\n"
@@ -29,9 +31,10 @@ void print_help(const char* program, const char* variant) {
       "Stress test:\n"
       "      --stress       one worker per CPU, each pinned to its CPU, computes DIGITS\n"
       "                     (default %d) back to back; every run is verified in memory\n"
-      "                     and must reproduce the first; pi.txt is not written. One line\n"
-      "                     per run, a summary per CPU at the end; without --seconds or\n"
-      "                     --repeat it runs until Ctrl-C\n"
+      "                     and checked phase by phase against the known answers;\n"
+      "                     pi.txt is not written. One line per run, a summary per CPU\n"
+      "                     at the end; without --seconds or --repeat it runs until\n"
+      "                     Ctrl-C\n"
       "      --workers N    N workers on the first N CPUs\n"
       "      --cpus LIST    the CPUs to test, e.g. 0,2,4-7\n"
       "      --seconds S    start no run after S seconds; the runs in progress finish\n"
@@ -51,14 +54,15 @@ void print_help(const char* program, const char* variant) {
       "\n"
       "Exit status: 0 the digits in pi.txt are right (with --stress: every run\n"
       "verified), 1 a run failed (memory, pi.txt, rounding), 2 the command line or\n"
-      "the length was refused, 3 the digits differ from pi (with --stress: or a run\n"
-      "did not reproduce the first), 130 or 143 a stress test stopped by Ctrl-C or\n"
-      "SIGTERM without an error.\n");
+      "the length was refused, 3 the digits differ from pi, or a phase of a run\n"
+      "differs from its known answer (not reproducible), 130 or 143 a stress test\n"
+      "stopped by Ctrl-C or SIGTERM without an error.\n");
 }
 
 void print_version(const char* program) {
-  std::printf("%s (pi-agm) %s\nbuild: %s\nvector path: %s\n", program, program_version(),
-              build_description().c_str(), vector_path_name());
+  std::printf("%s (pi-agm) %s\nbuild: %s\nvector path: %s\nknown answers: %016llx\n", program,
+              program_version(), build_description().c_str(), vector_path_name(),
+              static_cast<unsigned long long>(known_answers_digest()));
 }
 
 void print_usage_error(const char* program, const char* message) {

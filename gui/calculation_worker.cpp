@@ -111,7 +111,7 @@ void calculation_worker() {
     scroll_lock_off();
   } else {
     char text[256];
-    format_failure_message(text, sizeof text, status, result.first_wrong_decimal);
+    format_failure_message(text, sizeof text, status, result);
     MessageBoxA(main_window, text, failure_caption, MB_OK | MB_ICONERROR);
   }
   end_worker();

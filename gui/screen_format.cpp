@@ -66,7 +66,7 @@ void format_elapsed_line(char* buffer, size_t size, uint32_t ms) {
 
 const char failure_caption[] = "エラー";
 
-void format_failure_message(char* buffer, size_t size, pi_status status, int64_t first_wrong_decimal) {
+void format_failure_message(char* buffer, size_t size, pi_status status, const pi_result& result) {
   static const char unchanged[] = "pi.txtは元のままです。";
   switch (status) {
     case pi_status::ok: std::snprintf(buffer, size, "%s", ""); return;
@@ -94,8 +94,30 @@ void format_failure_message(char* buffer, size_t size, pi_status status, int64_t
                     "計算結果が円周率と一致しませんでした(小数第%" PRId64
                     "桁から)。\n"
                     "ハードウェアの異常が考えられます。\n%s",
-                    first_wrong_decimal, unchanged);
+                    result.first_wrong_decimal, unchanged);
       return;
+    case pi_status::not_reproducible: {
+      // The final result and the rounding distance are compared after the digits were verified.
+      const int32_t phase = result.differing_phase;
+      char what[32];
+      if (phase == pi_rounding_differs)
+        std::snprintf(what, sizeof what, "丸め誤差の最大値");
+      else if (phase == 0)
+        std::snprintf(what, sizeof what, "初期値");
+      else if (phase > result.iterations)
+        std::snprintf(what, sizeof what, "最終結果");
+      else
+        std::snprintf(what, sizeof what, "第%d反復", static_cast<int>(phase));
+      std::snprintf(buffer, size,
+                    "計算の途中経過が既知の値と一致しませんでした(%s)。\n"
+                    "%sハードウェアの異常が考えられます。\n%s",
+                    what,
+                    phase == pi_rounding_differs || phase > result.iterations
+                        ? "円周率の桁は検証済みですが、"
+                        : "円周率の桁は正しい可能性がありますが、",
+                    unchanged);
+      return;
+    }
     case pi_status::cancelled: std::snprintf(buffer, size, "計算を中断しました。\n%s", unchanged); return;
   }
   // A status this front end does not know yet.

@@ -42,7 +42,9 @@ extern const char used_disk_label[];        // 使用ディスク＝
 
 // The message box of a run that ended without a result (caption failure_caption): what happened and
 // that pi.txt was left as it was. For pi_status::verification the text names the first decimal of
-// the first block that differs; for pi_status::ok it is empty.
-void format_failure_message(char* buffer, size_t size, pi_status status, int64_t first_wrong_decimal);
+// the first block that differs, for pi_status::not_reproducible what first differed from the known
+// answer (the start values, iteration j, the final result or the largest rounding distance); for
+// pi_status::ok it is empty.
+void format_failure_message(char* buffer, size_t size, pi_status status, const pi_result& result);
 
 extern const char failure_caption[];  // エラー

@@ -13,12 +13,15 @@
 #include "core/pi/pi_run.h"
 
 #ifdef PI_FAULT_HOOK
-double fault_hook_shift();  // defined by the test build (tests/pi/fault_hook.cpp)
+// Defined by the test build (tests/pi/fault_hook.cpp): how far to move the final product, and a
+// change to t[0..limbs-1] at the end of iteration j.
+double fault_hook_shift();
+void fault_hook_phase(int32_t j, int16_t* t, int32_t limbs);
 #endif
 
 pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
-  const pi_status opened = open_pi_run(&run, D, events, result);
+  const pi_status opened = open_pi_run(&run, D, pi_variant::direct, events, result);
   if (opened != pi_status::ok) return opened;
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
@@ -29,7 +32,7 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   limb_set(T, 2500, n + 4);   // t = 1/4
   limb_set(P, 2, n + 4);      // 0.0002, whose inverse square root 1/sqrt(2) is b0
   inv_sqrt(P, B, S, n, W, margin);
-  if (finish_phase(&run, 0)) return cancel_pi_run(&run);
+  if (const pi_status s = finish_phase(&run, 0, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
 
   int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^26 (2^28 digits, 27 iterations)
   for (int32_t j = 1; j <= run.iterations; ++j) {
@@ -45,9 +48,12 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
     limb_mul_small(B, 100, n);    // B = b' = sqrt(ab)
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;
-    if (finish_phase(&run, j)) {
+#ifdef PI_FAULT_HOOK
+    fault_hook_phase(j, T, n);
+#endif
+    if (const pi_status s = finish_phase(&run, j, A, B, T); s != pi_status::ok) {
       run.A = A, run.P = P;  // the arrays exchanged above, for their release
-      return cancel_pi_run(&run);
+      return abandon_pi_run(&run, s);
     }
   }
 

@@ -11,7 +11,7 @@
 
 pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* result) {
   pi_run run;
-  const pi_status opened = open_pi_run(&run, D, events, result);
+  const pi_status opened = open_pi_run(&run, D, pi_variant::squared, events, result);
   if (opened != pi_status::ok) return opened;
   const int32_t n = run.n;
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
@@ -21,7 +21,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   limb_set(A, 10000, n + 4);  // a^2 = 1
   limb_set(B, 5000, n + 4);   // b^2 = 1/2
   limb_set(T, 5000, n + 4);   // 2t = 1/2
-  if (finish_phase(&run, 0)) return cancel_pi_run(&run);
+  if (const pi_status s = finish_phase(&run, 0, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
 
   int32_t w2 = 2;  // 2^j in iteration j, at most 2^27 (2^28 digits, 27 iterations)
   for (int32_t j = 1; j <= run.iterations; ++j) {
@@ -37,7 +37,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
     limb_mul_small(P, w2, n);
     limb_sub(T, P, T, n);         // T = 2t'
     w2 *= 2;
-    if (finish_phase(&run, j)) return cancel_pi_run(&run);
+    if (const pi_status s = finish_phase(&run, j, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
   }
 
   limb_add(A, B, A, n);         // a^2 + b^2, about 1.4355

@@ -11,8 +11,11 @@
 //   file_write   writing, flushing or renaming the digits failed; pi.txt left as it was
 //   rounding     a product came too close to a half-integer (or NaN): pi.txt left as it was
 //   verification the digits differ from pi's known decimals: pi.txt left as it was
+//   not_reproducible  the state after a phase, or the largest rounding distance, differs from the
+//                known answer of this program and size (core/pi/known_answers.h): the run ended
+//                there, pi.txt left as it was
 //   cancelled    stop_requested answered true: pi.txt left as it was
-enum class pi_status { ok, memory, file_open, file_write, rounding, verification, cancelled };
+enum class pi_status { ok, memory, file_open, file_write, rounding, verification, not_reproducible, cancelled };
 
 // What a run reports while it goes; every member may be null. Called on the thread that runs the driver.
 struct pi_events {
@@ -28,6 +31,9 @@ struct pi_events {
   // True: the run is checked as any other but its digits stay in memory: no temporary file is
   // created and pi.txt is not touched (file_open and file_write cannot happen). Stress tests.
   bool in_memory = false;
+  // True: the phases are digested (pi_result::phase_digests) but not compared with the known answers,
+  // so not_reproducible cannot happen. Only for the generator of the table of known answers.
+  bool without_known_answers = false;
 };
 
 constexpr int32_t pi_max_phases = 32;
@@ -42,9 +48,14 @@ struct pi_result {
   bool verified;                    // digits compared with the built-in table of pi and found right
   int64_t first_wrong_decimal;  // on pi_status::verification: 1-based position of the first decimal of the
                                 // first block that differs; otherwise 0
-  uint32_t result_digest;       // once verified: digest of every limb of the final quotient (limbs 0..n+3,
-                                // pi_decimals_digest's steps); the same for every run of one size
+  uint64_t phase_digests[pi_max_phases];  // phases 0 .. iterations + 1 as far as they ran: the digests of
+                                          // the state after each (core/pi/known_answers.h)
+  // On pi_status::not_reproducible: the first phase whose state differs from the known answer, or
+  // pi_rounding_differs when every phase agreed but the largest rounding distance did not.
+  int32_t differing_phase;
+  double known_rounding_distance;  // the known answer's largest rounding distance
 };
+constexpr int32_t pi_rounding_differs = -1;
 
 constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
 

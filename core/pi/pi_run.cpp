@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #ifdef _WIN32
 #include <malloc.h>
 #endif
@@ -10,6 +11,7 @@
 #include "core/arith/arith.h"
 #include "core/numbers/pi_file.h"
 #include "core/pi/clock.h"
+#include "core/pi/known_answers.h"
 #include "core/pi/pi_digest.h"
 #include "core/pi/result_check.h"
 
@@ -57,7 +59,7 @@ pi_status end_run(pi_run* run, pi_status status) {
 
 int64_t pi_memory_bytes(int32_t digits) { return 42 * int64_t{digits / 4} + 40; }
 
-pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result) {
+pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events, pi_result* result) {
   run->start_ms = clock_ms();
   run->digits = D;
   run->n = D / 4;
@@ -72,6 +74,9 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   run->result->memory_bytes = pi_memory_bytes(D);
   run->result->rounding_limit = PI_ROUNDING_LIMIT;
   run->digit_file = file_replacement{};
+  run->known = events && events->without_known_answers ? nullptr : &known_answer_for(variant, D);
+  if (run->known)
+    std::memcpy(&run->result->known_rounding_distance, &run->known->rounding_distance_bits, sizeof(double));
 
   const size_t limbs = static_cast<size_t>(run->n) + 4;
   for (int16_t** p : {&run->A, &run->B, &run->T, &run->P, &run->S})
@@ -89,17 +94,37 @@ pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result
   return pi_status::ok;
 }
 
-bool finish_phase(pi_run* run, int32_t phase) {
+namespace {
+
+// Records the digest of the state after `phase`; false when it differs from the known answer.
+bool phase_reproduced(pi_run* run, int32_t phase, const int16_t* const* state, int32_t count) {
+  const uint64_t digest = phase_digest(state, count, run->n + 4);
+  run->result->phase_digests[phase] = digest;
+  if (!run->known || digest == run->known->phase_digests[phase]) return true;
+  run->result->differing_phase = phase;
+  return false;
+}
+
+void report_phase(pi_run* run, int32_t phase) {
   const int32_t ms = static_cast<int32_t>(clock_ms() - run->phase_start_ms);
-  if (phase < pi_max_phases) run->result->phase_ms[phase] = ms;
+  run->result->phase_ms[phase] = ms;
   const pi_events* events = run->events;
   if (events && events->phase_done) events->phase_done(events->context, phase, run->iterations, ms);
   run->phase_start_ms = clock_ms();
-  return phase <= run->iterations && events && events->stop_requested &&
-         events->stop_requested(events->context);
 }
 
-pi_status cancel_pi_run(pi_run* run) { return end_run(run, pi_status::cancelled); }
+}  // namespace
+
+pi_status finish_phase(pi_run* run, int32_t phase, const int16_t* a, const int16_t* b, const int16_t* t) {
+  const int16_t* const state[3] = {a, b, t};
+  if (!phase_reproduced(run, phase, state, 3)) return pi_status::not_reproducible;
+  report_phase(run, phase);
+  const pi_events* events = run->events;
+  const bool stop = events && events->stop_requested && events->stop_requested(events->context);
+  return stop ? pi_status::cancelled : pi_status::ok;
+}
+
+pi_status abandon_pi_run(pi_run* run, pi_status status) { return end_run(run, status); }
 
 pi_status close_pi_run(pi_run* run, const int16_t* result) {
   pi_result* r = run->result;
@@ -117,12 +142,21 @@ pi_status close_pi_run(pi_run* run, const int16_t* result) {
   r->first_wrong_decimal = verify_pi_decimals(result + 1, run->digits);
   if (r->first_wrong_decimal != 0) return end_run(run, pi_status::verification);
   r->verified = true;
-  // Every limb the run computed, as whole limbs: the digest of 4 (n + 4) "decimals".
-  r->result_digest = pi_decimals_digest(result, 4 * int64_t{run->n + 4});
+  // The final quotient and the rounding distance, which every run of this program and size shares.
+  const int32_t last = run->iterations + 1;
+  if (!phase_reproduced(run, last, &result, 1)) return end_run(run, pi_status::not_reproducible);
+  if (run->known) {
+    uint64_t bits;
+    std::memcpy(&bits, &r->max_rounding_distance, sizeof bits);
+    if (bits != run->known->rounding_distance_bits) {
+      r->differing_phase = pi_rounding_differs;
+      return end_run(run, pi_status::not_reproducible);
+    }
+  }
   if (!run->in_memory) {
     const bool written = write_pi_digits(run->digit_file.file, result + 1, run->n - 1);
     if (!commit_file_replacement(&run->digit_file, written)) return end_run(run, pi_status::file_write);
   }
-  finish_phase(run, run->iterations + 1);
+  report_phase(run, last);
   return end_run(run, pi_status::ok);
 }

@@ -6,6 +6,7 @@
 
 #include "core/arith/rounding_margin.h"
 #include "core/numbers/file_replacement.h"
+#include "core/pi/known_answers.h"
 #include "core/pi/pi.h"
 
 // The largest distance of a convolution term from its nearest integer that a run accepts. A term
@@ -40,6 +41,7 @@ struct pi_run {
   rounding_margin margin;       // lent to every product with W
   file_replacement digit_file;  // the temporary file that replaces pi.txt when the run succeeds
   bool in_memory;               // no digit file: pi_events::in_memory
+  const known_answer* known;    // the phases' known answers; null: pi_events::without_known_answers
   const pi_events* events;  // may be null
   pi_result* result;        // never null (a local one stands in when the caller passes null)
   pi_result own_result;
@@ -49,21 +51,23 @@ struct pi_run {
 // a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or
 // pi_status::file_open (nothing left allocated or created), or pi_status::ok after reporting
 // `started`.
-pi_status open_pi_run(pi_run* run, int32_t D, const pi_events* events, pi_result* result);
+pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events, pi_result* result);
 
-// Ends phase `phase` (0 = start values, 1..iterations = AGM iterations): records and reports its
-// time and starts the next one. Returns true when the caller asked to stop (polled after the start
-// values and after every iteration, never after the last phase).
-bool finish_phase(pi_run* run, int32_t phase);
+// Ends phase `phase` (0 = start values, 1..iterations = AGM iterations), after which the state of the
+// run is a, b, t (n + 4 limbs each): records its digest and compares it with the known answer, then
+// records and reports the phase's time and starts the next one. Returns pi_status::not_reproducible
+// when the state differs from the known answer, pi_status::cancelled when the caller asked to stop,
+// and pi_status::ok to go on; the caller ends the run with abandon_pi_run on anything but ok.
+pi_status finish_phase(pi_run* run, int32_t phase, const int16_t* a, const int16_t* b, const int16_t* t);
 
-// Ends a run that was asked to stop: removes the temporary file, releases everything and returns
-// pi_status::cancelled.
-pi_status cancel_pi_run(pi_run* run);
+// Ends a run between its phases (asked to stop, or a phase that differed from its known answer):
+// removes the temporary file, releases everything and returns `status`.
+pi_status abandon_pi_run(pi_run* run, pi_status status);
 
 // result holds pi / 10000: limb 0 is 3, limbs 1..n-1 the decimals. Checks the rounding margin
-// of every product of the run, the range of every limb and the decimals against the built-in
-// table of pi; only when all pass, records the digest of limbs 0..n+3 and (unless in memory)
-// writes limbs 1..n-1 to the temporary file and renames it over pi.txt. Reports the last phase,
-// releases the buffers and returns how the run ended; on any failure the temporary file is removed
-// and pi.txt left as it was.
+// of every product of the run, the range of every limb, the decimals against the built-in
+// table of pi, and then the digest of limbs 0..n+3 and the largest rounding distance against the
+// known answer; only when all pass does it (unless in memory) write limbs 1..n-1 to the temporary
+// file and rename it over pi.txt. Reports the last phase, releases the buffers and returns how the
+// run ended; on any failure the temporary file is removed and pi.txt left as it was.
 pi_status close_pi_run(pi_run* run, const int16_t* result);

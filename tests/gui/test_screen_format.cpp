@@ -104,18 +104,40 @@ TEST(ScreenFormat, SmallBuffersAreNeverOverrun) {
 }
 
 TEST(ScreenFormat, EveryFailureHasItsOwnMessageSayingPiTxtIsUnchanged) {
-  const pi_status failures[] = {pi_status::memory,   pi_status::file_open,    pi_status::file_write,
-                                pi_status::rounding, pi_status::verification, pi_status::cancelled};
-  const int64_t first_wrong = 1234567;
+  struct failure {
+    pi_status status;
+    int32_t differing_phase;
+    const char* names;  // a part of the text that says which failure it is
+  };
+  const failure failures[] = {
+      {pi_status::memory, 0, "メモリ"},
+      {pi_status::file_open, 0, "作成できません"},
+      {pi_status::file_write, 0, "書き出せません"},
+      {pi_status::rounding, 0, "丸め誤差"},
+      {pi_status::verification, 0, "小数第1234567桁"},
+      {pi_status::not_reproducible, 0, "(初期値)"},
+      {pi_status::not_reproducible, 7, "(第7反復)。\n円周率の桁は正しい可能性"},
+      {pi_status::not_reproducible, 20, "(最終結果)。\n円周率の桁は検証済み"},
+      {pi_status::not_reproducible, pi_rounding_differs, "(丸め誤差の最大値)"},
+      {pi_status::cancelled, 0, "中断"},
+  };
+  pi_result result = {};
+  result.iterations = 19;
+  result.first_wrong_decimal = 1234567;
   std::vector<std::string> texts;
-  for (pi_status status : failures) {
-    const std::string text = formatted(format_failure_message, status, first_wrong);
+  for (const failure& f : failures) {
+    result.differing_phase = f.differing_phase;
+    char buffer[256];
+    format_failure_message(buffer, sizeof buffer, f.status, result);
+    const std::string text = buffer;
+    EXPECT_NE(text.find(f.names), std::string::npos) << text;
     EXPECT_NE(text.find("pi.txtは元のままです。"), std::string::npos) << text;
     EXPECT_EQ(std::count(texts.begin(), texts.end(), text), 0) << "two failures share: " << text;
     texts.push_back(text);
   }
-  EXPECT_NE(texts[4].find("小数第1234567桁"), std::string::npos) << "verification names the decimal";
-  EXPECT_EQ(formatted(format_failure_message, pi_status::ok, int64_t(0)), "");
+  char buffer[8];
+  format_failure_message(buffer, sizeof buffer, pi_status::ok, result);
+  EXPECT_STREQ(buffer, "");
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ def check_record(record, run, number, args, version):
 
 def read_version(path):
     text = open(path).read().replace("\r", "")
-    match = re.fullmatch(r"(\S+) \(pi-agm\) (\S+)\nbuild: (.+)\nvector path: (\S+)\n", text)
+    match = re.fullmatch(r"(\S+) \(pi-agm\) (\S+)\nbuild: (.+)\nvector path: (\S+)\nknown answers: [0-9a-f]{16}\n",
+                         text)
     if not match:
         fault(f"--version printed {text!r}")
         return None

@@ -1,10 +1,16 @@
-// The fault hook of mevroc_corrupt: how far the final product of a run is moved (see
-// core/pi/compute_pi_direct.cpp), read from the environment variable PI_TEST_FAULT:
-//   "SHIFT"           every run's final product moved by SHIFT
-//   "SHIFT CPU RUN"   only the RUN-th run (1-based) on that CPU, found by asking the system where
-//                     the calling thread runs (the workers of a stress test are pinned)
-// Without the variable every run is moved by 1: its digits are wrong, its rounding distance not.
+// The fault hooks of mevroc_corrupt (see core/pi/compute_pi_direct.cpp), set by the environment
+// variable PI_TEST_FAULT:
+//   "SHIFT"                 every run's final product moved by SHIFT
+//   "SHIFT CPU RUN"         only the RUN-th run (1-based; 0: every run) on that CPU (-1: on any
+//                           CPU), found by asking the system where the calling thread runs (the
+//                           workers of a stress test are pinned)
+//   "phase J" or "phase J CPU RUN"
+//                           the last working limb of t changed by one unit at the end of iteration J
+//                           (of those runs): a state that leaves the known answer from that phase on
+// Without the variable every run's final product is moved by 1: its digits are wrong, its rounding
+// distance not.
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,16 +30,46 @@ int current_cpu() {
 #endif
 }
 
+struct fault {
+  bool phase;    // the phase form
+  double shift;  // or the shift of the final product
+  int iteration = 0;
+  int cpu = -1;
+  int run = 0;
+};
+
+fault read_fault() {
+  fault f{false, 1.0};
+  const char* text = std::getenv("PI_TEST_FAULT");
+  if (!text) return f;
+  if (std::sscanf(text, "phase %d %d %d", &f.iteration, &f.cpu, &f.run) >= 1) {
+    f.phase = true;
+  } else if (std::sscanf(text, "%lf %d %d", &f.shift, &f.cpu, &f.run) < 1) {
+    f.shift = 0.0;  // unreadable: no fault
+  }
+  return f;
+}
+
+const fault the_fault = read_fault();
 std::atomic<int> runs_on_the_cpu{0};
+
+// Whether the calling run is one the fault hits; `counts` when the call is the run's only one of its
+// kind (the final product, or iteration 1), so that runs are counted once each.
+bool hits_this_run(bool counts) {
+  if (the_fault.cpu >= 0 && current_cpu() != the_fault.cpu) return false;
+  const int run = counts ? runs_on_the_cpu.fetch_add(1) + 1 : runs_on_the_cpu.load();
+  return the_fault.run == 0 || run == the_fault.run;
+}
 
 }  // namespace
 
 double fault_hook_shift() {
-  const char* fault = std::getenv("PI_TEST_FAULT");
-  double shift = 1.0;
-  int cpu = -1, run = 0;
-  if (fault && std::sscanf(fault, "%lf %d %d", &shift, &cpu, &run) < 1) return 0.0;
-  if (cpu < 0) return shift;
-  if (current_cpu() != cpu) return 0.0;
-  return runs_on_the_cpu.fetch_add(1) + 1 == run ? shift : 0.0;
+  if (the_fault.phase || the_fault.shift == 0.0) return 0.0;
+  return hits_this_run(true) ? the_fault.shift : 0.0;
+}
+
+void fault_hook_phase(int32_t j, int16_t* t, int32_t limbs) {
+  if (!the_fault.phase) return;
+  const bool hit = hits_this_run(j == 1);
+  if (j == the_fault.iteration && hit) t[limbs - 1] = static_cast<int16_t>(t[limbs - 1] == 0 ? 1 : t[limbs - 1] - 1);
 }

@@ -106,7 +106,7 @@ quiet                         | -q 4K                      | 0 | expect_quiet   
 quiet after DIGITS            | 256 --quiet                | 0 | expect_quiet   | 256
 help                          | --help                     | 0 | expect_output  | ^Usage:.[a-z]+.\[OPTIONS\].\[DIGITS\]
 -h                            | -h 64                      | 0 | expect_output  | --repeat.N
-version                       | --version                  | 0 | expect_output  | ^[a-z]+.\(pi-agm\).[0-9.]+.build:..+.vector.path:.[a-z0-9]+$
+version                       | --version                  | 0 | expect_output  | ^[a-z]+.\(pi-agm\).[0-9.]+.build:..+.vector.path:.[a-z0-9]+.known.answers:.[0-9a-f]{16}$
 unknown option                | --bogus 64                 | 2 | expect_usage   | unknown option '--bogus'
 unknown short option          | -x                         | 2 | expect_usage   | unknown option '-x'
 negative length               | -5                         | 2 | expect_usage   | unknown option '-5'

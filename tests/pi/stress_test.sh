@@ -56,6 +56,7 @@ records with CPU and worker | - | --stress --cpus $two --repeat 2 --json runs.js
 quiet | - | -q --stress --workers 2 --repeat 2 2K | 0 | --cpus $two --runs 2 --quiet
 wrong digits on the second CPU | 1 $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the digits differ from pi from decimal 1 on
 rounding on the second CPU | 0.3 $second 1 | --stress --workers 2 --repeat 3 16K | 1 | --cpus $two --runs 3 --error $second:1:rounding error too large (0.3
+iteration 5 differs on the second CPU | phase 5 $second 1 | --stress --workers 2 --repeat 3 --json runs.json 16K | 3 | --cpus $two --runs 3 --json runs.json --error $second:1:not reproducible: iteration 5 differs from the known answer (the digits may still be right)
 digits right, not reproducible | 0.01 $second 2 | --stress --workers 2 --repeat 3 --json runs.json 16K | 3 | --cpus $two --runs 3 --json runs.json --error $second:2:not reproducible: largest rounding distance
 quietly, only the error | 1 $second 1 | -q --stress --workers 2 --repeat 2 4K | 3 | --cpus $two --runs 2 --quiet --error $second:1:the digits differ
 --stop-on-error | 1 $second 2 | --stress --workers 2 --repeat 100000 --seconds 60 --stop-on-error 16K | 3 | --cpus $two --stop-on-error --error $second:2:the digits differ
@@ -81,6 +82,22 @@ while IFS='|' read -r case fault arguments want check; do
   [ -s "$dir/stderr" ] && { fail "standard error: $(cat "$dir/stderr")"; continue; }
   checked "${checks[@]}" && untouched && passed=$((passed + 1))
 done < <(cases)
+
+# A CPU that is wrong in every run, with a healthy one beside it: in every trial only the faulty CPU
+# is named, at its first run and the phase that differed, and the healthy one does all its runs.
+if [ -n "$corrupt" ] && [ -n "$second" ] && [ -z "${runner[*]}" ]; then
+  for trial in $(seq 1 10); do
+    case="every run of the second CPU leaves its known answer, trial $trial"
+    new_dir
+    (cd "$dir" && PI_TEST_FAULT="phase 3 $second 0" "$corrupt" --stress --workers 2 --repeat 3 --json runs.json 4K \
+      </dev/null >stdout 2>stderr)
+    status=$?
+    [ "$status" -eq 3 ] || { fail "exit status $status, expected 3: $(tail -n 3 "$dir/stdout")"; continue; }
+    checked --cpus "$two" --runs 3 --json runs.json \
+      --error "$second:1:not reproducible: iteration 3 differs from the known answer" && untouched &&
+      passed=$((passed + 1))
+  done
+fi
 
 if [ -n "$native" ] && [ -n "$second" ]; then
   # started ARGS...: the program in the background, once it has printed its start line.

@@ -1,0 +1,25 @@
+#include "console/known_answer_text.h"
+
+#include <cstdio>
+
+std::string differing_phase_name(const pi_result& result) {
+  const int32_t phase = result.differing_phase;
+  if (phase == pi_rounding_differs) return "the largest rounding distance";
+  if (phase == 0) return "the start values";
+  if (phase > result.iterations) return "the final quotient";
+  return "iteration " + std::to_string(phase);
+}
+
+std::string not_reproducible_text(const pi_result& result) {
+  const int32_t phase = result.differing_phase;
+  if (phase == pi_rounding_differs) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "not reproducible: largest rounding distance %.17g, the known answer's %.17g (the "
+                  "checked digits are right)",
+                  result.max_rounding_distance, result.known_rounding_distance);
+    return text;
+  }
+  return "not reproducible: " + differing_phase_name(result) + " differs from the known answer (" +
+         (phase > result.iterations ? "the checked digits are right)" : "the digits may still be right)");
+}

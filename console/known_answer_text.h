@@ -1,0 +1,14 @@
+// The console's words for a run that left its known answer (pi_status::not_reproducible).
+#pragma once
+#include <string>
+
+#include "core/pi/pi.h"
+
+// "the start values", "iteration 7", "the final quotient" or "the largest rounding distance": what
+// differed first.
+std::string differing_phase_name(const pi_result& result);
+
+// "not reproducible: iteration 7 differs from the known answer (the digits may still be right)"; for
+// the final quotient and the rounding distance, which are compared after the digits were verified,
+// "(the checked digits are right)", and the rounding distance names both values exactly.
+std::string not_reproducible_text(const pi_result& result);
