@@ -82,10 +82,12 @@ complex_value unit_root(int64_t k, int64_t points) {
   // The turn k/points in eighths: octant o = floor(8k/points), and the angle x into the octant,
   // measured from its nearer edge on the side that keeps x in [0, pi/4]:
   //   x = pi/4 * m/points,  m = 8k mod points, or points - that in the odd octants.
-  const int64_t eighths = 8 * (k % points);
-  const int64_t octant = eighths / points;
-  int64_t m = eighths % points;
-  if (octant % 2) m = points - m;
+  // points = 2^bits, so the divisions are shifts and masks.
+  const int bits = __builtin_ctzll(static_cast<unsigned long long>(points));
+  const int64_t eighths = (k & (points - 1)) << 3;
+  const int64_t octant = eighths >> bits;
+  int64_t m = eighths & (points - 1);
+  if (octant & 1) m = points - m;
   // q pi/4 with q = m/points exact (points a power of two, m < 2^53): xh + xl to about 2^-106 x.
   const double q = static_cast<double>(m) / static_cast<double>(points);
   const exact_product x = multiply_exactly(q, quarter_pi_hi);

@@ -27,15 +27,17 @@ const known_answer& known_answer_for(pi_variant variant, int32_t digits) {
 }
 
 uint64_t phase_digest(const int16_t* const* numbers, int32_t count, int32_t limbs) {
-  constexpr int32_t most = 3;  // the chains stepped side by side
+  constexpr int32_t lanes = 4;  // chains per number, stepped side by side to overlap their latencies
+  const int32_t words = limbs / 4;
   uint64_t folded = digest_start;
-  for (int32_t first = 0; first < count; first += most) {
-    const int32_t chains = count - first < most ? count - first : most;
-    uint64_t h[most];
-    for (int32_t c = 0; c < chains; ++c) h[c] = digest_start + static_cast<uint64_t>(first + c);
-    for (int32_t i = 0; i < limbs / 4; ++i)
-      for (int32_t c = 0; c < chains; ++c) h[c] = digest_step(h[c], word_at(numbers[first + c], i));
-    for (int32_t c = 0; c < chains; ++c) folded = digest_step(folded, h[c]);
+  for (int32_t c = 0; c < count; ++c) {
+    uint64_t h[lanes];
+    for (int32_t l = 0; l < lanes; ++l) h[l] = digest_start + static_cast<uint64_t>(lanes * c + l);
+    int32_t i = 0;
+    for (; i + lanes <= words; i += lanes)
+      for (int32_t l = 0; l < lanes; ++l) h[l] = digest_step(h[l], word_at(numbers[c], i + l));
+    for (int32_t l = 0; i + l < words; ++l) h[l] = digest_step(h[l], word_at(numbers[c], i + l));
+    for (uint64_t lane : h) folded = digest_step(folded, lane);
   }
   return folded;
 }

@@ -39,11 +39,12 @@ extern const known_answer known_answers[pi_variants][pi_digest_sizes];
 const known_answer& known_answer_for(pi_variant variant, int32_t digits);
 
 // A 64-bit digest of `count` limb numbers of `limbs` limbs each (limbs a multiple of 4), read as
-// 64-bit words of four limbs: one chain per number, h := rotl((h ^ word) * K, 31) from the number's
-// own start, then the chains folded in order by the same step. Every step is a bijection of h for a
-// fixed word and of the word for a fixed h, so states that differ in exactly one word always have
-// different digests; others collide with a probability of about 2^-64. The chains are independent,
-// so the work is about one multiplication per word of the slowest chain.
+// little-endian 64-bit words of four limbs. Word i of a number goes to chain i mod 4 of that number,
+// h := rotl((h ^ word) * K, 31) from the chain's own start; then the chains are folded in order by
+// the same step. Every step is a bijection of h for a fixed word and of the word for a fixed h, so
+// states that differ in exactly one word always have different digests; others collide with a
+// probability of about 2^-64. The four chains overlap their latencies: about one multiplication per
+// word, against the O(n log n) of a phase's products.
 uint64_t phase_digest(const int16_t* const* numbers, int32_t count, int32_t limbs);
 
 // A digest of the whole table, which --version shows so that two builds can be compared.
