@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end test of the windowed programs under Wine, in a private X server and a private Wine
 # prefix (its own wineserver, so that other Wine tests are not disturbed and it can be ended here).
-# Usage: gui_end_to_end.sh MEVROW.EXE SUDELW.EXE GUI_TEST_DRIVER.EXE BUILD_DIR [NATIVE_BUILD_DIR]
+# Usage: gui_end_to_end.sh MEVROW.EXE SUDELW.EXE GUI_TEST_DRIVER.EXE BUILD_DIR [NATIVE_BUILD_DIR [MEVROW_CORRUPT.EXE]]
 # Screenshots go to BUILD_DIR/screenshots. pi.txt is checked with NATIVE_BUILD_DIR/tests/pi/pi_file_check
-# when a native build directory is given; without one that check is skipped.
+# when a native build directory is given; without one that check is skipped. MEVROW_CORRUPT is the test
+# build whose runs leave their known answer as PI_TEST_FAULT says.
 set -u
 [ $# -ge 4 ] || { echo "usage: $0 MEVROW.EXE SUDELW.EXE GUI_TEST_DRIVER.EXE BUILD_DIR [NATIVE_BUILD_DIR]"; exit 2; }
 mevrow=$(realpath "$1") sudelw=$(realpath "$2") driver=$(realpath "$3") build=$(realpath "$4")
-native=${5:+$(realpath "$5")}
+native=${5:+$(realpath "$5")} mevrow_corrupt=${6:+$(realpath "$6")}
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -325,12 +326,36 @@ at_dpi() {
   done
 }
 
+# A run whose iteration 3 leaves its known answer: the error box names the iteration and says the
+# digits may still be right; pi.txt stays as it was and no time is recorded.
+known_answer_fault() {
+  say "---- mevrow_corrupt: iteration 3 leaves its known answer"
+  printf 'earlier file\r\n' >"$work/pi.txt"
+  cp "$work/pi.txt" "$saved/pi.before"
+  printf '%s\r\n' 5000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 >"$work/pi_rec.dat"
+  cp "$work/pi_rec.dat" "$saved/record.before"
+  PI_TEST_FAULT="phase 3" start "$mevrow_corrupt"; local corrupt=$last_pid
+  check "fault: window appears" drv wait-window mevrowClass 30000 || return
+  drv command mevrowClass 101
+  local box; box=$(drv show-box "$error_caption" '*' 60000)
+  check "fault: the error box names iteration 3 ($(tr '\n' ' ' <<<"$box"))" grep -qF "(第3反復)" <<<"$box"
+  check "fault: it says the digits may still be right" grep -qF "円周率の桁は正しい可能性があります" <<<"$box"
+  check "fault: it says pi.txt was left as it was" grep -qF "$unchanged_text" <<<"$box"
+  shot "mevrow-not-reproducible"
+  check "fault: OK closes the error box" drv answer "$error_caption" '*' 1 5000
+  check "fault: pi.txt is the earlier file" cmp -s "$work/pi.txt" "$saved/pi.before"
+  check "fault: no time recorded" cmp -s "$work/pi_rec.dat" "$saved/record.before"
+  drv close mevrowClass
+  check "fault: mevrow_corrupt ends" ends_with_0 "$corrupt"
+}
+
 begin=$(date +%s)
 # The caption buttons are drawn from Wine's symbol font (scripts/wine-run installs it in the prefix).
 check "Wine's symbol font Marlett is installed" drv has-font Marlett
 scenario mevrow sudelw
 scenario sudelw mevrow
 side_by_side
+if [ -n "$mevrow_corrupt" ]; then known_answer_fault; fi
 at_dpi
 say "$failures failure(s) in $(($(date +%s) - begin)) s; screenshots in $shots"
 [ "$failures" -eq 0 ]
