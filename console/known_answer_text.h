@@ -8,7 +8,8 @@
 // differed first.
 std::string differing_phase_name(const pi_result& result);
 
-// "not reproducible: iteration 7 differs from the known answer (the digits may still be right)"; for
+// "not reproducible: iteration 7 differs from the known answer (the digits may still be right)" ("the
+// start values differ ..."); for
 // the final quotient and the rounding distance, which are compared after the digits were verified,
 // "(the checked digits are right)", and the rounding distance names both values exactly.
 std::string not_reproducible_text(const pi_result& result);
