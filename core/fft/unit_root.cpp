@@ -2,10 +2,14 @@
 
 namespace {
 
-// pi/4 = quarter_pi_hi + quarter_pi_lo to about 2^-108: quarter_pi_hi is the double nearest to pi/4,
-// quarter_pi_lo the double nearest to the remainder.
-constexpr double quarter_pi_hi = 0x1.921fb54442d18p-1;
-constexpr double quarter_pi_lo = 0x1.1a62633145c07p-55;
+// pi/4 = quarter_pi_1 + quarter_pi_2 + quarter_pi_3 to about 2^-108: the first two with 25 significant
+// bits each (together the double nearest to pi/4), the third the double nearest to the rest. A
+// multiple q of 2^-28 below 1 has at most 28 significant bits, so q quarter_pi_1 and q quarter_pi_2
+// are exact.
+constexpr double quarter_pi_1 = 0x1.921fb5p-1;
+constexpr double quarter_pi_2 = 0x1.110b46p-27;
+constexpr double quarter_pi_3 = 0x1.1a62633145c07p-55;
+static_assert(quarter_pi_1 + quarter_pi_2 == 0x1.921fb54442d18p-1, "the double nearest to pi/4");
 
 // a = hi + lo exactly, each half with at most 26 significant bits (Dekker's split), so that the
 // products of halves below are exact. No fused multiply-add is involved anywhere (-ffp-contract=off).
@@ -87,10 +91,12 @@ complex_value unit_root(int64_t k, int64_t points) {
   const int64_t octant = eighths >> bits;
   int64_t m = eighths & (points - 1);
   if (octant & 1) m = points - m;
-  // q pi/4 with q = m/points exact (points a power of two, m < 2^53): xh + xl to about 2^-106 x.
+  // x = q pi/4 with q = m/points exact: xh + xl to about 2^-100 x. The two leading products are exact
+  // (points <= 2^28), and so is the error of their sum (Fast2Sum: |q quarter_pi_1| >= |q quarter_pi_2|).
   const double q = static_cast<double>(m) / static_cast<double>(points);
-  const exact_product x = multiply_exactly(q, quarter_pi_hi);
-  const complex_value r = first_octant(x.p, x.e + q * quarter_pi_lo);
+  const double x1 = q * quarter_pi_1, x2 = q * quarter_pi_2;
+  const double xh = x1 + x2;
+  const complex_value r = first_octant(xh, ((x1 - xh) + x2) + q * quarter_pi_3);
   // 0.0 - v rather than -v, so that a zero part is +0 in every octant.
   const double c = r.re, s = r.im;
   switch (octant) {                     // angle o pi/4 +- x

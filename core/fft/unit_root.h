@@ -5,7 +5,7 @@
 //
 //   unit_root(k, points) = e^{2 pi i k/points} = cos(2 pi k/points) + i sin(2 pi k/points)
 //
-// for a power of two `points` (1 <= points <= 2^52) and any k >= 0. Each part is within 0.6 ulp of
+// for a power of two `points` (1 <= points <= 2^28) and any k >= 0. Each part is within 0.6 ulp of
 // the exact value (the tests compare every root of 2^20 points, and random ones of larger sizes,
 // with MPFR); the exact values 0, +-1 and +-sqrt(1/2) parts at the multiples of an eighth turn come
 // out as the doubles nearest to them.

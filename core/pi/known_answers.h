@@ -38,13 +38,16 @@ extern const known_answer known_answers[pi_variants][pi_digest_sizes];
 // The known answer of a run of `digits` digits (a power of two from 2^6 to 2^28).
 const known_answer& known_answer_for(pi_variant variant, int32_t digits);
 
-// A 64-bit digest of `count` limb numbers of `limbs` limbs each (limbs a multiple of 4), read as
-// little-endian 64-bit words of four limbs. Word i of a number goes to chain i mod 4 of that number,
-// h := rotl((h ^ word) * K, 31) from the chain's own start; then the chains are folded in order by
-// the same step. Every step is a bijection of h for a fixed word and of the word for a fixed h, so
-// states that differ in exactly one word always have different digests; others collide with a
-// probability of about 2^-64. The four chains overlap their latencies: about one multiplication per
-// word, against the O(n log n) of a phase's products.
+// A 64-bit digest of `count` <= phase_digest_most_numbers limb numbers of `limbs` limbs each (limbs a
+// multiple of 4), read as little-endian 64-bit words of four limbs. Each number has four chains
+// started apart; chain l takes words 8j + 2l and 8j + 2l + 1 in one step,
+// h := rotl((h ^ first) * K + second, 31), and the words past the last whole group of eight one at
+// a time, h := rotl((h ^ word) * K, 31), word i into chain i mod 4. The chains are then folded in
+// order by the one-word step. Every step is a bijection of h for fixed words and of each word for
+// the rest fixed, so states that differ in exactly one word always have different digests; others
+// collide with a probability of about 2^-64. The twelve chains of a phase overlap their latencies:
+// about one multiplication per two words, against the O(n log n) of the phase's products.
+constexpr int32_t phase_digest_most_numbers = 3;
 uint64_t phase_digest(const int16_t* const* numbers, int32_t count, int32_t limbs);
 
 // A digest of the whole table, which --version shows so that two builds can be compared.
