@@ -17,7 +17,7 @@
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
-#include "console/stress_test.h"
+#include "console/stress_mode.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
 #include "core/fft/simd_path.h"
@@ -25,13 +25,19 @@
 
 namespace {
 
-// The prompt and the typed length; refusals on standard output after the prompt, as always.
+// The prompt and the typed length, read as DIGITS is read; refusals on standard output after the
+// prompt, as always.
 bool ask_length(typed_length* asked) {
   std::printf("length of pi =? ");
   std::fflush(stdout);
-  if (!read_length(stdin, asked)) {
+  std::string word;
+  if (!read_length_word(stdin, &word)) {
     std::printf("no length read: type the number of digits to compute (%d to %d)\n", smallest_length,
                 largest_length);
+    return false;
+  }
+  if (!parse_length(word.c_str(), asked)) {
+    std::printf("%s\n", invalid_length_text(word.c_str()).c_str());
     return false;
   }
   const std::string refusal = length_refusal(*asked);
@@ -148,8 +154,16 @@ int run_console_program(int argc, const char* const* argv, const console_program
       if (exit_status != exit_not_verified) exit_status = exit_failed;  // also after a stop by a signal
     }
   }
-  std::fflush(stdout);
   return exit_status;
+}
+
+// Every line a program prints is part of what its exit status vouches for ("all N runs verified",
+// "Total time"), so a write to standard output that failed (a full disk, a closed pipe) fails the
+// program: the error flag keeps the first failure, the flush writes the last buffer.
+int with_output_checked(const char* program, int exit_status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return exit_status;
+  std::fprintf(stderr, "%s: standard output could not be written\n", program);
+  return exit_status == exit_completed ? exit_failed : exit_status;
 }
 
 // Memory kept back for the failure of an allocation: the C++ runtime must itself allocate the
@@ -172,11 +186,10 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   if (allocation_reserve) {
     std::set_new_handler(release_reserve_and_throw);
     try {
-      return run_console_program(argc, argv, program);
+      return with_output_checked(program.name, run_console_program(argc, argv, program));
     } catch (const std::bad_alloc&) {
     }
   }
   std::printf("Memory Allocation Failure!\n");
-  std::fflush(stdout);
-  return exit_failed;
+  return with_output_checked(program.name, exit_failed);
 }

@@ -44,8 +44,7 @@ bool set_digits(const char* argument, console_options* options, std::string* err
     return false;
   }
   if (!parse_length(argument, &options->digits_asked)) {
-    *error =
-        std::string("invalid number of digits: '") + argument + "' (use a number, optionally with K or M)";
+    *error = invalid_length_text(argument);
     return false;
   }
   options->digits_given = true;

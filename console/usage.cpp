@@ -4,7 +4,7 @@
 
 #include "console/build_info.h"
 #include "console/console_main.h"
-#include "console/stress_test.h"
+#include "console/stress_mode.h"
 #include "core/pi/known_answers.h"
 
 void print_help(const char* program, const char* variant) {

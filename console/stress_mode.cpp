@@ -1,4 +1,4 @@
-#include "console/stress_test.h"
+#include "console/stress_mode.h"
 
 #include <algorithm>
 #include <atomic>
@@ -246,7 +246,7 @@ int exit_status_of(const stress_state& s) {
 std::string start_line(const stress_plan& plan) {
   const size_t workers = plan.cpus.size();
   std::string until = "until Ctrl-C";
-  if (plan.runs_per_worker > 0) until = std::to_string(plan.runs_per_worker) + " runs each";
+  if (plan.runs_per_worker > 0) until = std::to_string(plan.runs_per_worker) + (plan.runs_per_worker == 1 ? " run each" : " runs each");
   if (plan.seconds > 0)
     until =
         (plan.runs_per_worker > 0 ? until + ", " : "") + "for " + std::to_string(plan.seconds) + " seconds";
