@@ -14,9 +14,11 @@
 #endif
 
 #include "console/console_options.h"
+#include "console/cpu_caches.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
+#include "console/size_classes.h"
 #include "console/stress_mode.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
@@ -79,6 +81,12 @@ int run_console_program(int argc, const char* const* argv, const console_program
     std::fprintf(stderr, "%s\n", why);
     return exit_refused;
   }
+  if (!options.simd.empty() && options.simd != "all") {
+    if (char why[160]; !choose_simd_path(options.simd.c_str(), "--simd ", why, sizeof why)) {
+      std::fprintf(stderr, "%s: %s\n", program.name, why);
+      return exit_refused;
+    }
+  }
   if (options.version) {
     print_version(program.name);
     return exit_completed;
@@ -103,17 +111,30 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
 
   std::vector<int32_t> cpus;  // of the stress test's workers
+  std::vector<int32_t> sizes;
+  size_class_plan classes;
   if (options.stress) {
-    if (std::string refusal; !choose_stress_cpus(options, &cpus, &refusal)) {
+    std::string refusal;
+    bool accepted = choose_stress_cpus(options, &cpus, &refusal);
+    if (accepted && !options.size_class.empty()) {
+      std::vector<std::vector<cpu_cache>> caches;
+      for (int32_t cpu : cpus) caches.push_back(cpu_caches(cpu));
+      accepted = plan_size_class(options.size_class, cpus, caches, options.cycle_seconds > 0, &classes, &refusal);
+    }
+    if (!accepted) {
       std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
       return exit_refused;
     }
   } else if (!options.digits_given && !ask_length(&asked)) {
     return exit_refused;
   }
-  const int32_t digits =
-      options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits;
-  const int32_t runs_at_once = options.stress ? static_cast<int32_t>(cpus.size()) : 1;
+  if (!classes.sizes.empty())
+    sizes = classes.sizes;
+  else
+    sizes = {options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits};
+  const int32_t digits = sizes.back();  // the largest
+  const int32_t runs_at_once =
+      options.stress && options.cycle_seconds == 0 ? static_cast<int32_t>(cpus.size()) : 1;
   if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits))) return exit_failed;
 
   // The record file is opened only once the run is accepted: a refusal leaves it as it was.
@@ -130,13 +151,21 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
   int exit_status;
   if (options.stress) {
-    stress_plan plan{&program, digits, cpus};
+    stress_plan plan{&program, sizes, {}, classes.lines, cpus};
+    if (options.simd == "all") {
+      for (int path = 0; path < simd_path_count; ++path)
+        if (simd_path_supported(static_cast<simd_path>(path))) plan.paths.push_back(static_cast<simd_path>(path));
+    } else {
+      plan.paths = {selected_simd_path()};
+    }
+    plan.cycle_seconds = options.cycle_seconds;
     plan.runs_per_worker = options.repeat;
     plan.seconds = options.seconds;
     plan.stop_on_error = options.stop_on_error;
     plan.quiet = options.quiet;
     plan.progress = standard_error_is_terminal();
     plan.json = json;
+    plan.json_synced = json && !json_to_stdout;
     exit_status = run_stress_test(plan);
   } else {
     const run_series series{&program, digits, &options, json, standard_error_is_terminal()};

@@ -1,6 +1,7 @@
 #include "console/cpu_set.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -104,6 +105,11 @@ bool pin_current_thread(int32_t cpu) {
 #endif
 }
 
+std::string cpu_sysfs_directory() {
+  const char* stand_in = std::getenv("PI_AGM_CPU_SYSFS");
+  return stand_in && *stand_in ? stand_in : "/sys/devices/system/cpu";
+}
+
 cpu_place cpu_topology(int32_t cpu) {
   cpu_place place{-1, -1};
 #ifdef _WIN32
@@ -132,9 +138,9 @@ cpu_place cpu_topology(int32_t cpu) {
     int32_t* value;
   } fields[] = {{"core_id", &place.core}, {"physical_package_id", &place.package}};
   for (const auto& field : fields) {
-    char path[96];
-    std::snprintf(path, sizeof path, "/sys/devices/system/cpu/cpu%d/topology/%s", cpu, field.file);
-    if (std::FILE* f = std::fopen(path, "r")) {
+    const std::string path =
+        cpu_sysfs_directory() + "/cpu" + std::to_string(cpu) + "/topology/" + field.file;
+    if (std::FILE* f = std::fopen(path.c_str(), "r")) {
       int value;
       if (std::fscanf(f, "%d", &value) == 1 && value >= 0) *field.value = value;
       std::fclose(f);
