@@ -1,5 +1,6 @@
 #include "console/cpu_set.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -148,4 +149,26 @@ cpu_place cpu_topology(int32_t cpu) {
   }
 #endif
   return place;
+}
+
+std::vector<int32_t> alternate_order(const std::vector<int32_t>& cpus) {
+  std::vector<int32_t> order;
+  for (size_t low = 0, high = cpus.size(); low < high;) {
+    order.push_back(cpus[low++]);
+    if (low < high) order.push_back(cpus[--high]);
+  }
+  return order;
+}
+
+std::vector<int32_t> one_per_core(const std::vector<int32_t>& cpus) {
+  std::vector<int32_t> firsts;
+  std::vector<std::pair<int32_t, int32_t>> cores;  // (package, core) seen
+  for (int32_t cpu : cpus) {
+    const cpu_place place = cpu_topology(cpu);
+    const std::pair<int32_t, int32_t> core{place.package, place.core};
+    if (place.core >= 0 && std::find(cores.begin(), cores.end(), core) != cores.end()) continue;
+    cores.push_back(core);
+    firsts.push_back(cpu);
+  }
+  return firsts;
 }

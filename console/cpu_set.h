@@ -33,3 +33,11 @@ struct cpu_place {
   int32_t core, package;
 };
 cpu_place cpu_topology(int32_t cpu);
+
+// The orders of a cycle over CPUs (--cycle). one_per_core: the first logical CPU of each physical
+// core, in the order given (a CPU whose core is not known counts as a core of its own), so that
+// no core is visited twice in a round. alternate_order: from both ends in turn (first, last,
+// second, second to last ...): consecutive numbers are mostly neighbours on the die, so each move
+// goes far from the core that just worked, which cools while the next one heats.
+std::vector<int32_t> one_per_core(const std::vector<int32_t>& cpus);
+std::vector<int32_t> alternate_order(const std::vector<int32_t>& cpus);

@@ -448,31 +448,6 @@ struct worker_threads {
   }
 };
 
-// Consecutive CPU numbers are mostly neighbours on the die (and on one package): from both ends in
-// turn, each move goes far from the core that just worked and lets it cool.
-std::vector<int32_t> alternate_order(const std::vector<int32_t>& cpus) {
-  std::vector<int32_t> order;
-  for (size_t low = 0, high = cpus.size(); low < high;) {
-    order.push_back(cpus[low++]);
-    if (low < high) order.push_back(cpus[--high]);
-  }
-  return order;
-}
-
-// The first logical CPU of each physical core; a CPU whose core is not known counts as a core.
-std::vector<int32_t> one_per_core(const std::vector<int32_t>& cpus) {
-  std::vector<int32_t> firsts;
-  std::vector<std::pair<int32_t, int32_t>> cores;  // (package, core) seen
-  for (int32_t cpu : cpus) {
-    const cpu_place place = cpu_topology(cpu);
-    const std::pair<int32_t, int32_t> core{place.package, place.core};
-    if (place.core >= 0 && std::find(cores.begin(), cores.end(), core) != cores.end()) continue;
-    cores.push_back(core);
-    firsts.push_back(cpu);
-  }
-  return firsts;
-}
-
 }  // namespace
 
 bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cpus, std::string* refusal) {
