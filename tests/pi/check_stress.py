@@ -90,6 +90,25 @@ def main():
         faults.append(f"runs on CPUs other than {cpus}: {sorted(set(c for c, *_ in runs))}")
 
     errors = [(c, run, error) for c, run, _, error in runs if error is not None]
+    if args.cycle and runs:
+        # One CPU at a time, in the order of --cpus, round after round; a CPU that failed is not
+        # visited again (when one CPU is left, its visits run together).
+        failed = set()
+        visits = [runs[0][0]]
+        for (cpu, _, _, error), (later, *_) in zip(runs, runs[1:]):
+            if error is not None:
+                failed.add(cpu)
+            if later != cpu or cpu in failed:
+                visits.append(later)
+        if visits[0] != cpus[0]:
+            faults.append(f"the cycle started on cpu {visits[0]}, not {cpus[0]}")
+        failed = set()
+        for visit, after in zip(visits, visits[1:]):
+            failed |= {c for c, *_ in errors if c == visit}
+            healthy = [c for c in cpus[cpus.index(visit) + 1:] + cpus[:cpus.index(visit) + 1] if c not in failed]
+            if not healthy or after != healthy[0]:
+                faults.append(f"the cycle went from cpu {visit} to cpu {after}: visits {visits}")
+                break
     if args.error:
         cpu, run, text = args.error.split(":", 2)
         if len(errors) != 1 or errors[0][:2] != (int(cpu), int(run)) or not errors[0][2].startswith(text):
