@@ -272,6 +272,69 @@ CASES
   fi
 fi
 
+if [ -n "$native" ] && [ -n "$second" ]; then
+  # The one worker of --cycle, sampled while it runs: exactly one thread is allowed on a single CPU
+  # at any time, and that CPU follows the order, first, second, first ...
+  case="the cycle's worker moves from CPU to CPU"
+  started --stress --cpus "$two" --cycle 1 --seconds 5 256K
+  visits=() last_visit=
+  for _ in $(seq 1 45); do
+    single=$(cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^Cpus_allowed_list:/ && $2 ~ /^[0-9]+$/ { print $2 }')
+    [ -z "$single" ] && break  # the test has ended
+    [ "$(wc -l <<<"$single")" -eq 1 ] || { visits=(more than one pinned thread); break; }
+    [ "$last_visit" = "$single" ] || { visits+=("$single"); last_visit=$single; }
+    sleep 0.1
+  done
+  ended
+  want=()
+  for i in "${!visits[@]}"; do want+=("$([ $((i % 2)) -eq 0 ] && echo "$first" || echo "$second")"); done
+  if [ "${#visits[@]}" -ge 3 ] && [ "${visits[*]}" = "${want[*]}" ]; then
+    passed=$((passed + 1))
+  else
+    fail "the pinned thread was seen on CPUs ${visits[*]}"
+  fi
+
+  # A test killed as a crash kills it: every line of the record file is whole JSON, the start record
+  # first, no end record, and every run printed has its record.
+  case="the records after kill -9"
+  started --stress --workers 2 --json runs.json 256K
+  for _ in $(seq 1 200); do [ "$(wc -l <"$dir/runs.json")" -ge 8 ] && break; sleep 0.05; done
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null
+  if python3 - "$dir/runs.json" "$dir/stdout" >"$work/faults" <<'PY'; then
+import json, re, sys
+records = [json.loads(line) for line in open(sys.argv[1])]
+kinds = [r.get("record") for r in records]
+assert kinds[0] == "start" and "end" not in kinds and len(kinds) >= 8, kinds
+recorded = {(r["cpu"], r["run"]) for r in records if r.get("record") == "run"}
+printed = {(int(c), int(r)) for c, r in re.findall(r"^cpu (\d+)  run (\d+) ", open(sys.argv[2]).read(), re.M)}
+assert printed and printed <= recorded, (printed - recorded)
+PY
+    untouched && passed=$((passed + 1))
+  else
+    fail "$(tail -n 3 "$work/faults")"
+  fi
+
+  # Too little memory for some of the workers, their threads or their runs: every error has its
+  # line naming its CPU, and the last line counts exactly the lines printed.
+  if command -v prlimit >/dev/null; then
+    for limit in 8192000 20000000 26000000 36000000; do
+      case="an address-space limit of $limit bytes"
+      new_dir
+      (cd "$dir" && prlimit --as="$limit" "$program" --stress --cpus "$two" --repeat 1 1M </dev/null >stdout 2>stderr)
+      status=$?
+      runs=$(grep -c "^cpu [0-9]*  [re]" "$dir/stdout") errors=$(grep -c "^cpu [0-9]*  .*error: " "$dir/stdout")
+      last=$(tail -n 1 "$dir/stdout")
+      if [ "$errors" -eq 0 ]; then want="all $runs runs verified on 2 CPUs"; else want="*: $errors of $runs run* failed"; fi
+      if [[ "$last" == $want ]] && [ "$status" -eq "$([ "$errors" -eq 0 ] && echo 0 || echo 1)" ] && [ "$runs" -eq 2 ]; then
+        untouched && passed=$((passed + 1))
+      else
+        fail "status $status: $(cat "$dir/stdout")"
+      fi
+    done
+  fi
+fi
+
 [ -n "$second" ] || echo "the two-worker cases need two CPUs: only $first may be used"
 echo "$(basename "$program") stress: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
