@@ -172,14 +172,13 @@ int run_console_program(int argc, const char* const* argv, const console_program
     exit_status = run_repeatedly(series);
   }
 
-  // Every write to the record stream is checked here: the error flag keeps the first failure, and
-  // the last buffer is written by the flush or the close.
-  if (json) {
+  // Every write to the record file is checked here: the error flag keeps the first failure, and the
+  // last buffer is written by the close. Records on standard output are checked with it.
+  if (json && !json_to_stdout) {
     const bool written = !std::ferror(json);
-    const bool ended = json_to_stdout ? std::fflush(stdout) == 0 : std::fclose(json) == 0;
-    if (!written || !ended) {
-      std::fprintf(stderr, "%s: the JSON records could not be written to %s\n", program.name,
-                   json_to_stdout ? "standard output" : ("'" + options.json_path + "'").c_str());
+    if (std::fclose(json) != 0 || !written) {
+      std::fprintf(stderr, "%s: the JSON records could not be written to '%s'\n", program.name,
+                   options.json_path.c_str());
       if (exit_status != exit_not_verified) exit_status = exit_failed;  // also after a stop by a signal
     }
   }

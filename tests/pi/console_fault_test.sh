@@ -190,37 +190,5 @@ CASES
     passed=$((passed + 1)) || fail "$(cat "$dir/stdout")"
 fi
 
-# Standard output that cannot take what the program prints: status 1 and one line on standard
-# error, whatever the mode; the lines never arrived, so nothing may vouch for them. OUTPUT: full
-# (/dev/full), closed, or pipe (a reader that leaves after one line, SIGPIPE ignored).
-if [ -n "$native" ]; then
-  while IFS='|' read -r case output arguments; do
-    case=${case%"${case##*[! ]}"} output=${output// /}
-    read -r -a args <<<"$arguments"
-    new_dir
-    case $output in
-      full) (cd "$dir" && "$program" "${args[@]}" </dev/null >/dev/full 2>stderr) ;;
-      closed) (cd "$dir" && "$program" "${args[@]}" </dev/null >&- 2>stderr) ;;
-      pipe) (cd "$dir" && trap '' PIPE && "$program" "${args[@]}" </dev/null 2>stderr | head -n 1 >/dev/null
-             exit "${PIPESTATUS[0]}") ;;
-    esac
-    status=$?
-    err=$(cat "$dir/stderr")
-    if [ "$status" -eq 1 ] && [ "$err" = "$(basename "$program"): standard output could not be written" ]; then
-      passed=$((passed + 1))
-    else
-      fail "status $status, standard error: $err"
-    fi
-  done <<'CASES'
---help to a full disk              | full   | --help
---version to a full disk           | full   | --version
-a plain run to a full disk         | full   | 4K
-a stress test to a full disk       | full   | --stress --workers 1 --repeat 1 4K
-a quiet stress test to a full disk | full   | --quiet --stress --workers 1 --repeat 1 4K
-a stress test, output closed       | closed | --stress --workers 1 --repeat 1 4K
-a stress test into a closed pipe   | pipe   | --stress --workers 1 --seconds 2 4K
-CASES
-fi
-
 echo "$(basename "$program") faults: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
