@@ -4,6 +4,7 @@
 // left out, sizes read with their suffixes; a description not understood gives no cache at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,12 +25,14 @@ struct described_cache {
   std::vector<int32_t> cpus;
 };
 
-// What cpu_caches must give for CPU 1 of that description.
+// What cpu_caches must give for CPU 1 of that description: its data and unified caches by level.
 std::vector<cpu_cache> expected(const std::vector<described_cache>& described) {
   std::vector<cpu_cache> caches;
   for (int32_t level = 1; level <= 3; ++level)
     for (const described_cache& d : described)
-      if (d.level == level && std::string(d.type) != "Instruction") caches.push_back({d.level, d.bytes, d.cpus});
+      if (d.level == level && std::string(d.type) != "Instruction" &&
+          std::find(d.cpus.begin(), d.cpus.end(), 1) != d.cpus.end())
+        caches.push_back({d.level, d.bytes, d.cpus});
   return caches;
 }
 
