@@ -293,17 +293,20 @@ std::string listed(const std::vector<T>& items, Text text) {
   return out;
 }
 
+// The best, median and worst time of a CPU's verified runs, as `none` where it has none.
+std::vector<std::string> time_texts(const worker_slot& w, const std::string& none) {
+  if (w.verified_ms.empty()) return {none, none, none};
+  std::vector<int32_t> times = w.verified_ms;
+  const time_summary t = summarize_times(times.data(), static_cast<int32_t>(times.size()));
+  return {std::to_string(t.best_ms), std::to_string(t.median_ms), std::to_string(t.worst_ms)};
+}
+
 void print_summary(const stress_state& s) {
   std::printf("%4s %5s %8s %6s %7s %8s %10s %9s\n", "cpu", "core", "package", "runs", "errors", "best ms",
               "median ms", "worst ms");
   for (const worker_slot& w : s.workers) {
-    std::string best = "-", median = "-", worst = "-";
-    if (!w.verified_ms.empty()) {
-      std::vector<int32_t> times = w.verified_ms;
-      const time_summary t = summarize_times(times.data(), static_cast<int32_t>(times.size()));
-      best = std::to_string(t.best_ms), median = std::to_string(t.median_ms),
-      worst = std::to_string(t.worst_ms);
-    }
+    const std::vector<std::string> t = time_texts(w, "-");
+    const std::string &best = t[0], &median = t[1], &worst = t[2];
     std::printf("%4d %5s %8s %6d %7d %8s %10s %9s\n", w.cpu, place_text(w.place.core).c_str(),
                 place_text(w.place.package).c_str(), w.runs, w.errors, best.c_str(), median.c_str(),
                 worst.c_str());
@@ -421,13 +424,16 @@ std::string start_record(const stress_plan& plan) {
   return out + "}";
 }
 
-// The record after the last run: the summary, the last line and the exit status. A file without it
+// The record after the last run: the summary table's figures, the last line and the exit status. A file without it
 // is the log of a test that did not end (a crash, a kill).
 std::string end_record(const stress_state& s, int exit_status) {
   std::vector<std::string> cpus;
-  for (const worker_slot& w : s.workers)
+  for (const worker_slot& w : s.workers) {
+    const std::vector<std::string> t = time_texts(w, "null");
     cpus.push_back("{\"cpu\": " + std::to_string(w.cpu) + ", \"runs\": " + std::to_string(w.runs) +
-                   ", \"errors\": " + std::to_string(w.errors) + "}");
+                   ", \"errors\": " + std::to_string(w.errors) + ", \"best_ms\": " + t[0] +
+                   ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + "}");
+  }
   std::string out = "{";
   add_json_member(&out, "record", json_string("end"));
   add_json_member(&out, "time", json_string(utc_time_text().c_str()));

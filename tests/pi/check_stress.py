@@ -187,6 +187,11 @@ def main():
             faults.append(f"{args.json}: no start record naming the CPUs {cpus}: {records[:1]!r}")
         if not records or records[-1].get("record") != "end" or records[-1].get("last_line") != lines[-1]:
             faults.append(f"{args.json}: no end record with the last line: {records[-1:]!r}")
+        elif not args.quiet:
+            counts = [{"cpu": c, "runs": sum(1 for r in runs if r[0] == c), "errors": sum(1 for r in errors if r[0] == c)}
+                      for c in cpus]
+            if [{k: r.get(k) for k in ("cpu", "runs", "errors")} for r in records[-1].get("cpus", [])] != counts:
+                faults.append(f"{args.json}: the end record's CPUs {records[-1].get('cpus')!r}, the lines say {counts}")
         records = [r for r in records if r.get("record") == "run"]
         if len(records) != total:
             faults.append(f"{len(records)} JSON records for {total} runs")
