@@ -123,7 +123,7 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
                  (value ? std::string(", not '") + value + "'" : "");
         return false;
       }
-      options->cycle_alternate = std::strcmp(value, "alternate") == 0;
+      options->cycle_order = value;
     } else if (takes_value(argument, "--json")) {
       const char* value = option_value(argc, argv, &i, "--json");
       if (!value || *value == '\0') {
@@ -153,7 +153,7 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
       return false;
     }
   }
-  if (options->cycle_alternate && !options->cycle_seconds) {
+  if (!options->cycle_order.empty() && !options->cycle_seconds) {
     *error = "option '--cycle-order' needs --cycle";
     return false;
   }

@@ -42,7 +42,7 @@ struct console_options {
   bool stop_on_error = false;
   std::string size_class;     // "l2", "l3", "ram" or "blend" in place of DIGITS; empty: not given
   int32_t cycle_seconds = 0;  // 0: no cycling
-  bool cycle_alternate = false;  // --cycle-order alternate
+  std::string cycle_order;    // --cycle-order as given: "cores" or "alternate"; empty: not given
 };
 
 // Fills options from argv[1..argc-1]. Returns false on the first unknown option, missing or bad

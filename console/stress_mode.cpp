@@ -478,7 +478,7 @@ bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cp
   }
   if (options.workers > 0) chosen.resize(options.workers);
   if (options.cycle_seconds > 0 && options.cpus.empty()) chosen = one_per_core(chosen);
-  *cpus = options.cycle_alternate ? alternate_order(chosen) : chosen;
+  *cpus = options.cycle_order == "alternate" ? alternate_order(chosen) : chosen;
   return true;
 }
 

@@ -140,7 +140,7 @@ refused length, record file kept | --json runs.json        | 2 | expect_records_
 --cycle without --stress      | --cycle 5 64               | 2 | expect_usage   | option '--cycle' needs --stress
 --cycle 0                     | --stress --cycle 0 64      | 2 | expect_usage   | invalid number of seconds for '--cycle': '0'
 --cycle with --workers        | --stress --cycle 1 --workers 2 64 | 2 | expect_usage | options '--cycle' and '--workers' exclude each other
---cycle-order without --cycle | --stress --cycle-order alternate 64 | 2 | expect_usage | option '--cycle-order' needs --cycle
+--cycle-order without --cycle | --stress --cycle-order cores 64 | 2 | expect_usage | option '--cycle-order' needs --cycle
 --cycle-order unknown         | --stress --cycle 1 --cycle-order spiral 64 | 2 | expect_usage | option '--cycle-order' needs cores or alternate, not 'spiral'
 a size class without --stress | l2                         | 2 | expect_usage   | size class 'l2' needs --stress
 DIGITS and a size class       | --stress 64 blend          | 2 | expect_usage   | more than one DIGITS argument: 'blend'
