@@ -5,8 +5,8 @@
 #
 # CORRUPT_PROGRAM is the build whose final product PI_TEST_FAULT moves ("" to skip the faults),
 # RUNNER an optional command that runs the programs (scripts/wine-run): then only the plain
-# two-worker case runs. Every case starts in a fresh directory holding an earlier pi.txt, which
-# must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
+# two-worker case, the cycle and the vector paths in turn run. Every case starts in a fresh
+# directory holding an earlier pi.txt, which must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
 # The signal cases need runs that last seconds: 2^24 digits, or PI_STRESS_LONG_SIZE (a slow build,
 # such as one under ThreadSanitizer, takes a smaller size). Prints one line per failure and a count.
 set -u
@@ -82,7 +82,10 @@ while IFS='|' read -r case fault arguments want check; do
   done
   [ -n "$second" ] || continue                                                    # one CPU only
   [ "$fault" = - ] || [ -n "$corrupt" ] || continue                               # no faulty build
-  [ -z "${runner[*]}" ] || [ "$case" = "two workers for three seconds" ] || continue  # Wine: that one
+  case "${runner[*]}:$case" in  # Wine: these three
+    :* | *:"two workers for three seconds" | *:"cycling over the CPUs" | *:"every vector path in turn") ;;
+    *) continue ;;
+  esac
   new_dir
   executable=$program
   [ "$fault" = - ] || executable=$corrupt
