@@ -55,6 +55,8 @@ def main():
     if not args.quiet:
         if not lines or not lines[0].startswith("stress test: "):
             faults.append(f"no start line: {lines[:1]!r}")
+        elif args.runs is not None and not args.cycle and f", {args.runs} run{'s' if args.runs != 1 else ''} each" not in lines[0]:
+            faults.append(f"the start line does not say {args.runs} runs each: {lines[0]!r}")
         lines = lines[1:]
         while lines and CLASS.fullmatch(lines[0]):
             lines = lines[1:]

@@ -56,6 +56,7 @@ cases() {
   cat <<CASES
 two workers for three seconds | - | --stress --workers 2 --seconds 3 16K | 0 | --cpus $two
 one CPU named, three runs | - | --stress --cpus $second --repeat 3 4K | 0 | --cpus $second --runs 3
+one CPU named, one run | - | --stress --cpus $second --repeat 1 4K | 0 | --cpus $second --runs 1
 records with CPU and worker | - | --stress --cpus $two --repeat 2 --json runs.json 2K | 0 | --cpus $two --runs 2 --json runs.json
 quiet | - | -q --stress --workers 2 --repeat 2 2K | 0 | --cpus $two --runs 2 --quiet
 wrong digits on the second CPU | 1 $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the digits differ from pi from decimal 1 on
