@@ -23,6 +23,7 @@ std::string not_reproducible_text(const pi_result& result) {
                   result.max_rounding_distance, result.known_rounding_distance);
     return text;
   }
-  return "not reproducible: " + differing_phase_name(result) + " differs from the known answer (" +
+  const char* verb = phase == 0 ? " differ" : " differs";  // "the start values differ"
+  return "not reproducible: " + differing_phase_name(result) + verb + " from the known answer (" +
          (phase > result.iterations ? "the checked digits are right)" : "the digits may still be right)");
 }

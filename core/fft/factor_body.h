@@ -94,9 +94,9 @@ inline complex_vector sequence_value(factor_sequence sequence, complex_vector al
 
 // The factors of the `count` <= factor_batch points p0 + 1 .. p0 + count (p0 a multiple of factor_run) of
 // the S sequences, the first point's at out[s][0], out[s][1]: the runs starting at p0, p0 + 64, .. side
-// by side, each seeded with the exact value (unit_root) of alpha at its start and that times the step. A sequence
-// of power k steps with sigma = 2 sin(k theta). Runs past the count start from the first run's seeds
-// and are never stored.
+// by side, each seeded with the exact value (unit_root) of alpha at its start and that times the step.
+// A sequence of power k steps with sigma = 2 sin(k theta). Runs past the count start from the first
+// run's seeds and are never stored.
 template <class V, int S, const factor_sequence (&Sequences)[S]>
 PI_BATCH_LOOP void compute_factor_batch(int32_t turn_points, complex_value step, int32_t p0, int32_t count,
                                         double* const (&out)[S]) {

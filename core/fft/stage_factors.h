@@ -9,9 +9,10 @@
 //
 // The factors come in runs: run r covers the points 64r + 1 .. min(64r + 64, Q/2 - 1). unit_root (the
 // project's own cosine and sine, within 0.6 ulp) gives the factor at 64r, the step (e^{2 pi i/L} or
-// e^{i pi/L}, also from unit_root) times that the factor at 64r + 1, and the three-term recurrence f_{p+1} = f_{p-1} + i sigma f_p (sigma = 2 sin
-// of the step angle) the rest, so at most 64 steps separate a factor from an exactly computed one.
-// Each of the sequences (rho alpha and rho^3 alpha^3 too) runs its own recurrence from its own seeds.
+// e^{i pi/L}, also from unit_root) times that the factor at 64r + 1, and the three-term recurrence
+// f_{p+1} = f_{p-1} + i sigma f_p (sigma = 2 sin of the step angle) the rest, so at most 64 steps separate
+// a factor from an exactly computed one. Each of the sequences (rho alpha and rho^3 alpha^3 too) runs its
+// own recurrence from its own seeds.
 //
 // No table outlives a call. A stage computes the runs of its factors as it reaches them, a batch of up
 // to four runs at a time (stepped side by side, so that their chains of dependent steps overlap) into a

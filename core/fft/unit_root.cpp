@@ -38,11 +38,10 @@ static_assert(minus_sixth_hi == -1.0 / 6, "the double nearest to -1/6");
 // the double nearest to +-1/m! (the factorials are exact doubles, the quotients correctly rounded).
 // For |x| <= pi/4 the first omitted terms, x^19/19! and x^20/20!, are below 10^-19.
 constexpr double factorial(int m) { return m <= 1 ? 1.0 : m * factorial(m - 1); }
-constexpr double sine_series[] = {1 / factorial(5),   -1 / factorial(7),  1 / factorial(9),
-                                  -1 / factorial(11), 1 / factorial(13),  -1 / factorial(15),
-                                  1 / factorial(17)};
-constexpr double cosine_series[] = {1 / factorial(4),   -1 / factorial(6),  1 / factorial(8),
-                                    -1 / factorial(10), 1 / factorial(12),  -1 / factorial(14),
+constexpr double sine_series[] = {1 / factorial(5),  -1 / factorial(7),  1 / factorial(9), -1 / factorial(11),
+                                  1 / factorial(13), -1 / factorial(15), 1 / factorial(17)};
+constexpr double cosine_series[] = {1 / factorial(4),   -1 / factorial(6), 1 / factorial(8),
+                                    -1 / factorial(10), 1 / factorial(12), -1 / factorial(14),
                                     1 / factorial(16),  -1 / factorial(18)};
 
 template <int Terms>
@@ -67,8 +66,8 @@ complex_value first_octant(double xh, double xl) {
   const exact_product p = multiply_exactly(cube.p, minus_sixth_hi);
   const double p_lo = p.e + (cube_lo * minus_sixth_hi + cube.p * minus_sixth_lo);
   const double sine_hi = xh + p.p;
-  const double sine_lo = ((xh - sine_hi) + p.p) +
-                         (p_lo + (cube.p * z.p * series(sine_series, z.p) + xl * (1.0 - 0.5 * z.p)));
+  const double sine_lo =
+      ((xh - sine_hi) + p.p) + (p_lo + (cube.p * z.p * series(sine_series, z.p) + xl * (1.0 - 0.5 * z.p)));
   const double half_z = 0.5 * z.p;
   const double w = 1.0 - half_z;
   const double cosine_lo =
@@ -94,14 +93,14 @@ complex_value unit_root(int64_t k, int64_t points) {
   const complex_value r = first_octant(x.p, x.e + q * quarter_pi_lo);
   // 0.0 - v rather than -v, so that a zero part is +0 in every octant.
   const double c = r.re, s = r.im;
-  switch (octant) {  // angle o pi/4 +- x
-    case 0: return {c, s};    // x
-    case 1: return {s, c};    // pi/2 - x
-    case 2: return {0.0 - s, c};   // pi/2 + x
-    case 3: return {0.0 - c, s};   // pi - x
+  switch (octant) {                     // angle o pi/4 +- x
+    case 0: return {c, s};              // x
+    case 1: return {s, c};              // pi/2 - x
+    case 2: return {0.0 - s, c};        // pi/2 + x
+    case 3: return {0.0 - c, s};        // pi - x
     case 4: return {0.0 - c, 0.0 - s};  // pi + x
     case 5: return {0.0 - s, 0.0 - c};  // 3 pi/2 - x
-    case 6: return {s, 0.0 - c};   // 3 pi/2 + x
-    default: return {c, 0.0 - s};  // 2 pi - x
+    case 6: return {s, 0.0 - c};        // 3 pi/2 + x
+    default: return {c, 0.0 - s};       // 2 pi - x
   }
 }

@@ -37,7 +37,8 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
     limb_mul_small(P, w2, n);
     limb_sub(T, P, T, n);         // T = 2t'
     w2 *= 2;
-    if (const pi_status s = finish_phase(&run, j, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
+    if (const pi_status s = finish_phase(&run, j, A, B, T); s != pi_status::ok)
+      return abandon_pi_run(&run, s);
   }
 
   limb_add(A, B, A, n);         // a^2 + b^2, about 1.4355

@@ -15,7 +15,16 @@
 //                known answer of this program and size (core/pi/known_answers.h): the run ended
 //                there, pi.txt left as it was
 //   cancelled    stop_requested answered true: pi.txt left as it was
-enum class pi_status { ok, memory, file_open, file_write, rounding, verification, not_reproducible, cancelled };
+enum class pi_status {
+  ok,
+  memory,
+  file_open,
+  file_write,
+  rounding,
+  verification,
+  not_reproducible,
+  cancelled
+};
 
 // What a run reports while it goes; every member may be null. Called on the thread that runs the driver.
 struct pi_events {

@@ -59,7 +59,8 @@ pi_status end_run(pi_run* run, pi_status status) {
 
 int64_t pi_memory_bytes(int32_t digits) { return 42 * int64_t{digits / 4} + 40; }
 
-pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events, pi_result* result) {
+pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events,
+                      pi_result* result) {
   run->start_ms = clock_ms();
   run->digits = D;
   run->n = D / 4;

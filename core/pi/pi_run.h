@@ -51,7 +51,8 @@ struct pi_run {
 // a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or
 // pi_status::file_open (nothing left allocated or created), or pi_status::ok after reporting
 // `started`.
-pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events, pi_result* result);
+pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events,
+                      pi_result* result);
 
 // Ends phase `phase` (0 = start values, 1..iterations = AGM iterations), after which the state of the
 // run is a, b, t (n + 4 limbs each): records its digest and compares it with the known answer, then

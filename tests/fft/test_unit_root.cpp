@@ -69,9 +69,9 @@ TEST(UnitRoot, WithinSixTenthsOfAnUlpOfMpfr) {
       exact.check(static_cast<int64_t>(gen() % static_cast<uint64_t>(n)), n, &random);
     }
   std::printf("largest errors: %.3f ulp (%lld/%lld, every root of 2^20), %.3f ulp (%lld/%lld, random)\n",
-              every.worst_ulps, static_cast<long long>(every.worst_k), static_cast<long long>(every.worst_points),
-              random.worst_ulps, static_cast<long long>(random.worst_k),
-              static_cast<long long>(random.worst_points));
+              every.worst_ulps, static_cast<long long>(every.worst_k),
+              static_cast<long long>(every.worst_points), random.worst_ulps,
+              static_cast<long long>(random.worst_k), static_cast<long long>(random.worst_points));
   EXPECT_LE(every.worst_ulps, 0.6);
   EXPECT_LE(random.worst_ulps, 0.6);
 }

@@ -208,7 +208,7 @@ def main():
                 want.update(status="ok", verified=True)
             elif error.startswith("not reproducible"):
                 # The final quotient and the rounding distance are compared after the digits verified.
-                match = re.match(r"not reproducible: (.+?) differs from the known answer", error)
+                match = re.match(r"not reproducible: (.+?) differs? from the known answer", error)
                 phase = match.group(1) if match else "the largest rounding distance"
                 want.update(status="not_reproducible", exit_status=3, differing_phase=phase,
                             verified="(the checked digits are right)" in error)

@@ -71,5 +71,6 @@ double fault_hook_shift() {
 void fault_hook_phase(int32_t j, int16_t* t, int32_t limbs) {
   if (!the_fault.phase) return;
   const bool hit = hits_this_run(j == 1);
-  if (j == the_fault.iteration && hit) t[limbs - 1] = static_cast<int16_t>(t[limbs - 1] == 0 ? 1 : t[limbs - 1] - 1);
+  if (j == the_fault.iteration && hit)
+    t[limbs - 1] = static_cast<int16_t>(t[limbs - 1] == 0 ? 1 : t[limbs - 1] - 1);
 }

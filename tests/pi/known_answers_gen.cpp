@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     for (pi_variant variant : {pi_variant::direct, pi_variant::squared}) {
       const bool direct = variant == pi_variant::direct;
       pi_result result;
-      const pi_status status = (direct ? compute_pi_direct : compute_pi_squared)(int32_t{1} << log2, &events, &result);
+      const pi_status status =
+          (direct ? compute_pi_direct : compute_pi_squared)(int32_t{1} << log2, &events, &result);
       if (status != pi_status::ok) {
         std::fprintf(stderr, "%s 2^%d: the run failed (status %d)\n", direct ? "direct" : "squared", log2,
                      static_cast<int>(status));
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
       }
       uint64_t bits;
       std::memcpy(&bits, &result.max_rounding_distance, sizeof bits);
-      std::printf("%s %d %016llx", direct ? "direct" : "squared", log2, static_cast<unsigned long long>(bits));
+      std::printf("%s %d %016llx", direct ? "direct" : "squared", log2,
+                  static_cast<unsigned long long>(bits));
       for (int phase = 0; phase <= log2; ++phase)
         std::printf(" %016llx", static_cast<unsigned long long>(result.phase_digests[phase]));
       std::printf("\n");

@@ -36,7 +36,8 @@ TEST(KnownAnswers, EveryPhaseOfEverySizeMatchesTheTable) {
         EXPECT_EQ(result.phase_digests[phase], known.phase_digests[phase]) << "phase " << phase;
       uint64_t bits;
       std::memcpy(&bits, &result.max_rounding_distance, sizeof bits);
-      EXPECT_EQ(bits, known.rounding_distance_bits) << "largest rounding distance " << result.max_rounding_distance;
+      EXPECT_EQ(bits, known.rounding_distance_bits)
+          << "largest rounding distance " << result.max_rounding_distance;
     }
 }
 
