@@ -88,7 +88,7 @@ std::string json_record(const run_description& run) {
   // Nothing was measured when no phase ran (the run failed at its start).
   char distance[32] = "null";
   if (run.phases_done > 0 && std::isfinite(result.max_rounding_distance))
-    std::snprintf(distance, sizeof distance, "%.17g", result.max_rounding_distance);
+    std::snprintf(distance, sizeof distance, run.worker >= 0 ? "%.17g" : "%.6g", result.max_rounding_distance);
 
   std::string out = "{";
   add_json_member(&out, "program", json_string(run.program));
