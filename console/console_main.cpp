@@ -14,10 +14,12 @@
 #endif
 
 #include "console/console_options.h"
+#include "console/cpu_caches.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
-#include "console/stress_test.h"
+#include "console/size_classes.h"
+#include "console/stress_mode.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
 #include "core/fft/simd_path.h"
@@ -25,13 +27,19 @@
 
 namespace {
 
-// The prompt and the typed length; refusals on standard output after the prompt, as always.
+// The prompt and the typed length, read as DIGITS is read; refusals on standard output after the
+// prompt, as always.
 bool ask_length(typed_length* asked) {
   std::printf("length of pi =? ");
   std::fflush(stdout);
-  if (!read_length(stdin, asked)) {
+  std::string word;
+  if (!read_length_word(stdin, &word)) {
     std::printf("no length read: type the number of digits to compute (%d to %d)\n", smallest_length,
                 largest_length);
+    return false;
+  }
+  if (!parse_length(word.c_str(), asked)) {
+    std::printf("%s\n", invalid_length_text(word.c_str()).c_str());
     return false;
   }
   const std::string refusal = length_refusal(*asked);
@@ -73,6 +81,12 @@ int run_console_program(int argc, const char* const* argv, const console_program
     std::fprintf(stderr, "%s\n", why);
     return exit_refused;
   }
+  if (!options.simd.empty() && options.simd != "all") {
+    if (char why[160]; !choose_simd_path(options.simd.c_str(), "--simd ", why, sizeof why)) {
+      std::fprintf(stderr, "%s: %s\n", program.name, why);
+      return exit_refused;
+    }
+  }
   if (options.version) {
     print_version(program.name);
     return exit_completed;
@@ -97,17 +111,30 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
 
   std::vector<int32_t> cpus;  // of the stress test's workers
+  std::vector<int32_t> sizes;
+  size_class_plan classes;
   if (options.stress) {
-    if (std::string refusal; !choose_stress_cpus(options, &cpus, &refusal)) {
+    std::string refusal;
+    bool accepted = choose_stress_cpus(options, &cpus, &refusal);
+    if (accepted && !options.size_class.empty()) {
+      std::vector<std::vector<cpu_cache>> caches;
+      for (int32_t cpu : cpus) caches.push_back(cpu_caches(cpu));
+      accepted = plan_size_class(options.size_class, cpus, caches, options.cycle_seconds > 0, &classes, &refusal);
+    }
+    if (!accepted) {
       std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
       return exit_refused;
     }
   } else if (!options.digits_given && !ask_length(&asked)) {
     return exit_refused;
   }
-  const int32_t digits =
-      options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits;
-  const int32_t runs_at_once = options.stress ? static_cast<int32_t>(cpus.size()) : 1;
+  if (!classes.sizes.empty())
+    sizes = classes.sizes;
+  else
+    sizes = {options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits};
+  const int32_t digits = sizes.back();  // the largest
+  const int32_t runs_at_once =
+      options.stress && options.cycle_seconds == 0 ? static_cast<int32_t>(cpus.size()) : 1;
   if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits))) return exit_failed;
 
   // The record file is opened only once the run is accepted: a refusal leaves it as it was.
@@ -124,32 +151,47 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
   int exit_status;
   if (options.stress) {
-    stress_plan plan{&program, digits, cpus};
+    stress_plan plan{&program, sizes, {}, classes.lines, cpus};
+    if (options.simd == "all") {
+      for (int path = 0; path < simd_path_count; ++path)
+        if (simd_path_supported(static_cast<simd_path>(path))) plan.paths.push_back(static_cast<simd_path>(path));
+    } else {
+      plan.paths = {selected_simd_path()};
+    }
+    plan.cycle_seconds = options.cycle_seconds;
     plan.runs_per_worker = options.repeat;
     plan.seconds = options.seconds;
     plan.stop_on_error = options.stop_on_error;
     plan.quiet = options.quiet;
     plan.progress = standard_error_is_terminal();
     plan.json = json;
+    plan.json_synced = json && !json_to_stdout;
     exit_status = run_stress_test(plan);
   } else {
     const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
     exit_status = run_repeatedly(series);
   }
 
-  // Every write to the record stream is checked here: the error flag keeps the first failure, and
-  // the last buffer is written by the flush or the close.
-  if (json) {
+  // Every write to the record file is checked here: the error flag keeps the first failure, and the
+  // last buffer is written by the close. Records on standard output are checked with it.
+  if (json && !json_to_stdout) {
     const bool written = !std::ferror(json);
-    const bool ended = json_to_stdout ? std::fflush(stdout) == 0 : std::fclose(json) == 0;
-    if (!written || !ended) {
-      std::fprintf(stderr, "%s: the JSON records could not be written to %s\n", program.name,
-                   json_to_stdout ? "standard output" : ("'" + options.json_path + "'").c_str());
+    if (std::fclose(json) != 0 || !written) {
+      std::fprintf(stderr, "%s: the JSON records could not be written to '%s'\n", program.name,
+                   options.json_path.c_str());
       if (exit_status != exit_not_verified) exit_status = exit_failed;  // also after a stop by a signal
     }
   }
-  std::fflush(stdout);
   return exit_status;
+}
+
+// Every line a program prints is part of what its exit status vouches for ("all N runs verified",
+// "Total time"), so a write to standard output that failed (a full disk, a closed pipe) fails the
+// program: the error flag keeps the first failure, the flush writes the last buffer.
+int with_output_checked(const char* program, int exit_status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return exit_status;
+  std::fprintf(stderr, "%s: standard output could not be written\n", program);
+  return exit_status == exit_completed ? exit_failed : exit_status;
 }
 
 // Memory kept back for the failure of an allocation: the C++ runtime must itself allocate the
@@ -172,11 +214,10 @@ int console_main(int argc, const char* const* argv, const console_program& progr
   if (allocation_reserve) {
     std::set_new_handler(release_reserve_and_throw);
     try {
-      return run_console_program(argc, argv, program);
+      return with_output_checked(program.name, run_console_program(argc, argv, program));
     } catch (const std::bad_alloc&) {
     }
   }
   std::printf("Memory Allocation Failure!\n");
-  std::fflush(stdout);
-  return exit_failed;
+  return with_output_checked(program.name, exit_failed);
 }

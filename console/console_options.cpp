@@ -39,13 +39,17 @@ bool parse_count(const char* text, int32_t largest, int32_t* count) {
 }
 
 bool set_digits(const char* argument, console_options* options, std::string* error) {
-  if (options->digits_given) {
+  if (options->digits_given || !options->size_class.empty()) {
     *error = std::string("more than one DIGITS argument: '") + argument + "'";
     return false;
   }
+  for (const char* name : {"l2", "l3", "ram", "blend"})
+    if (std::strcmp(argument, name) == 0) {
+      options->size_class = name;
+      return true;
+    }
   if (!parse_length(argument, &options->digits_asked)) {
-    *error =
-        std::string("invalid number of digits: '") + argument + "' (use a number, optionally with K or M)";
+    *error = invalid_length_text(argument);
     return false;
   }
   options->digits_given = true;
@@ -62,7 +66,8 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
     int32_t* value;
   } counts[] = {{"--repeat", "runs", &options->repeat},
                 {"--workers", "workers", &options->workers},
-                {"--seconds", "seconds", &options->seconds}};
+                {"--seconds", "seconds", &options->seconds},
+                {"--cycle", "seconds", &options->cycle_seconds}};
   bool only_digits = false;  // after "--"
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
@@ -104,6 +109,21 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
                  "' (numbers and ranges, each CPU once, e.g. 0,2,4-7)";
         return false;
       }
+    } else if (takes_value(argument, "--simd")) {
+      const char* value = option_value(argc, argv, &i, "--simd");
+      if (!value || *value == '\0') {
+        *error = "option '--simd' needs a vector path: sse2, avx2, avx512 (with --stress also all)";
+        return false;
+      }
+      options->simd = value;
+    } else if (takes_value(argument, "--cycle-order")) {
+      const char* value = option_value(argc, argv, &i, "--cycle-order");
+      if (!value || (std::strcmp(value, "cores") != 0 && std::strcmp(value, "alternate") != 0)) {
+        *error = std::string("option '--cycle-order' needs cores or alternate") +
+                 (value ? std::string(", not '") + value + "'" : "");
+        return false;
+      }
+      options->cycle_order = value;
     } else if (takes_value(argument, "--json")) {
       const char* value = option_value(argc, argv, &i, "--json");
       if (!value || *value == '\0') {
@@ -117,15 +137,29 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
     }
   }
   if (!options->stress) {
-    const char* stress_only = options->workers         ? "--workers"
-                              : !options->cpus.empty() ? "--cpus"
-                              : options->seconds       ? "--seconds"
-                              : options->stop_on_error ? "--stop-on-error"
-                                                       : nullptr;
+    const char* stress_only = options->workers            ? "--workers"
+                              : !options->cpus.empty()    ? "--cpus"
+                              : options->seconds          ? "--seconds"
+                              : options->stop_on_error    ? "--stop-on-error"
+                              : options->cycle_seconds    ? "--cycle"
+                              : options->simd == "all"    ? "--simd all"
+                                                          : nullptr;
     if (stress_only) {
       *error = std::string("option '") + stress_only + "' needs --stress";
       return false;
     }
+    if (!options->size_class.empty()) {
+      *error = "size class '" + options->size_class + "' needs --stress (else give DIGITS)";
+      return false;
+    }
+  }
+  if (!options->cycle_order.empty() && !options->cycle_seconds) {
+    *error = "option '--cycle-order' needs --cycle";
+    return false;
+  }
+  if (options->cycle_seconds && options->workers) {
+    *error = "options '--cycle' and '--workers' exclude each other: --cycle runs one worker";
+    return false;
   }
   return true;
 }

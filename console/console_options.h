@@ -5,13 +5,17 @@
 //   -q, --quiet         no timing lines; only failures are printed
 //   --repeat N          N runs of the same size (N >= 1); with --stress, N runs per worker
 //   --json FILE         one JSON record per run into FILE ("-": standard output after each run)
+//   --simd PATH         the transforms' vector path: sse2, avx2, avx512 (with --stress also all)
 //   --stress            workers compute back to back, one pinned to each CPU, in memory
 //   --workers N         with --stress: N workers on the first N CPUs
 //   --cpus LIST         with --stress: the CPUs, e.g. 0,2,4-7
 //   --seconds S         with --stress: no run starts after S seconds
+//   --cycle S           with --stress: one worker, moving to the next CPU every S seconds
+//   --cycle-order ORDER with --cycle: cores (default) or alternate
 //   --stop-on-error     with --stress: the first error stops every worker
 //   --                  what follows is DIGITS even if it starts with '-'
-//   DIGITS              a decimal number with an optional suffix K (x 2^10) or M (x 2^20)
+//   DIGITS              a decimal number with an optional suffix K (x 2^10) or M (x 2^20); with
+//                       --stress also a size class: l2, l3, ram or blend
 //
 // Options may come before or after DIGITS; "--name=VALUE" is accepted for every option with a value.
 #pragma once
@@ -27,6 +31,7 @@ struct console_options {
   bool quiet = false;
   int32_t repeat = 0;          // 0: not asked; the plain single run
   std::string json_path;       // empty: no JSON record
+  std::string simd;            // --simd as given: a path's name or "all"; empty: not given
   bool digits_given = false;   // false: the length is asked for on standard input (or, with
                                // --stress, the default stress length)
   typed_length digits_asked;   // DIGITS as given, before rounding
@@ -35,6 +40,9 @@ struct console_options {
   std::vector<int32_t> cpus;  // --cpus as given, each CPU once; empty: the CPUs the process may use
   int32_t seconds = 0;        // 0: no time limit
   bool stop_on_error = false;
+  std::string size_class;     // "l2", "l3", "ram" or "blend" in place of DIGITS; empty: not given
+  int32_t cycle_seconds = 0;  // 0: no cycling
+  std::string cycle_order;    // --cycle-order as given: "cores" or "alternate"; empty: not given
 };
 
 // Fills options from argv[1..argc-1]. Returns false on the first unknown option, missing or bad

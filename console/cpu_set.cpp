@@ -1,6 +1,8 @@
 #include "console/cpu_set.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -104,6 +106,11 @@ bool pin_current_thread(int32_t cpu) {
 #endif
 }
 
+std::string cpu_sysfs_directory() {
+  const char* stand_in = std::getenv("PI_AGM_CPU_SYSFS");
+  return stand_in && *stand_in ? stand_in : "/sys/devices/system/cpu";
+}
+
 cpu_place cpu_topology(int32_t cpu) {
   cpu_place place{-1, -1};
 #ifdef _WIN32
@@ -132,9 +139,9 @@ cpu_place cpu_topology(int32_t cpu) {
     int32_t* value;
   } fields[] = {{"core_id", &place.core}, {"physical_package_id", &place.package}};
   for (const auto& field : fields) {
-    char path[96];
-    std::snprintf(path, sizeof path, "/sys/devices/system/cpu/cpu%d/topology/%s", cpu, field.file);
-    if (std::FILE* f = std::fopen(path, "r")) {
+    const std::string path =
+        cpu_sysfs_directory() + "/cpu" + std::to_string(cpu) + "/topology/" + field.file;
+    if (std::FILE* f = std::fopen(path.c_str(), "r")) {
       int value;
       if (std::fscanf(f, "%d", &value) == 1 && value >= 0) *field.value = value;
       std::fclose(f);
@@ -142,4 +149,26 @@ cpu_place cpu_topology(int32_t cpu) {
   }
 #endif
   return place;
+}
+
+std::vector<int32_t> alternate_order(const std::vector<int32_t>& cpus) {
+  std::vector<int32_t> order;
+  for (size_t low = 0, high = cpus.size(); low < high;) {
+    order.push_back(cpus[low++]);
+    if (low < high) order.push_back(cpus[--high]);
+  }
+  return order;
+}
+
+std::vector<int32_t> one_per_core(const std::vector<int32_t>& cpus) {
+  std::vector<int32_t> firsts;
+  std::vector<std::pair<int32_t, int32_t>> cores;  // (package, core) seen
+  for (int32_t cpu : cpus) {
+    const cpu_place place = cpu_topology(cpu);
+    const std::pair<int32_t, int32_t> core{place.package, place.core};
+    if (place.core >= 0 && std::find(cores.begin(), cores.end(), core) != cores.end()) continue;
+    cores.push_back(core);
+    firsts.push_back(cpu);
+  }
+  return firsts;
 }

@@ -22,10 +22,22 @@ std::string cpu_list_text(const std::vector<int32_t>& cpus);
 // Binds the calling thread to one CPU for the rest of its life; false when the system refuses.
 bool pin_current_thread(int32_t cpu);
 
+// The directory that stands for /sys/devices/system/cpu: that one, or the value of the environment
+// variable PI_AGM_CPU_SYSFS, through which the tests describe a machine of their own (Linux only).
+std::string cpu_sysfs_directory();
+
 // The physical core and package of a logical CPU where the system tells it (Linux
-// /sys/devices/system/cpu/cpuN/topology; Windows GetLogicalProcessorInformation, within the
+// cpu_sysfs_directory()/cpuN/topology; Windows GetLogicalProcessorInformation, within the
 // process's processor group); -1 where it does not.
 struct cpu_place {
   int32_t core, package;
 };
 cpu_place cpu_topology(int32_t cpu);
+
+// The orders of a cycle over CPUs (--cycle). one_per_core: the first logical CPU of each physical
+// core, in the order given (a CPU whose core is not known counts as a core of its own), so that
+// no core is visited twice in a round. alternate_order: from both ends in turn (first, last,
+// second, second to last ...): consecutive numbers are mostly neighbours on the die, so each move
+// goes far from the core that just worked, which cools while the next one heats.
+std::vector<int32_t> one_per_core(const std::vector<int32_t>& cpus);
+std::vector<int32_t> alternate_order(const std::vector<int32_t>& cpus);

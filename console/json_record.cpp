@@ -8,11 +8,6 @@
 
 namespace {
 
-void add_member(std::string* out, const char* name, const std::string& json_value) {
-  *out += out->size() > 1 ? ", " : "";
-  *out += json_string(name) + ": " + json_value;
-}
-
 std::string number(long long value) { return std::to_string(value); }
 
 const char* status_name(pi_status status) {
@@ -38,6 +33,11 @@ const char* status_name(pi_status status) {
 }
 
 }  // namespace
+
+void add_json_member(std::string* object, const char* name, const std::string& json_value) {
+  *object += object->size() > 1 ? ", " : "";
+  *object += json_string(name) + ": " + json_value;
+}
 
 std::string json_string(const char* text) {
   std::string out = "\"";
@@ -88,29 +88,31 @@ std::string json_record(const run_description& run) {
   // Nothing was measured when no phase ran (the run failed at its start).
   char distance[32] = "null";
   if (run.phases_done > 0 && std::isfinite(result.max_rounding_distance))
-    std::snprintf(distance, sizeof distance, "%.6g", result.max_rounding_distance);
+    std::snprintf(distance, sizeof distance, run.worker >= 0 ? "%.17g" : "%.6g", result.max_rounding_distance);
 
   std::string out = "{";
-  add_member(&out, "program", json_string(run.program));
-  add_member(&out, "version", json_string(program_version()));
-  add_member(&out, "run", number(run.run));
-  add_member(&out, "digits", number(result.digits));
-  add_member(&out, "iterations", number(result.iterations));
-  add_member(&out, "memory_bytes", number(result.memory_bytes));
-  add_member(&out, "phase_ms", phases);
-  add_member(&out, "total_ms", number(result.total_ms));
-  add_member(&out, "max_rounding_distance", distance);
-  add_member(&out, "verified", result.verified ? "true" : "false");
-  add_member(&out, "status", json_string(status_name(run.status)));
+  add_json_member(&out, "program", json_string(run.program));
+  add_json_member(&out, "version", json_string(program_version()));
+  add_json_member(&out, "run", number(run.run));
+  add_json_member(&out, "digits", number(result.digits));
+  add_json_member(&out, "iterations", number(result.iterations));
+  add_json_member(&out, "memory_bytes", number(result.memory_bytes));
+  add_json_member(&out, "phase_ms", phases);
+  add_json_member(&out, "total_ms", number(result.total_ms));
+  add_json_member(&out, "max_rounding_distance", distance);
+  add_json_member(&out, "verified", result.verified ? "true" : "false");
+  add_json_member(&out, "status", json_string(status_name(run.status)));
   if (run.status == pi_status::not_reproducible)
-    add_member(&out, "differing_phase", json_string(differing_phase_name(result).c_str()));
-  add_member(&out, "exit_status", number(run.exit_status));
-  add_member(&out, "vector_path", json_string(vector_path_name()));
-  add_member(&out, "processor", json_string(processor_name().c_str()));
-  add_member(&out, "os", json_string(operating_system_name().c_str()));
+    add_json_member(&out, "differing_phase", json_string(differing_phase_name(result).c_str()));
+  add_json_member(&out, "exit_status", number(run.exit_status));
+  add_json_member(&out, "vector_path", json_string(vector_path_name()));
+  add_json_member(&out, "processor", json_string(processor_name().c_str()));
+  add_json_member(&out, "os", json_string(operating_system_name().c_str()));
   if (run.worker >= 0) {
-    add_member(&out, "worker", number(run.worker));
-    add_member(&out, "cpu", number(run.cpu));
+    add_json_member(&out, "worker", number(run.worker));
+    add_json_member(&out, "cpu", number(run.cpu));
+    add_json_member(&out, "record", json_string("run"));
+    if (run.time) add_json_member(&out, "time", json_string(run.time));
   }
   return out + "}";
 }

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 
-std::string differing_phase_name(const pi_result& result) {
-  const int32_t phase = result.differing_phase;
-  if (phase == pi_rounding_differs) return "the largest rounding distance";
+std::string phase_name(int32_t phase, int32_t iterations) {
   if (phase == 0) return "the start values";
-  if (phase > result.iterations) return "the final quotient";
+  if (phase > iterations) return "the final quotient";
   return "iteration " + std::to_string(phase);
+}
+
+std::string differing_phase_name(const pi_result& result) {
+  if (result.differing_phase == pi_rounding_differs) return "the largest rounding distance";
+  return phase_name(result.differing_phase, result.iterations);
 }
 
 std::string not_reproducible_text(const pi_result& result) {

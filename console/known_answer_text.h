@@ -4,8 +4,10 @@
 
 #include "core/pi/pi.h"
 
-// "the start values", "iteration 7", "the final quotient" or "the largest rounding distance": what
-// differed first.
+// "the start values", "iteration 7" or "the final quotient": phase 0, 1 .. iterations, iterations + 1.
+std::string phase_name(int32_t phase, int32_t iterations);
+
+// phase_name of the phase that differed first, or "the largest rounding distance".
 std::string differing_phase_name(const pi_result& result);
 
 // "not reproducible: iteration 7 differs from the known answer (the digits may still be right)" ("the

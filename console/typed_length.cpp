@@ -32,24 +32,18 @@ bool parse_length(const char* text, typed_length* length) {
   return true;
 }
 
-bool read_length(std::FILE* in, typed_length* length) {
+std::string invalid_length_text(const char* text) {
+  return std::string("invalid number of digits: '") + text + "' (use a number, optionally with K or M)";
+}
+
+bool read_length_word(std::FILE* in, std::string* word) {
   int c;
   do c = std::getc(in);
   while (c != EOF && std::isspace(c));
-  std::string text;
-  if (c == '+' || c == '-') {
-    text += static_cast<char>(c);
-    c = std::getc(in);
-  }
-  if (c == EOF || !std::isdigit(c)) return false;
-  long long v = 0;
-  for (; c != EOF && std::isdigit(c); c = std::getc(in)) {
-    text += static_cast<char>(c);
-    v = with_digit(v, static_cast<char>(c));
-  }
+  word->clear();
+  for (; c != EOF && !std::isspace(c); c = std::getc(in)) *word += static_cast<char>(c);
   if (c != EOF) std::ungetc(c, in);
-  *length = {text, text[0] == '-' ? -v : v};
-  return true;
+  return !word->empty();
 }
 
 std::string length_refusal(const typed_length& length) {

@@ -1,5 +1,5 @@
 // The length of pi as the user typed it, on the command line or at the prompt. One reader of
-// decimal digits for both, saturating so that no typed number can wrap around, and one refusal of
+// decimal digits with the suffixes K and M for both, saturating so that no typed number can wrap around, and one refusal of
 // the lengths above the largest size, naming the length as it was typed.
 #pragma once
 #include <cstdint>
@@ -16,9 +16,14 @@ struct typed_length {
 // characters).
 bool parse_length(const char* text, typed_length* length);
 
-// The prompt's answer, read as "%d" reads: white space and line ends skipped, an optional sign and
-// decimal digits; what follows stays unread. Returns false when no digit was found.
-bool read_length(std::FILE* in, typed_length* length);
+// "invalid number of digits: '1G' (use a number, optionally with K or M)": the refusal of a text
+// that parse_length does not read (no line end).
+std::string invalid_length_text(const char* text);
+
+// The prompt's answer: white space and line ends skipped, then one word up to the next white space
+// or the end of input, which stays unread. Returns false when the input ends before a word. The
+// word is then read by parse_length, as DIGITS is on the command line.
+bool read_length_word(std::FILE* in, std::string* word);
 
 // "length 2048M refused: the largest length is 268435456 digits" (no line end) when the length is
 // above the largest size a program offers; "" when it is not. A text of more than 64 characters is

@@ -4,7 +4,7 @@
 
 #include "console/build_info.h"
 #include "console/console_main.h"
-#include "console/stress_test.h"
+#include "console/stress_mode.h"
 #include "core/pi/known_answers.h"
 
 void print_help(const char* program, const char* variant) {
@@ -27,6 +27,8 @@ void print_help(const char* program, const char* variant) {
       "                     verified; stop at the first failed run; end with best, median\n"
       "                     and worst time (with --stress: N runs per worker)\n"
       "      --json FILE    write one JSON record per run to FILE (- for standard output)\n"
+      "      --simd PATH    the vector path of the transforms: sse2, avx2 or avx512\n"
+      "                     (default: the widest the processor has)\n"
       "\n"
       "Stress test:\n"
       "      --stress       one worker per CPU, each pinned to its CPU, computes DIGITS\n"
@@ -40,6 +42,15 @@ void print_help(const char* program, const char* variant) {
       "      --seconds S    start no run after S seconds; the runs in progress finish\n"
       "      --stop-on-error  stop every worker at the first error (else only the\n"
       "                     worker that failed stops)\n"
+      "      --cycle S      one worker instead, on one CPU at a time (one per physical\n"
+      "                     core), moving to the next every S seconds after its run;\n"
+      "                     a CPU that failed is skipped; --repeat N: N rounds\n"
+      "      --cycle-order alternate  the CPUs from both ends in turn\n"
+      "      --simd all     every vector path the processor has, one per run in turn\n"
+      "  With --json FILE each record is synced to the disk before the next run, between\n"
+      "  a start record (the plan, the processor, the caches) and an end record.\n"
+      "  In place of DIGITS a size class from the caches: l2 (fits one core's L2), l3\n"
+      "  (its share of the L3), ram (four times all the L3), blend (l2 to ram in turn).\n"
       "Memory per worker:",
       program, variant, smallest_length, largest_length, default_stress_digits);
   // The figures of pi_memory_bytes, in MB of 10^6 bytes.
@@ -53,10 +64,11 @@ void print_help(const char* program, const char* variant) {
       "; the workers together must fit in the physical memory.\n"
       "\n"
       "Exit status: 0 the digits in pi.txt are right (with --stress: every run\n"
-      "verified), 1 a run failed (memory, pi.txt, rounding), 2 the command line or\n"
-      "the length was refused, 3 the digits differ from pi, or a phase of a run\n"
-      "differs from its known answer (not reproducible), 130 or 143 a stress test\n"
-      "stopped by Ctrl-C or SIGTERM without an error.\n");
+      "verified), 1 a run failed (memory, pi.txt, rounding) or standard output could\n"
+      "not be written, 2 the command line, the length or the --json file was\n"
+      "refused, 3 the digits differ from pi, or a phase of a run differs from its\n"
+      "known answer (not reproducible), 130 or 143 a stress test stopped by Ctrl-C or\n"
+      "SIGTERM without an error.\n");
 }
 
 void print_version(const char* program) {

@@ -15,7 +15,11 @@ const transform_engine* const engines[simd_path_count] = {&sse2_engine, &avx2_en
 // selection and store the same default do not race.
 std::atomic<int> selected{-1};
 
+// The calling thread's own path, or -1: the process-wide one.
+thread_local int thread_selected = -1;
+
 int selected_index() {
+  if (thread_selected >= 0) return thread_selected;
   int path = selected.load(std::memory_order_relaxed);
   if (path < 0) {
     path = static_cast<int>(best_simd_path());
@@ -60,9 +64,28 @@ void select_simd_path(simd_path path) {
   selected.store(static_cast<int>(path), std::memory_order_relaxed);
 }
 
+void select_thread_simd_path(simd_path path) {
+  assert(simd_path_supported(path));
+  thread_selected = static_cast<int>(path);
+}
+
 simd_path selected_simd_path() { return static_cast<simd_path>(selected_index()); }
 
 const transform_engine& selected_engine() { return *engines[selected_index()]; }
+
+bool choose_simd_path(const char* name, const char* asked_as, char* why, size_t why_size) {
+  simd_path path;
+  if (!simd_path_from_name(name, &path)) {
+    std::snprintf(why, why_size, "%s%.40s refused: the vector paths are sse2, avx2 and avx512", asked_as, name);
+    return false;
+  }
+  if (!simd_path_supported(path)) {
+    std::snprintf(why, why_size, "%s%s refused: this processor cannot run the %s path", asked_as, name, name);
+    return false;
+  }
+  select_simd_path(path);
+  return true;
+}
 
 bool choose_simd_path_from_environment(char* why, size_t why_size) {
   const char* name = std::getenv("PI_AGM_SIMD");
@@ -70,16 +93,5 @@ bool choose_simd_path_from_environment(char* why, size_t why_size) {
     select_simd_path(best_simd_path());
     return true;
   }
-  simd_path path;
-  if (!simd_path_from_name(name, &path)) {
-    std::snprintf(why, why_size, "PI_AGM_SIMD=%.40s refused: the vector paths are sse2, avx2 and avx512",
-                  name);
-    return false;
-  }
-  if (!simd_path_supported(path)) {
-    std::snprintf(why, why_size, "PI_AGM_SIMD=%s refused: this processor cannot run the %s path", name, name);
-    return false;
-  }
-  select_simd_path(path);
-  return true;
+  return choose_simd_path(name, "PI_AGM_SIMD=", why, why_size);
 }

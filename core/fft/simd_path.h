@@ -5,8 +5,10 @@
 // nothing else.
 //
 // The widest path the processor supports is used unless select_simd_path chose another one before the
-// first transform. The selection is process-wide, made once at start, before any thread computes; every
-// transform then goes through the selected engine's table, and nothing below it asks again.
+// first transform. The selection is process-wide, made once at start, before any thread computes; a
+// thread may override it for its own transforms (select_thread_simd_path: a stress test that gives
+// each run a path in turn). Every transform then goes through the engine's table, and nothing below
+// it asks again.
 #pragma once
 #include <cstddef>
 
@@ -31,15 +33,22 @@ simd_path best_simd_path();
 // Selects the engine of every later transform. Precondition: simd_path_supported(path).
 void select_simd_path(simd_path path);
 
-// The path in use: the one selected, or best_simd_path() if none was.
+// Selects the engine of the calling thread's later transforms, over the process-wide selection.
+// Precondition: simd_path_supported(path).
+void select_thread_simd_path(simd_path path);
+
+// The path in use on the calling thread: its own, else the one selected, else best_simd_path().
 simd_path selected_simd_path();
 
-// The engine of the path in use.
+// The engine of the path in use on the calling thread.
 const transform_engine& selected_engine();
 
-// Selects the path that the environment variable PI_AGM_SIMD names (sse2, avx2 or avx512; unset or
-// empty: the widest path the processor supports) and returns true, or returns false and leaves a
-// one-line reason (no line end) in `why` when the value names no path or a path this processor lacks;
-// then nothing is selected. The front ends call it before any other work, and so before any thread
+// Selects the path of that name (sse2, avx2 or avx512) and returns true, or returns false and leaves a
+// one-line reason (no line end) in `why` when the name names no path or a path this processor lacks;
+// then nothing is selected. `asked_as` starts the reason: "PI_AGM_SIMD=" or "--simd ".
+bool choose_simd_path(const char* name, const char* asked_as, char* why, size_t why_size);
+
+// choose_simd_path with the environment variable PI_AGM_SIMD (unset or empty: the widest path the
+// processor supports). The front ends call it before any other work, and so before any thread
 // computes, and end the program when it refuses.
 bool choose_simd_path_from_environment(char* why, size_t why_size);

@@ -2,6 +2,8 @@
 // CPUs the process may use, and pinning a thread to one of them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,4 +60,38 @@ TEST(CpuSet, AThreadIsPinnedToEachAllowedCpu) {
   const cpu_place place = cpu_topology(allowed[0]);
   EXPECT_GE(place.core, -1);
   EXPECT_GE(place.package, -1);
+}
+
+// The orders of --cycle: the default one CPU per physical core, from a topology of the test's own
+// (PI_AGM_CPU_SYSFS); the alternate order from both ends in turn.
+TEST(CpuSet, CycleOrders) {
+  const struct {
+    std::vector<int32_t> cpus;
+    std::vector<int32_t> alternate;
+  } alternates[] = {
+      {{}, {}}, {{4}, {4}}, {{0, 1}, {0, 1}}, {{0, 1, 2}, {0, 2, 1}}, {{0, 1, 2, 3, 4, 5}, {0, 5, 1, 4, 2, 3}},
+      {{7, 3, 9, 1}, {7, 1, 3, 9}},
+  };
+  for (const auto& c : alternates) EXPECT_EQ(alternate_order(c.cpus), c.alternate) << cpu_list_text(c.cpus);
+#ifndef _WIN32
+
+  // CPUs 0-5 on cores (package, core): (0,0) (0,0) (0,1) (1,1) (1,1) and CPU 5 with no topology.
+  const std::string root = testing::TempDir() + "/cycle_orders_sysfs";
+  const int32_t cores[][2] = {{0, 0}, {0, 0}, {0, 1}, {1, 1}, {1, 1}};
+  for (int32_t cpu = 0; cpu < 5; ++cpu) {
+    const std::string dir = root + "/cpu" + std::to_string(cpu) + "/topology";
+    ASSERT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
+    const char* files[] = {"physical_package_id", "core_id"};
+    for (int i = 0; i < 2; ++i) {
+      std::FILE* f = std::fopen((dir + "/" + files[i]).c_str(), "w");
+      ASSERT_NE(f, nullptr);
+      std::fprintf(f, "%d\n", cores[cpu][i]);
+      std::fclose(f);
+    }
+  }
+  setenv("PI_AGM_CPU_SYSFS", root.c_str(), 1);
+  EXPECT_EQ(one_per_core({0, 1, 2, 3, 4, 5}), (std::vector<int32_t>{0, 2, 3, 5}));
+  EXPECT_EQ(one_per_core({1, 4, 0, 3}), (std::vector<int32_t>{1, 4}));
+  unsetenv("PI_AGM_CPU_SYSFS");
+#endif
 }

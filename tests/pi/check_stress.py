@@ -2,11 +2,14 @@
 """Checks what a stress test (--stress) printed, and its JSON records.
 
   check_stress.py STDOUT --cpus 0,1 [--runs N] [--quiet] [--error CPU:RUN:TEXT] [--stop-on-error]
-                  [--stopped-by NAME] [--json FILE]
+                  [--stopped-by NAME] [--json FILE] [--sizes D,D..] [--paths P,P..] [--cycle]
 
-Without --quiet STDOUT must hold the start line, one line per finished run ("cpu C  run R  T msec
-verified", or "... error: TEXT"), optionally "stopped by NAME", the summary table (one row per CPU
-of --cpus, in that order) and the last line; with --quiet only the error lines and the last line.
+Without --quiet STDOUT must hold the start line, the lines of the size classes, one line per
+finished run ("cpu C  run R  D digits  PATH  T msec  verified", or "... error: TEXT"), optionally
+"stopped by NAME", the summary table (one row per CPU of --cpus, in that order), one line per CPU
+that failed ("cpu C: E errors, at D digits on PATH") and the last line; with --quiet only the error
+lines and the last line. --sizes, --paths: the runs of each CPU take these in turn (--cycle: the runs
+of the one worker, in the order printed; else one size: --sizes D, else any).
 The runs of each CPU are numbered 1, 2, ... in order; the table's runs, errors and best, median and
 worst times must be those of the lines. --runs N: every CPU without an error did exactly N runs.
 --error: exactly that error, on that CPU and run (TEXT starts the message), and no other; its CPU did
@@ -21,7 +24,8 @@ import re
 import sys
 
 faults = []
-RUN = re.compile(r"cpu (\d+)  run (\d+)  (\d+) msec  (verified|error: (.*))")
+RUN = re.compile(r"cpu (\d+)  run (\d+)  (\d+) digits  (\w+)  (\d+) msec  (verified|error: (.*))")
+CLASS = re.compile(r"(l2|l3|ram|blend): .*")
 ROW = re.compile(r"\s*(\d+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)")
 
 
@@ -41,6 +45,9 @@ def main():
     parser.add_argument("--stop-on-error", action="store_true")
     parser.add_argument("--stopped-by")
     parser.add_argument("--json")
+    parser.add_argument("--sizes")
+    parser.add_argument("--paths")
+    parser.add_argument("--cycle", action="store_true")
     args = parser.parse_args()
     cpus = [int(c) for c in args.cpus.split(",")]
     lines = open(args.stdout).read().replace("\r", "").splitlines()
@@ -48,13 +55,28 @@ def main():
     if not args.quiet:
         if not lines or not lines[0].startswith("stress test: "):
             faults.append(f"no start line: {lines[:1]!r}")
+        elif args.runs is not None and not args.cycle and f", {args.runs} run{'s' if args.runs != 1 else ''} each" not in lines[0]:
+            faults.append(f"the start line does not say {args.runs} runs each: {lines[0]!r}")
         lines = lines[1:]
+        while lines and CLASS.fullmatch(lines[0]):
+            lines = lines[1:]
     runs = []  # (cpu, run, msec, error text or None) in the order printed
+    made = []  # (digits, path) of each
     at = 0
     while at < len(lines) and RUN.fullmatch(lines[at]):
-        cpu, run, msec, _, error = RUN.fullmatch(lines[at]).groups()
+        cpu, run, digits, path, msec, _, error = RUN.fullmatch(lines[at]).groups()
         runs.append((int(cpu), int(run), int(msec), error))
+        made.append((int(digits), path))
         at += 1
+    for given, index in ((args.sizes, 0), (args.paths, 1)):
+        if not given:
+            continue
+        turns = [int(v) if index == 0 else v for v in given.split(",")]
+        series = [[m[index] for m in made]] if args.cycle else \
+            [[m[index] for r, m in zip(runs, made) if r[0] == cpu] for cpu in cpus]
+        for values in series:
+            if values != [turns[i % len(turns)] for i in range(len(values))]:
+                faults.append(f"runs made with {values}, not {turns} in turn")
     if args.quiet and any(error is None for *_, error in runs):
         faults.append("a verified run was printed with --quiet")
     if args.stopped_by and not args.quiet:
@@ -70,6 +92,25 @@ def main():
         faults.append(f"runs on CPUs other than {cpus}: {sorted(set(c for c, *_ in runs))}")
 
     errors = [(c, run, error) for c, run, _, error in runs if error is not None]
+    if args.cycle and runs:
+        # One CPU at a time, in the order of --cpus, round after round; a CPU that failed is not
+        # visited again (when one CPU is left, its visits run together).
+        failed = set()
+        visits = [runs[0][0]]
+        for (cpu, _, _, error), (later, *_) in zip(runs, runs[1:]):
+            if error is not None:
+                failed.add(cpu)
+            if later != cpu or cpu in failed:
+                visits.append(later)
+        if visits[0] != cpus[0]:
+            faults.append(f"the cycle started on cpu {visits[0]}, not {cpus[0]}")
+        failed = set()
+        for visit, after in zip(visits, visits[1:]):
+            failed |= {c for c, *_ in errors if c == visit}
+            healthy = [c for c in cpus[cpus.index(visit) + 1:] + cpus[:cpus.index(visit) + 1] if c not in failed]
+            if not healthy or after != healthy[0]:
+                faults.append(f"the cycle went from cpu {visit} to cpu {after}: visits {visits}")
+                break
     if args.error:
         cpu, run, text = args.error.split(":", 2)
         if len(errors) != 1 or errors[0][:2] != (int(cpu), int(run)) or not errors[0][2].startswith(text):
@@ -108,6 +149,17 @@ def main():
                     str(max(good)) if good else "-"]
             if list(match.groups()) != want:
                 faults.append(f"table row {list(match.groups())}, the lines say {want}")
+        # Where each failed CPU failed.
+        for cpu in cpus:
+            mine = [m for r, m in zip(runs, made) if r[0] == cpu and r[3] is not None]
+            if not mine:
+                continue
+            sizes = " and ".join(dict.fromkeys(str(d) for d, _ in mine))
+            paths = " and ".join(dict.fromkeys(p for _, p in mine))
+            want = f"cpu {cpu}: {len(mine)} error{'s' if len(mine) > 1 else ''}, at {sizes} digits on {paths}"
+            if at >= len(lines) or lines[at] != want:
+                faults.append(f"line {at + 2}: {lines[at:at + 1]!r}, expected {want!r}")
+            at += 1
 
     total = len(runs)
     if args.quiet and args.runs is not None:  # the verified runs were not printed
@@ -132,10 +184,25 @@ def main():
         except ValueError as error:
             records = []
             faults.append(f"{args.json}: not JSON Lines: {error}")
+        # A start record, the runs' records, an end record with the exit status.
+        if not records or records[0].get("record") != "start" or records[0].get("cpus") != cpus:
+            faults.append(f"{args.json}: no start record naming the CPUs {cpus}: {records[:1]!r}")
+        if not records or records[-1].get("record") != "end" or records[-1].get("last_line") != lines[-1]:
+            faults.append(f"{args.json}: no end record with the last line: {records[-1:]!r}")
+        elif not args.quiet:
+            counts = [{"cpu": c, "runs": sum(1 for r in runs if r[0] == c), "errors": sum(1 for r in errors if r[0] == c)}
+                      for c in cpus]
+            if [{k: r.get(k) for k in ("cpu", "runs", "errors")} for r in records[-1].get("cpus", [])] != counts:
+                faults.append(f"{args.json}: the end record's CPUs {records[-1].get('cpus')!r}, the lines say {counts}")
+        records = [r for r in records if r.get("record") == "run"]
         if len(records) != total:
             faults.append(f"{len(records)} JSON records for {total} runs")
-        for record, (cpu, run, msec, error) in zip(records, runs):
-            want = {"cpu": cpu, "worker": cpus.index(cpu), "run": run, "total_ms": msec,
+        # Each worker writes its records itself, so two CPUs' records may come in either order.
+        by_run = {(r.get("cpu"), r.get("run")): r for r in records}
+        for (cpu, run, msec, error), (digits, path) in zip(runs, made):
+            record = by_run.get((cpu, run), {})
+            want = {"cpu": cpu, "worker": 0 if args.cycle else cpus.index(cpu), "run": run, "total_ms": msec,
+                    "digits": digits, "vector_path": path,
                     "exit_status": 0 if error is None else record.get("exit_status")}
             if error is None:
                 want.update(status="ok", verified=True)

@@ -73,7 +73,7 @@ pi_txt_directory() { mkdir "$1/pi.txt"; }  # a directory cannot be opened for wr
 # status, an earlier pi.txt untouched.
 expect_refusal() {  # input [message]
   setup=earlier_file run "$1"
-  [ "$status" -ne 0 ] || { fail "accepted: $out"; return; }
+  [ "$status" -eq 2 ] || { fail "status $status: $out"; return; }
   [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || { fail "more than one line: $out"; return; }
   [[ "$out" == "length of pi =? "${2:-?*} ]] || { fail "no message after the prompt: $out"; return; }
   [ "$(cat "$dir/pi.txt")" = "earlier file" ] || { fail "pi.txt was changed"; return; }
@@ -86,24 +86,31 @@ for ((e = 6; e <= 20; e++)); do
   expect_run "$((1 << e))" "$((1 << e))"
 done
 
-# The length typed is rounded up to a power of two; what follows the number stays unread.
+# The length typed is read as DIGITS is (K and M honoured) and rounded up to a power of two; what
+# follows the first word stays unread.
 case="16385"; expect_run '16385\n' 32768
 case="1000000"; expect_run '1000000\n' 1048576
-case="100 then letters"; expect_run '100abc\n' 128
+case="1M"; expect_run '1M\n' 1048576
+case="64k"; expect_run '64k\n' 65536
+case="100, then a second word"; expect_run '100 abc\n' 128
 case="leading blank lines"; expect_run '\n\n   100\n' 128
 case="below 64 raised"; expect_run '10\n' 64
 case="1 raised"; expect_run '1\n' 64
 case="zero raised"; expect_run '0\n' 64
-case="negative raised"; expect_run '-5\n' 64
 
 case="letters only"; expect_refusal 'abc\n'
 case="empty input"; expect_refusal ''
 case="blank lines only"; expect_refusal '\n\n\n'
 case="sign without digits"; expect_refusal '-x\n'
+case="negative"; expect_refusal '-5\n' "invalid number of digits: '-5' *"
+case="letters after the number"; expect_refusal '12abc\n' "invalid number of digits: '12abc' *"
+case="exponent"; expect_refusal '1e6\n' "invalid number of digits: '1e6' *"
+case="other suffix"; expect_refusal '1G\n' "invalid number of digits: '1G' *"
 case="above 2^28"; expect_refusal '268435457\n' 'length 268435457 refused: the largest length is 268435456 digits'
 case="above 2^30"; expect_refusal '1073741825\n'
 case="above 2^31"; expect_refusal '2147483648\n'
-case="far above"; expect_refusal '  +99999999999999999999999 \n' 'length +99999999999999999999999 refused: *'
+case="far above"; expect_refusal '  99999999999999999999999 \n' 'length 99999999999999999999999 refused: *'
+case="far above with a suffix"; expect_refusal '4096M\n' 'length 4096M refused: *'
 
 case="pi.txt cannot be opened"
 setup=pi_txt_directory run '256\n'

@@ -5,8 +5,8 @@
 #
 # CORRUPT_PROGRAM is the build whose final product PI_TEST_FAULT moves ("" to skip the faults),
 # RUNNER an optional command that runs the programs (scripts/wine-run): then only the plain
-# two-worker case runs. Every case starts in a fresh directory holding an earlier pi.txt, which
-# must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
+# two-worker case, the cycle and the vector paths in turn run. Every case starts in a fresh
+# directory holding an earlier pi.txt, which must stay as it was, with no other file left beside it. The output is checked by check_stress.py.
 # The signal cases need runs that last seconds: 2^24 digits, or PI_STRESS_LONG_SIZE (a slow build,
 # such as one under ThreadSanitizer, takes a smaller size). Prints one line per failure and a count.
 set -u
@@ -30,6 +30,10 @@ else
 fi
 first=${allowed[0]} second=${allowed[1]:-}
 two=$first,$second
+# The vector paths this processor has, from its own flags.
+paths=sse2
+grep -qw avx2 /proc/cpuinfo 2>/dev/null && paths+=,avx2
+grep -qw avx512f /proc/cpuinfo 2>/dev/null && paths+=,avx512
 
 new_dir() {
   dir=$work/$((passed + failed))
@@ -52,6 +56,7 @@ cases() {
   cat <<CASES
 two workers for three seconds | - | --stress --workers 2 --seconds 3 16K | 0 | --cpus $two
 one CPU named, three runs | - | --stress --cpus $second --repeat 3 4K | 0 | --cpus $second --runs 3
+one CPU named, one run | - | --stress --cpus $second --repeat 1 4K | 0 | --cpus $second --runs 1
 records with CPU and worker | - | --stress --cpus $two --repeat 2 --json runs.json 2K | 0 | --cpus $two --runs 2 --json runs.json
 quiet | - | -q --stress --workers 2 --repeat 2 2K | 0 | --cpus $two --runs 2 --quiet
 wrong digits on the second CPU | 1 $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the digits differ from pi from decimal 1 on
@@ -60,6 +65,12 @@ iteration 5 differs on the second CPU | phase 5 $second 1 | --stress --workers 2
 digits right, not reproducible | 0.01 $second 2 | --stress --workers 2 --repeat 3 --json runs.json 16K | 3 | --cpus $two --runs 3 --json runs.json --error $second:2:not reproducible: largest rounding distance
 quietly, only the error | 1 $second 1 | -q --stress --workers 2 --repeat 2 4K | 3 | --cpus $two --runs 2 --quiet --error $second:1:the digits differ
 --stop-on-error | 1 $second 2 | --stress --workers 2 --repeat 100000 --seconds 60 --stop-on-error 16K | 3 | --cpus $two --stop-on-error --error $second:2:the digits differ
+every vector path in turn | - | --stress --workers 2 --repeat 4 --simd all --json runs.json 4K | 0 | --cpus $two --runs 4 --json runs.json --paths $paths
+one vector path chosen | - | --stress --workers 2 --repeat 2 --simd sse2 --json runs.json 4K | 0 | --cpus $two --runs 2 --json runs.json --paths sse2
+an error's path and size named | 1 $second 2 | --stress --workers 2 --repeat 3 --simd all 4K | 3 | --cpus $two --runs 3 --paths $paths --error $second:2:the digits differ from pi from decimal 1 on, in the final quotient
+cycling over the CPUs | - | --stress --cpus $two --cycle 1 --repeat 2 --json runs.json 4K | 0 | --cpus $two --cycle --json runs.json
+a CPU that failed is skipped | 1 $second 1 | --stress --cpus $two --cycle 1 --repeat 3 --json runs.json 4K | 3 | --cpus $two --cycle --json runs.json --error $second:1:the digits differ
+cycling and every path in turn | - | --stress --cpus $two --cycle 1 --repeat 1 --simd all 4K | 0 | --cpus $two --cycle --paths $paths
 CASES
 }
 while IFS='|' read -r case fault arguments want check; do
@@ -72,7 +83,10 @@ while IFS='|' read -r case fault arguments want check; do
   done
   [ -n "$second" ] || continue                                                    # one CPU only
   [ "$fault" = - ] || [ -n "$corrupt" ] || continue                               # no faulty build
-  [ -z "${runner[*]}" ] || [ "$case" = "two workers for three seconds" ] || continue  # Wine: that one
+  case "${runner[*]}:$case" in  # Wine: these three
+    :* | *:"two workers for three seconds" | *:"cycling over the CPUs" | *:"every vector path in turn") ;;
+    *) continue ;;
+  esac
   new_dir
   executable=$program
   [ "$fault" = - ] || executable=$corrupt
@@ -97,6 +111,89 @@ if [ -n "$corrupt" ] && [ -n "$second" ] && [ -z "${runner[*]}" ]; then
       --error "$second:1:not reproducible: iteration 3 differs from the known answer" && untouched &&
       passed=$((passed + 1))
   done
+fi
+
+# The size classes from a machine described here (PI_AGM_CPU_SYSFS): the CPUs of the test on one
+# physical core, each with an L2 of its own, both sharing one L3. The sizes expected are the rules
+# applied here to that description (memory of a run: 42 (D/4) + 40 bytes).
+if [ -n "$native" ] && [ -n "$second" ]; then
+  describe_machine() {  # L2 L3 (in K): the tree under $dir/sys
+    local cpu index fields
+    for cpu in "$first" "$second"; do
+      mkdir -p "$dir/sys/cpu$cpu/topology"
+      echo 0 >"$dir/sys/cpu$cpu/topology/core_id"
+      echo 0 >"$dir/sys/cpu$cpu/topology/physical_package_id"
+      index=0
+      for fields in "1 Data 48K $cpu" "1 Instruction 32K $cpu" "2 Unified ${1}K $cpu" "3 Unified ${2}K $two"; do
+        read -r -a f <<<"$fields"
+        mkdir -p "$dir/sys/cpu$cpu/cache/index$index"
+        for i in 0 1 2 3; do
+          echo "${f[i]}" >"$dir/sys/cpu$cpu/cache/index$index/$(echo level type size shared_cpu_list | cut -d' ' -f$((i + 1)))"
+        done
+        index=$((index + 1))
+      done
+    done
+  }
+  class_sizes() {  # CLASS L2 L3 WORKERS_SHARING_THE_L3: the sizes, comma-separated
+    python3 - "$@" <<'PY'
+import sys
+name, l2, l3, sharing = sys.argv[1], int(sys.argv[2]) << 10, int(sys.argv[3]) << 10, int(sys.argv[4])
+memory = lambda d: 42 * (d // 4) + 40
+sizes = [1 << e for e in range(6, 29)]
+fits = lambda b: max(d for d in sizes if memory(d) <= b)
+low, share, high = fits(l2), fits(l3 // sharing), min(d for d in sizes if memory(d) >= 4 * l3)
+print(",".join(str(d) for d in {"l2": [low], "l3": [share], "ram": [high],
+                               "blend": [d for d in sizes if low <= d <= high]}[name]))
+PY
+  }
+  # name | L2 | L3 | workers sharing the L3 | arguments (CLASS last)
+  while IFS='|' read -r case l2 l3 sharing arguments; do
+    case=${case%"${case##*[! ]}"} l2=${l2// /} l3=${l3// /} sharing=${sharing// /}
+    read -r -a args <<<"$arguments"
+    new_dir
+    describe_machine "$l2" "$l3"
+    sizes=$(class_sizes "${args[-1]}" "$l2" "$l3" "$sharing")
+    cpus=$two; [ "$sharing" = 2 ] || cpus=$first
+    cycle=; [[ "$arguments" == *--cycle* ]] && cycle=--cycle
+    (cd "$dir" && PI_AGM_CPU_SYSFS=$dir/sys "$program" "${args[@]}" </dev/null >stdout 2>stderr)
+    status=$?
+    rm -rf "$dir/sys"
+    [ "$status" -eq 0 ] || { fail "exit status $status: $(cat "$dir/stdout" "$dir/stderr")"; continue; }
+    grep -Eq "^${args[-1]}: (.* )?${sizes%%,*} " "$dir/stdout" || { fail "no line of the class: $(head -n 5 "$dir/stdout")"; continue; }
+    checked --cpus "$cpus" --sizes "$sizes" $cycle && untouched && passed=$((passed + 1))
+  done <<CASES
+l2 of each core                  | 512  | 4096 | 2 | --stress --workers 2 --repeat 2 l2
+l3 shared by two workers         | 128  | 512  | 2 | --stress --workers 2 --repeat 2 l3
+l3 to one worker at a time       | 128  | 512  | 1 | --stress --cpus $first --cycle 1 --repeat 1 l3
+ram: four times the L3           | 64   | 128  | 2 | --stress --workers 2 --repeat 1 ram
+blend walks from l2 to ram       | 64   | 128  | 1 | --stress --workers 1 --repeat 6 blend
+CASES
+
+  # Refused with status 2 and a message that says to give DIGITS: caches not described, a class
+  # without --stress. The cycle's default order: one logical CPU per physical core (both CPUs of
+  # the test are described as one core).
+  while IFS='|' read -r case describe arguments; do
+    case=${case%"${case##*[! ]}"} describe=${describe// /}
+    read -r -a args <<<"$arguments"
+    new_dir
+    mkdir -p "$dir/sys"
+    [ "$describe" = yes ] && describe_machine 512 4096
+    (cd "$dir" && PI_AGM_CPU_SYSFS=$dir/sys "$program" "${args[@]}" </dev/null >stdout 2>stderr)
+    status=$?
+    rm -rf "$dir/sys"
+    if [ "$describe" = yes ]; then
+      [ "$status" -eq 0 ] && checked --cpus "$first" --cycle && untouched && passed=$((passed + 1))
+    elif [ "$status" -eq 2 ] && [ ! -s "$dir/stdout" ] && grep -q "give DIGITS" "$dir/stderr"; then
+      untouched && passed=$((passed + 1))
+    else
+      fail "status $status: $(cat "$dir/stdout" "$dir/stderr")"
+    fi
+  done <<CASES
+no cache described, l2      | no  | --stress --workers 2 --repeat 1 l2
+no cache described, blend   | no  | --stress --cycle 1 --repeat 1 blend
+a class without --stress    | yes-but-plain | l2
+one CPU per core            | yes | --stress --cycle 1 --repeat 1 4K
+CASES
 fi
 
 if [ -n "$native" ] && [ -n "$second" ]; then
@@ -176,6 +273,70 @@ CASES
     passed=$((passed + 1))
   else
     fail "$pinned threads pinned to CPU $second, $elsewhere of them found on another CPU"
+  fi
+fi
+
+if [ -n "$native" ] && [ -n "$second" ]; then
+  # The one worker of --cycle, sampled while it runs: exactly one thread is allowed on a single CPU
+  # at any time, and that CPU follows the order, first, second, first ...
+  case="the cycle's worker moves from CPU to CPU"
+  started --stress --cpus "$two" --cycle 1 --seconds 5 16K
+  visits=() last_visit=
+  for _ in $(seq 1 45); do
+    single=$(cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^Cpus_allowed_list:/ && $2 ~ /^[0-9]+$/ { print $2 }')
+    [ -z "$single" ] && break  # the test has ended
+    [ "$(wc -l <<<"$single")" -eq 1 ] || { visits=(more than one pinned thread); break; }
+    [ "$last_visit" = "$single" ] || { visits+=("$single"); last_visit=$single; }
+    sleep 0.1
+  done
+  ended
+  want=()
+  for i in "${!visits[@]}"; do want+=("$([ $((i % 2)) -eq 0 ] && echo "$first" || echo "$second")"); done
+  if [ "${#visits[@]}" -ge 3 ] && [ "${visits[*]}" = "${want[*]}" ]; then
+    passed=$((passed + 1))
+  else
+    fail "the pinned thread was seen on CPUs ${visits[*]}"
+  fi
+
+  # A test killed as a crash kills it: every line of the record file is whole JSON, the start record
+  # first, no end record, and every run printed has its record.
+  case="the records after kill -9"
+  started --stress --workers 2 --json runs.json 16K
+  for _ in $(seq 1 200); do [ "$(wc -l <"$dir/runs.json")" -ge 8 ] && break; sleep 0.05; done
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null
+  if python3 - "$dir/runs.json" "$dir/stdout" >"$work/faults" <<'PY'; then
+import json, re, sys
+records = [json.loads(line) for line in open(sys.argv[1])]
+kinds = [r.get("record") for r in records]
+assert kinds[0] == "start" and "end" not in kinds and len(kinds) >= 8, kinds
+recorded = {(r["cpu"], r["run"]) for r in records if r.get("record") == "run"}
+printed = {(int(c), int(r)) for c, r in re.findall(r"^cpu (\d+)  run (\d+) ", open(sys.argv[2]).read(), re.M)}
+assert printed and printed <= recorded, (printed - recorded)
+PY
+    untouched && passed=$((passed + 1))
+  else
+    fail "$(tail -n 3 "$work/faults")"
+  fi
+
+  # Too little memory for some of the workers, their threads or their runs: every error has its
+  # line naming its CPU, and the last line counts exactly the lines printed. (Not under
+  # ThreadSanitizer, whose shadow memory fits no such limit.)
+  if command -v prlimit >/dev/null && [ -z "${TSAN_OPTIONS:-}" ]; then
+    for limit in 8192000 20000000 26000000 36000000; do
+      case="an address-space limit of $limit bytes"
+      new_dir
+      (cd "$dir" && prlimit --as="$limit" "$program" --stress --cpus "$two" --repeat 1 1M </dev/null >stdout 2>stderr)
+      status=$?
+      runs=$(grep -c "^cpu [0-9]*  [re]" "$dir/stdout") errors=$(grep -c "^cpu [0-9]*  .*error: " "$dir/stdout")
+      last=$(tail -n 1 "$dir/stdout")
+      if [ "$errors" -eq 0 ]; then want="all $runs runs verified on 2 CPUs"; else want="*: $errors of $runs run* failed"; fi
+      if [[ "$last" == $want ]] && [ "$status" -eq "$([ "$errors" -eq 0 ] && echo 0 || echo 1)" ] && [ "$runs" -eq 2 ]; then
+        untouched && passed=$((passed + 1))
+      else
+        fail "status $status: $(cat "$dir/stdout")"
+      fi
+    done
   fi
 fi
 
