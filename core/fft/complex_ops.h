@@ -8,11 +8,7 @@ struct complex_value {
   double im;
 };
 
-// The doubles nearest to pi and to the constants of the stages. half_pi is pi halved, exactly: the
-// double nearest to pi/2.
-constexpr double pi = 3.141592653589793;
-constexpr double half_pi = pi / 2;
+// The doubles nearest to the constants of the stages.
 constexpr double cos_pi_4 = 0.70710678118654752440;  // r = cos(pi/4) = sin(pi/4)
 constexpr double cos_pi_8 = 0.92387953251128675613;  // C8
 constexpr double sin_pi_8 = 0.38268343236508977173;  // S8
-static_assert(half_pi == 1.5707963267948966, "pi/2 is the halved double nearest to pi");

@@ -33,7 +33,7 @@ inline exact_product multiply_exactly(double a, double b) {
   return {p, e};
 }
 
-// -1/6 = sixth_hi + sixth_lo to about 2^-110, the leading coefficient of the sine's series.
+// -1/6 = minus_sixth_hi + minus_sixth_lo to about 2^-110, the leading coefficient of the sine's series.
 constexpr double minus_sixth_hi = -0x1.5555555555555p-3;
 constexpr double minus_sixth_lo = -0x1.5555555555555p-57;
 static_assert(minus_sixth_hi == -1.0 / 6, "the double nearest to -1/6");

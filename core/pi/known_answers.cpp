@@ -7,10 +7,8 @@ namespace {
 constexpr uint64_t digest_multiplier = 0x9e3779b97f4a7c15ull;  // odd: the product is a bijection
 constexpr uint64_t digest_start = 0xcbf29ce484222325ull;
 
-inline uint64_t rotate(uint64_t h) {
-  return h << 31 | h >> 33;
-}  // high bits back down, where the
-   // next product starts mixing
+// The high bits back down, where the next product starts mixing.
+inline uint64_t rotate(uint64_t h) { return h << 31 | h >> 33; }
 inline uint64_t digest_step(uint64_t h, uint64_t word) { return rotate((h ^ word) * digest_multiplier); }
 // Two words in one step: a bijection of h, of `first` and of `second`, each with the others fixed.
 inline uint64_t digest_pair_step(uint64_t h, uint64_t first, uint64_t second) {
@@ -26,9 +24,7 @@ inline uint64_t word_at(const int16_t* p, int32_t i) {
 }  // namespace
 
 const known_answer& known_answer_for(pi_variant variant, int32_t digits) {
-  int32_t log2 = 0;
-  while ((int32_t{1} << log2) < digits) ++log2;
-  return known_answers[static_cast<int>(variant)][log2 - pi_digest_smallest_log2];
+  return known_answers[static_cast<int>(variant)][pi_size_row(digits)];
 }
 
 uint64_t phase_digest(const int16_t* const* numbers, int32_t count, int32_t limbs) {

@@ -32,7 +32,7 @@ struct known_answer {
   uint64_t phase_digests[known_answer_phases];  // phases 0 .. log2(D); the rest 0
 };
 
-// Indexed by pi_variant, then by log2(D) - pi_digest_smallest_log2.
+// Indexed by pi_variant, then by pi_size_row(D).
 extern const known_answer known_answers[pi_variants][pi_digest_sizes];
 
 // The known answer of a run of `digits` digits (a power of two from 2^6 to 2^28).

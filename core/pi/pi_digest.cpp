@@ -1,5 +1,11 @@
 #include "core/pi/pi_digest.h"
 
+int32_t pi_size_row(int32_t digits) {
+  int32_t log2 = 0;
+  while ((int32_t{1} << log2) < digits) ++log2;
+  return log2 - pi_digest_smallest_log2;
+}
+
 int64_t pi_checked_decimals(int32_t digits) { return int64_t{digits} - 4 - pi_unchecked_decimals; }
 
 uint32_t pi_decimals_digest(const int16_t* limbs, int64_t decimals) {

@@ -44,7 +44,11 @@ uint32_t pi_decimals_digest(const int16_t* limbs, int64_t decimals);
 // The table, generated from pi computed with GMP (scripts/generate-pi-digest-table.sh) and checked
 // against MPFR's pi by the tests.
 extern const uint32_t pi_block_digests[pi_digest_blocks];
-extern const uint32_t pi_tail_digests[pi_digest_sizes];  // index log2(D) - pi_digest_smallest_log2
+extern const uint32_t pi_tail_digests[pi_digest_sizes];  // index pi_size_row(D)
+
+// The row of D digits (a power of two from 2^6 to 2^28) in the tables indexed by size:
+// log2(D) - pi_digest_smallest_log2.
+int32_t pi_size_row(int32_t digits);
 
 // Compares the decimals of a run of D digits (limbs[0..D/4 - 2], limb i holding decimals 4i+1..4i+4)
 // with the table. Returns 0 when they agree, otherwise the 1-based position of the first decimal

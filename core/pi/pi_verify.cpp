@@ -1,8 +1,6 @@
 #include "core/pi/pi_digest.h"
 
 int64_t verify_pi_decimals(const int16_t* limbs, int32_t digits) {
-  int32_t e = 0;
-  while ((int64_t{1} << e) < digits) ++e;
   const int64_t checked = pi_checked_decimals(digits);
   const int64_t block_decimals = 4 * int64_t{pi_digest_block_limbs};
   const int64_t blocks = checked / block_decimals;
@@ -11,7 +9,7 @@ int64_t verify_pi_decimals(const int16_t* limbs, int32_t digits) {
       return b * block_decimals + 1;
   const int64_t tail_start = blocks * block_decimals;
   if (pi_decimals_digest(limbs + blocks * pi_digest_block_limbs, checked - tail_start) !=
-      pi_tail_digests[e - pi_digest_smallest_log2])
+      pi_tail_digests[pi_size_row(digits)])
     return tail_start + 1;
   return 0;
 }
