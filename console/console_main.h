@@ -6,7 +6,7 @@
 
 #include "core/pi/pi.h"
 
-constexpr int32_t smallest_length = 64;      // the Newton iterations start at 16 limbs
+constexpr int32_t smallest_length = 64;      // 16 limbs: square_root's inverse root takes 8
 constexpr int32_t largest_length = 1 << 28;  // the largest size whose products round reliably
 
 using pi_driver = pi_status (*)(int32_t digits, const pi_events* events, pi_result* result);

@@ -10,7 +10,9 @@
 # timed from start to exit (wall clock, digits written included); the table gives the median time of
 # each program and the median over the rounds of each round's ratio, ours / reference (below 1: ours
 # is faster), which a slow phase of the machine touches less than the ratio of the medians.
-# PI_AGM_SIMD, if set, is passed on to mevroc and sudel.
+# PI_AGM_SIMD, if set, is passed on to mevroc and sudel. PI_BASELINE, if set, names a directory
+# holding mevroc and sudel of an earlier build: they take their turns too, and two more columns give
+# the median per-round ratio new / earlier.
 set -euo pipefail
 build=$(realpath "$1")
 runs=${2:-5}
@@ -31,20 +33,31 @@ seconds() {  # COMMAND...: the wall-clock time of COMMAND in seconds
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {printf "%.3f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 ratio() { awk "BEGIN {printf \"%.3f\", $1 / $2}"; }
 run_console() { printf '%s\n' "$2" | "$build/console/$1"; }
+run_baseline() { printf '%s\n' "$2" | "$PI_BASELINE/$1"; }
+baseline=${PI_BASELINE:-}
 
-printf '%10s | %9s %9s %9s %9s | %7s %7s | %7s %7s\n' digits mevroc sudel mpfr chudn. \
-  "m/mpfr" "s/mpfr" "m/chud" "s/chud"
+printf '%10s | %9s %9s %9s %9s | %7s %7s | %7s %7s' digits mevroc sudel mpfr chudn. "m/mpfr" "s/mpfr" "m/chud" "s/chud"
+[ -z "$baseline" ] || printf ' | %9s %9s %7s %7s' "old m" "old s" "m/old" "s/old"
+printf '\n'
 for D in "${sizes[@]}"; do
-  m=() s=() r=() c=() mr=() sr=() mc=() sc=()
+  m=() s=() r=() c=() mr=() sr=() mc=() sc=() om=() os=() mo=() so=()
   for ((i = 0; i < runs; i++)); do
+    if [ -n "$baseline" ]; then
+      om+=("$(seconds run_baseline mevroc "$D")")
+      os+=("$(seconds run_baseline sudel "$D")")
+    fi
     m+=("$(seconds run_console mevroc "$D")")
     s+=("$(seconds run_console sudel "$D")")
     r+=("$(seconds "$build/bench/pi/mpfr_pi" "$D")")
     c+=("$(seconds "$build/bench/pi/gmp_chudnovsky" "$D")")
     mr+=("$(ratio "${m[i]}" "${r[i]}")") sr+=("$(ratio "${s[i]}" "${r[i]}")")
     mc+=("$(ratio "${m[i]}" "${c[i]}")") sc+=("$(ratio "${s[i]}" "${c[i]}")")
+    [ -z "$baseline" ] || { mo+=("$(ratio "${m[i]}" "${om[i]}")") so+=("$(ratio "${s[i]}" "${os[i]}")"); }
   done
-  printf '%10s | %8ss %8ss %8ss %8ss | %7s %7s | %7s %7s\n' "$D" "$(median "${m[@]}")" "$(median "${s[@]}")" \
+  printf '%10s | %8ss %8ss %8ss %8ss | %7s %7s | %7s %7s' "$D" "$(median "${m[@]}")" "$(median "${s[@]}")" \
     "$(median "${r[@]}")" "$(median "${c[@]}")" "$(median "${mr[@]}")" "$(median "${sr[@]}")" \
     "$(median "${mc[@]}")" "$(median "${sc[@]}")"
+  [ -z "$baseline" ] || printf ' | %8ss %8ss %7s %7s' "$(median "${om[@]}")" "$(median "${os[@]}")" \
+    "$(median "${mo[@]}")" "$(median "${so[@]}")"
+  printf '\n'
 done

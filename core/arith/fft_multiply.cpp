@@ -1,14 +1,18 @@
 #include "core/arith/fft_multiply.h"
 
+#include "core/arith/transform_count.h"
+#include "core/arith/wrapped_product.h"
 #include "core/fft/convolution.h"
 
-void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) {
-  limbs_to_doubles(P, limbs, a, limbs);  // the zero padding is left to the transform
-  convolution_spectrum_upper_half_zero(2 * limbs, a);
-}
+#ifdef PI_COUNT_TRANSFORMS
+thread_local int64_t transformed_doubles = 0;
+#endif
+
+void limbs_spectrum(const int16_t* P, int32_t limbs, double* a) { factor_spectrum(P, limbs, a, 2 * limbs); }
 
 void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin) {
   record_rounding(margin, integer_convolution(2 * limbs, a));
+  count_transform(2 * limbs);
   release_limbs(Out, limbs + 4, a, 2 * limbs);
 }
 
@@ -25,22 +29,5 @@ void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limb
     limbs_spectrum(Q, limbs, W + doubles);
     multiply_spectra(doubles, W, W, W + doubles);
   }
-  spectrum_to_limbs(Out, limbs, W, margin);
-}
-
-void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
-                             rounding_margin* margin) {
-  const int32_t doubles = 2 * limbs;
-  limbs_spectrum(P, limbs, W);
-  limbs_spectrum(Q, limbs, W + doubles);
-  multiply_spectra(doubles, W + doubles, W, W + doubles);
-  spectrum_to_limbs(Out, limbs, W + doubles, margin);
-}
-
-void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
-                             rounding_margin* margin) {
-  const int32_t doubles = 2 * limbs;
-  limbs_spectrum(Q, limbs, W + doubles);
-  multiply_spectra(doubles, W, W, W + doubles);
   spectrum_to_limbs(Out, limbs, W, margin);
 }

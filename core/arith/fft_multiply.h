@@ -51,17 +51,7 @@
 void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
                   rounding_margin* margin);
 
-// A product whose first factor's spectrum serves again: fft_multiply_keep_first is fft_multiply
-// (P != Q) that leaves the spectrum of P[0..n-1] in W[0..2n-1]; fft_multiply_kept_first(Q, Out, limbs,
-// W, margin) is then fft_multiply(P, Q, Out, limbs, W, margin) without transforming P again, as long
-// as W[0..2n-1] was left alone in between (inv_sqrt leaves its operand's spectrum there too). Both give
-// exactly the limbs of fft_multiply; Out may be P or Q.
-void fft_multiply_keep_first(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
-                             rounding_margin* margin);
-void fft_multiply_kept_first(const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
-                             rounding_margin* margin);
-
-// The two halves of fft_multiply, for products that keep a spectrum for a second use:
+// The two halves of fft_multiply (the test build's fault hook changes the spectrum between them):
 // a[0..2 limbs - 1] := the spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
 // Out[0..limbs+3] := the limbs of the product whose spectrum (multiply_spectra or square_spectrum of

@@ -16,10 +16,3 @@ void set_start_estimate(double b, int16_t* Y, int32_t limbs) {
     b = (b - Y[j]) * 10000.0;
   }
 }
-
-void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
-                         rounding_margin* margin) {
-  step(X, Y, T, 16, W, margin);
-  step(X, Y, T, 16, W, margin);
-  for (int32_t working = 8; working <= limbs; working *= 2) step(X, Y, T, working, W, margin);
-}

@@ -3,8 +3,6 @@
 #pragma once
 #include <cstdint>
 
-#include "core/arith/rounding_margin.h"
-
 // 10^20 times the value of X's first five limbs (each operation rounded to a double), < 3.3e20.
 double leading_value(const int16_t* X);
 
@@ -12,12 +10,11 @@ double leading_value(const int16_t* X);
 // radix-10000 fraction digits: Y[0..4] from the estimate, Y[5..limbs+3] zero. b > 0.
 void set_start_estimate(double b, int16_t* Y, int32_t limbs);
 
-// One Newton step at working length m = limbs: reads X[0..m+3], updates Y[0..m+3], uses T[0..m+3].
-using newton_step = void (*)(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
-                             rounding_margin* margin);
-
-// Runs step at working lengths 16, 16, then 8, 16, 32, ..., limbs. The two steps at 16 take the four-limb
-// estimate to about 16 correct limbs; the step at 8 costs little; from there every step doubles the working
-// length and the precision. Limbs beyond m + 3 keep the values of earlier, longer steps.
-void run_newton_schedule(newton_step step, const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
-                         rounding_margin* margin);
+// Calls step(m) for the working lengths 8, 8, 16, 32, ..., limbs. The start estimate is good to about
+// four limbs; the two steps at 8 take it to about twelve (all that a step at 8 keeps), and from there
+// each step doubles the working length and the correct limbs with it.
+template <typename Step>
+void for_newton_lengths(int32_t limbs, Step step) {
+  step(8);
+  for (int32_t m = 8; m <= limbs; m *= 2) step(m);
+}

@@ -1,17 +1,34 @@
 #include "core/arith/reciprocal.h"
 
-#include "core/arith/newton_schedule.h"
-#include "core/arith/working_product.h"
+#include <cassert>
 
-void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
-                     rounding_margin* margin) {
-  working_product(Y, Y, T, limbs, W, margin);  // Y^2
-  working_product(X, T, T, limbs, W, margin);  // X Y^2, one of the two shifted up one limb
-  limb_double_sub(Y, T, limbs + 4);
+#include "core/arith/newton_correction.h"
+#include "core/arith/newton_schedule.h"
+#include "core/arith/wrapped_product.h"
+#include "core/fft/convolution.h"
+#include "core/numbers/limb.h"
+
+void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin) {
+  const int32_t m = limbs, h = limbs / 2;
+
+  // V = X Y in T.
+  factor_spectrum(X, m + 4, W, 2 * m);
+  factor_spectrum(Y, h + 4, W + 2 * m, 2 * m);
+  multiply_spectra(2 * m, W, W, W + 2 * m);
+  release_wrapped(T, m + 4, W, 2 * m, X, m + 4, Y, h + 4, margin);
+
+  // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
+  const int32_t sign = distance_from_ten_thousandth(T, m + 4);
+  for (int32_t i = 0; i < h; ++i) assert(T[i] == 0);
+  wrapped_multiply(Y, h + 4, T + h, h + 4, T, h + 4, m, W, margin);
+
+  // Y' = Y +- C 10000^-(h-1), Y read to h + 4 limbs as the products read it.
+  limb_set(Y + h + 4, 0, m - h);
+  limb_add_at(Y, h - 1, T, h + 4, sign);
 }
 
 void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin) {
   // For 0.0001 < x < 1 five multiplications by 10000 leave 10^20 / s = 1/x, between 1 and 10000.
   set_start_estimate(1.0 / leading_value(X), Y, limbs);
-  run_newton_schedule(reciprocal_step, X, Y, T, limbs, W, margin);
+  for_newton_lengths(limbs, [&](int32_t m) { reciprocal_step(X, Y, T, m, W, margin); });
 }

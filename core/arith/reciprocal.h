@@ -1,35 +1,33 @@
-// Reciprocal by Newton's iteration y := 2y - x y^2 on limb numbers.
+// Reciprocal by Newton's iteration y' = y + y (1 - 10000 x y) on limb numbers.
 //
 // For 0.0001 < X < 1 (X[0] in 1..9999, X's first five limbs not within double rounding of 0.0001
 // or 1)
 //     Y = 1 / (10000 X),
 // so Y[0] is the integer part of 1/X (1..9999) and Y[1..] its radix-10000 fraction digits.
 // Examples: X = 0.5 gives Y = [2, 0, ...] (0.0002); X = 0.9139 gives [1, 942, 1162, 527, ...].
-// For 1 < X < 3.2768 the same routine yields Y = 1/X (Y[0] in 3051..9999): the start estimate lands
-// one power of 10000 higher and no product is ever shifted.
 //
-// Scale: each step forms Y^2 and X Y^2 with working_product. At Y = 1/(10000 X) exactly one of them
-// is below 0.0001 and shifted up one limb (Y^2 for X > 0.01, X Y^2 below that), so the step's fixed
-// point satisfies X Y 10000 = 1.
-//
-// Precision: start estimate and schedule as in core/arith/inv_sqrt.h.
+// A step at working length m (h = m/2) reads Y to h + 4 limbs (about h + 2 of them correct) and X to
+// m + 4:
+//   V = X Y               to m + 4 limbs: a transform of 2m doubles; V = 0.0001 (1 - e) with e below
+//                         10000^-h, so only limbs h..m+3 of D = |0.0001 - V| carry anything;
+//   C = Y D'              D' = D 10000^h, h + 4 limbs by h + 4: a transform of m doubles with
+//                         seven wrapped terms (core/arith/wrapped_product.h);
+//   Y' = Y +- C 10000^-(h-1)   (= Y + Y e), limbs 0..m+3.
+// Four and a half real transforms of 2m doubles' worth per step, where two full products made five.
+// Error: the Newton error e^2 is below 10000^-(2h+4); V's truncations give a few units of limb m+2 in
+// 10000 V, times Y < 1; C's truncation one unit of limb m+2. The result is good to a few units of
+// limb m+2.
 #pragma once
 #include <cstdint>
 
 #include "core/arith/rounding_margin.h"
 
 // Y[0..n+3] := 1 / (10000 X) from X[0..n+3] (n = limbs). X, Y and T are distinct arrays of n + 4
-// limbs; T is scratch (destroyed). limbs: a power of two, 16 <= limbs <= 2^26. W: 4n doubles. margin: the
+// limbs; T is scratch (destroyed). limbs: a power of two, 8 <= limbs <= 2^26. W: 4n doubles. margin: the
 // computation's record of the rounding margin, raised by every product.
 // Inputs outside the range are not detected; X's first five limbs must not all be 0.
 void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin);
 
-// One Newton step at working length m = limbs: reads X[0..m+3], updates Y[0..m+3] in place
-// (Y := 2Y - 10000^s X Y^2), uses T[0..m+3] as scratch. Y[m+4..] is neither read nor written.
-void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
-                     rounding_margin* margin);
-
-// p := 2p - q over limbs 0..limbs-1, in place; q unchanged. Limb 0 keeps its full value (not reduced),
-// the borrow out of limb 0 is discarded.
-// Preconditions: 2 p[0] + 1 <= 32767 and 2p >= q.
-void limb_double_sub(int16_t* p, const int16_t* q, int32_t limbs);
+// One Newton step at working length m = limbs: reads X[0..m+3] and Y[0..m/2+3], writes Y[0..m+3],
+// uses T[0..m+3] as scratch. Y[m+4..] is neither read nor written. W: 4m doubles.
+void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin);

@@ -38,6 +38,5 @@ void limb_quarter(int16_t* p, int32_t limbs);
 // dst := src / 2, truncated after the last limb. dst may be src.
 void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs);
 
-// p := (3p - q) / 2 in place, truncated after the last limb.
-// Preconditions: 3 * p[0] + 2 <= 32767 and 3p >= q.
-void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t limbs);
+// The number of leading limbs of p[0..limbs-1] that are 0 (limbs when all are).
+int32_t limb_leading_zeros(const int16_t* p, int32_t limbs);

@@ -17,10 +17,3 @@ void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs) {
   // -9999 <= a[i] - b[i] below limb 0; a >= b, so limb 0 cannot go negative and no borrow leaves it.
   release_small_carries(out, limbs, [=](int32_t i) { return a[i] - b[i]; });
 }
-
-void limb_triple_sub_half(int16_t* p, const int16_t* q, int32_t limbs) {
-  // 3p - q: -9999 <= 3 p[i] - q[i] <= 3 * 9999 below limb 0; limb 0 ends <= 32767 by precondition and
-  // >= 0 as 3p >= q.
-  release_small_carries(p, limbs, [=](int32_t i) { return 3 * p[i] - q[i]; });
-  limb_half(p, limbs);
-}

@@ -2,8 +2,14 @@
 //   a0 = 1, b0 = 1/sqrt(2), t0 = 1/4, w0 = 1;
 //   a' = (a + b)/2, b' = sqrt(ab), t' = t - w (a - a')^2, w' = 2w;
 //   pi ~ (a + b)^2 / (4t), the number of correct digits roughly doubling per iteration.
-// inv_sqrt(x) yields 1/sqrt(10000 x) and reciprocal(x) yields 1/(10000 x), so sqrt(ab) is formed
-// as ab * inv_sqrt(ab) * 100, and the final quotient comes out as pi / 10000, limb 0 holding the 3.
+// square_root forms b' = sqrt(ab) and b0 = sqrt(1/2) in place; reciprocal(x) yields 1/(10000 x), so
+// the final quotient comes out as pi / 10000, limb 0 holding the 3.
+//
+// Transforms per iteration, in full-length transforms of 2n doubles (a half-length one counts half;
+// checked by tests/pi/test_transform_count.cpp): ab 3, (a - a')^2 2, sqrt(ab) 8 (inv_sqrt to n/2
+// limbs 5, the rest of square_root 3): 13. Full-length Newton steps and a full product after the
+// inverse square root made 21. In the last iterations, where ab changes little, the inverse square
+// root starts from the last one: 10.5 in the last, 11.75 in the one before, ...
 #include <utility>
 
 #include "core/arith/arith.h"
@@ -30,22 +36,27 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
 
   limb_set(A, 10000, n + 4);  // a = 1
   limb_set(T, 2500, n + 4);   // t = 1/4
-  limb_set(P, 2, n + 4);      // 0.0002, whose inverse square root 1/sqrt(2) is b0
-  inv_sqrt(P, B, S, n, W, margin);
+  limb_set(B, 5000, n + 4);   // 1/2
+  square_root(B, P, S, n, W, margin);  // b0 = 1/sqrt(2)
   if (const pi_status s = finish_phase(&run, 0, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
 
   int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^26 (2^28 digits, 27 iterations)
+  // The limbs to which this iteration's ab agrees with the last one's (relative): ab grows by the
+  // factor (a + b) / (2 sqrt(ab)) = 1 + (a - b)^2 / (8ab) + ..., so a - a' = (a - b)/2 below 10000^-z
+  // makes the next ab agree with this one to 2z limbs; one is left as margin. square_root starts its
+  // inverse square root from the last one when that saves Newton steps.
+  int32_t agreeing_limbs = 0;
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_half(P, n);              // P = a' = (a + b)/2
     fft_multiply(A, B, B, n, W, margin);  // B = ab
     limb_sub(A, P, A, n);         // A = a - a'
+    const int32_t next_agreeing_limbs = 2 * limb_leading_zeros(A, n) - 1;
     fft_multiply(A, A, A, n, W, margin);  // A = (a - a')^2
     limb_mul_small(A, w, n);
     limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
-    inv_sqrt(B, A, S, n, W, margin);      // A = 1/(100 sqrt(ab))
-    fft_multiply_kept_first(A, B, n, W, margin);  // B = sqrt(ab)/100 (B = ab transformed by inv_sqrt)
-    limb_mul_small(B, 100, n);    // B = b' = sqrt(ab)
+    square_root(B, A, S, n, W, margin, agreeing_limbs);  // B = b' = sqrt(ab)
+    agreeing_limbs = next_agreeing_limbs;
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;
 #ifdef PI_FAULT_HOOK

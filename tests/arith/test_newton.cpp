@@ -1,11 +1,13 @@
-// The truncated working product, the inverse square root and the reciprocal, checked with exact
-// schoolbook products (no oracle library, so these run under Wine too).
+// The wrapped products of the Newton steps, the inverse square root, the square root and the
+// reciprocal, checked with exact schoolbook products (no oracle library, so these run under Wine too).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
+#include "core/arith/newton_correction.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ Limbs filled(int32_t count, int16_t lead, int16_t rest) {
 
 Limbs run_inv_sqrt(const Limbs& X, int32_t n) {
   Limbs Y(n + 4), T(n + 4);
-  std::vector<double> W(4 * n);
+  std::vector<double> W(5 * n);
   rounding_margin margin;
   inv_sqrt(X.data(), Y.data(), T.data(), n, W.data(), &margin);
   EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
@@ -54,127 +56,16 @@ double reciprocal_error_units(const Limbs& X, const Limbs& Y) {
   return scaled_difference(xy, {1}, L) / (leading_value(X.data(), 4) * 10000.0);
 }
 
-// The Newton results are good to a few units of limb n+2: the products are truncated to m + 4
-// limbs, and the product that is shifted up loses its last limb, an error of up to one unit of
-// limb n+2 in it. Allow ten units of limb n+2.
+// The Newton results are good to a few units of limb n+2 (core/arith/inv_sqrt.h, reciprocal.h).
+// Allow ten units of limb n+2.
 constexpr double kNewtonBoundUnits = 10.0 * 10000.0;
 
 }  // namespace
 
-TEST(LimbDoubleSub, ExamplesAndExactArithmetic) {
-  Limbs p = {7000, 6000, 0};
-  limb_double_sub(p.data(), Limbs{1, 2, 3}.data(), 3);
-  EXPECT_EQ(p, (Limbs{14000, 1997, 9997}));
-  p = {5000, 0, 0};
-  limb_double_sub(p.data(), Limbs{0, 0, 3}.data(), 3);
-  EXPECT_EQ(p, (Limbs{9999, 9999, 9997}));
-
-  // Four limbs read as integers fit in int64: compare with 2p - q computed exactly.
-  std::mt19937_64 gen = seeded_generator(10);
-  auto value = [](const Limbs& v) {
-    int64_t s = 0;
-    for (int16_t limb : v) s = s * 10000 + limb;
-    return s;
-  };
-  for (int trial = 0; trial < 2000; ++trial) {
-    // Limb 0 of p at most 16383 keeps 2p within the format; q up to 2p.
-    Limbs a = random_limbs(gen, 4, 16383);
-    Limbs b = random_limbs(gen, 4, 2 * a[0]);
-    if (value(b) > 2 * value(a)) continue;
-    const int64_t expected = 2 * value(a) - value(b);
-    const Limbs q = b;
-    limb_double_sub(a.data(), b.data(), 4);
-    EXPECT_EQ(value(a), expected);
-    EXPECT_EQ(b, q) << "q must be unchanged";
-    for (int i = 1; i < 4; ++i) EXPECT_TRUE(a[i] >= 0 && a[i] <= 9999);
-  }
-}
-
-TEST(WorkingProduct, MatchesTheExactProductAndItsNormalisation) {
-  std::mt19937_64 gen = seeded_generator(11);
-  for (int32_t m : {8, 16, 64, 512}) {
-    for (int trial = 0; trial < 4; ++trial) {
-      // Leading limbs small enough in some trials that the product falls below 0.0001.
-      const int32_t lead = trial < 2 ? 9999 : 60;
-      const Limbs P = random_limbs(gen, m + 4, lead);
-      const Limbs Q = random_limbs(gen, m + 4, lead);
-      std::vector<double> W(4 * m);
-      rounding_margin margin;
-      for (bool square : {false, true}) {
-        const Limbs& R = square ? P : Q;
-        Limbs T(m + 8, kSentinel);
-        working_product(P.data(), R.data(), T.data(), m, W.data(), &margin);
-        for (int32_t i = m + 4; i < m + 8; ++i) EXPECT_EQ(T[i], kSentinel);
-        T.resize(m + 4);
-        EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m;
-
-        std::vector<int64_t> exact = schoolbook_product(P.data(), m + 4, R.data(), m + 4);
-        double allowed = 8.0;
-        if (exact[0] == 0) {
-          exact.erase(exact.begin());  // the product shifted up by one limb
-          allowed = 8.0 * 10000.0 + 10000.0;
-        }
-        // Below the exact product by the dropped terms of the main and block products,
-        // the head blocks' missing limbs and the neglected tail x tail term: at most a
-        // few units of limb m+3 (times 10000, plus the lost limb, after a shift).
-        const double below = scaled_difference(exact, widened(T.data(), m + 4), m + 4);
-        EXPECT_GE(below, 0.0) << "m = " << m << (square ? " square" : "");
-        EXPECT_LE(below, allowed) << "m = " << m << (square ? " square" : "");
-      }
-    }
-  }
-}
-
-TEST(WorkingProduct, CrossTermCarriesStayNormalised) {
-  std::mt19937_64 gen = seeded_generator(16);
-  for (int32_t m : {8, 64}) {
-    std::vector<double> W(4 * m);
-    rounding_margin margin;
-    // P = 1.0 with a tail block of 9999s, Q all 9999: the main product ends in a run of 9999s
-    // (limbs 1..m-1) and the cross terms carry into it, rippling up to limb 0.
-    Limbs P(m + 4, 0), Q(m + 4, 9999);
-    P[0] = 10000;
-    for (int32_t i = m; i < m + 4; ++i) P[i] = 9999;
-    // A head block above 1 (limb 0 up to 32767) makes a block product's limb 0 exceed 9999.
-    const Limbs big = random_limbs(gen, m + 4, 32767);
-    Limbs small = random_limbs(gen, m + 4, 9999);
-    small[0] = static_cast<int16_t>(small[0] / 4);  // keeps big x small below 3.2768
-    for (const auto& pair : {std::make_pair(P, Q), std::make_pair(big, small), std::make_pair(small, big)}) {
-      Limbs T(m + 4);
-      working_product(pair.first.data(), pair.second.data(), T.data(), m, W.data(), &margin);
-      EXPECT_TRUE(is_normalised(T.data(), m + 4)) << "m = " << m << ", P[0] = " << pair.first[0];
-      std::vector<int64_t> exact = schoolbook_product(pair.first.data(), m + 4, pair.second.data(), m + 4);
-      double allowed = 8.0;
-      if (exact[0] == 0) {
-        exact.erase(exact.begin());
-        allowed = 8.0 * 10000.0 + 10000.0;
-      }
-      const double below = scaled_difference(exact, widened(T.data(), m + 4), m + 4);
-      EXPECT_GE(below, 0.0) << "m = " << m << ", P[0] = " << pair.first[0];
-      EXPECT_LE(below, allowed) << "m = " << m << ", P[0] = " << pair.first[0];
-    }
-  }
-}
-
-TEST(WorkingProduct, SecondFactorMayBeTheResult) {
-  std::mt19937_64 gen = seeded_generator(12);
-  for (int32_t m : {8, 32, 256}) {
-    const Limbs P = random_limbs(gen, m + 4, 9999);
-    const Limbs Q = random_limbs(gen, m + 4, 9999);
-    std::vector<double> W(4 * m);
-    rounding_margin margin;
-    Limbs separate(m + 4);
-    working_product(P.data(), Q.data(), separate.data(), m, W.data(), &margin);
-    Limbs T = Q;
-    working_product(P.data(), T.data(), T.data(), m, W.data(), &margin);
-    EXPECT_EQ(T, separate) << "m = " << m;
-  }
-}
-
 TEST(InvSqrt, ScalesOfTheResult) {
   const int32_t n = 64;
   {
-    // 1 / sqrt(10000 * 0.0002) = 1/sqrt(2); the third product is the one shifted.
+    // 1 / sqrt(10000 * 0.0002) = 1/sqrt(2).
     const Limbs Y = run_inv_sqrt(filled(n + 4, 2, 0), n);
     const Limbs head = {7071, 678, 1186, 5475, 2440, 844, 3621, 484};
     EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 8), head);
@@ -183,7 +74,7 @@ TEST(InvSqrt, ScalesOfTheResult) {
   // 1 / sqrt(10000) = 0.01 is a fixed point of every step: exact.
   EXPECT_EQ(run_inv_sqrt(filled(n + 4, 10000, 0), n), filled(n + 4, 100, 0));
   {
-    // 1 / sqrt(32767): the largest input; Y^2 is shifted.
+    // 1 / sqrt(32767): the largest input.
     const Limbs X = filled(n + 4, 32767, 0);
     const Limbs Y = run_inv_sqrt(X, n);
     EXPECT_EQ(Limbs(Y.begin(), Y.begin() + 4), (Limbs{55, 2435, 6023, 6463}));
@@ -198,7 +89,7 @@ TEST(InvSqrt, ScalesOfTheResult) {
     EXPECT_LE(std::fabs(inv_sqrt_error_units(X, Y)), kNewtonBoundUnits);
   }
   {
-    // Inputs above 1, where the block products of X's head exceed 1.
+    // Inputs above 1.
     std::mt19937_64 gen = seeded_generator(17);
     for (int32_t size : {16, 64, 256}) {
       Limbs X = random_limbs(gen, size + 4, 22767);
@@ -217,8 +108,6 @@ TEST(InvSqrt, ScalesOfTheResult) {
           << "n = " << size;
     }
   }
-  // 0.0001 is outside the range: the start estimate lands one power of 10000 lower.
-  EXPECT_EQ(run_inv_sqrt(filled(n + 4, 1, 0), n), filled(n + 4, 1, 0));
 }
 
 TEST(Reciprocal, ScalesOfTheResult) {
@@ -266,18 +155,170 @@ TEST(NewtonSteps, LeaveLimbsBeyondTheWorkingLengthAlone) {
     for (bool inverse_root : {true, false}) {
       Limbs Y = inverse_root ? Yinv : Yrec;
       Limbs T(n + 4, kSentinel);
-      std::vector<double> W(4 * n, -1.0);
+      std::vector<double> W(5 * n, -1.0);
       rounding_margin margin;
       const Limbs before = Y;
       if (inverse_root)
-        inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data(), &margin);
+        EXPECT_TRUE(inv_sqrt_step(X.data(), Y.data(), T.data(), m, W.data(), &margin, m / 2));
       else
         reciprocal_step(X.data(), Y.data(), T.data(), m, W.data(), &margin);
       for (int32_t i = m + 4; i < n + 4; ++i) {
         EXPECT_EQ(Y[i], before[i]) << "Y limb " << i << ", m = " << m;
         EXPECT_EQ(T[i], kSentinel) << "T limb " << i << ", m = " << m;
       }
-      for (int32_t i = 4 * m; i < 4 * n; ++i) ASSERT_EQ(W[i], -1.0) << "work area beyond 4m, m = " << m;
+      const int32_t used = inverse_root ? 5 * m : 4 * m;
+      for (int32_t i = used; i < 5 * n; ++i) ASSERT_EQ(W[i], -1.0) << "work area beyond " << used << ", m = " << m;
     }
+  }
+}
+
+// Every wrapped product the Newton steps and the square root form, with factors whose balanced digits
+// carry far (all 9999, all 4999, runs of 5000/4999/9999/0) or are random, against the exact product
+// truncated to its output limbs; Out overlapping its first factor as the steps use it.
+TEST(WrappedProduct, ExactTruncationOfEveryShape) {
+  std::mt19937_64 gen = seeded_generator(18);
+  struct shape {
+    const char* name;
+    int32_t p, q, doubles, out;
+  };
+  for (int32_t h : {4, 8, 16, 64, 256}) {
+    const int32_t m = 2 * h;
+    const shape shapes[] = {
+        {"Y^2 (h + 4 limbs, m doubles, m + 4 out)", h + 4, h + 4, m, m + 4},
+        {"Y D' (h + 4 limbs, m doubles, h + 4 out)", h + 4, h + 4, m, h + 4},
+        {"X U (m + 4 limbs, 2m doubles, m + 4 out)", m + 4, m + 4, 2 * m, m + 4},
+        {"X Y (m + 4 by h + 4 limbs, 2m doubles)", m + 4, h + 4, 2 * m, m + 4},
+        {"plain (h limbs, m doubles, m + 1 out)", h, h, m, m + 1},
+    };
+    const Limbs factors[] = {filled(m + 4, 9999, 9999), filled(m + 4, 4999, 4999), carry_runs(gen, m + 4, 9999),
+                             random_limbs(gen, m + 4, 9999), random_limbs(gen, m + 4, 32767)};
+    const int32_t count = sizeof factors / sizeof factors[0];
+    for (const shape& s : shapes) {
+      for (int32_t i = 0; i < count; ++i) {
+        // The last factor's limb 0 reaches 3.2767: only with the all-4999 one (0.4999...).
+        const Limbs& P = factors[i];
+        const Limbs& Q = i == count - 1 ? factors[1] : factors[(i + 1) % (count - 1)];
+        for (bool square : {false, true}) {
+          if (square && (s.p != s.q || i == count - 1)) continue;
+          const Limbs& R = square ? P : Q;
+          std::vector<double> W(2 * s.doubles);
+          rounding_margin margin;
+          Limbs out = P;
+          out.resize(std::max(s.out, s.p) + 4, kSentinel);
+          wrapped_multiply(out.data(), s.p, square ? out.data() : R.data(), s.q, out.data(), s.out, s.doubles, W.data(),
+                           &margin);
+          for (size_t k = std::max(static_cast<size_t>(s.out), P.size()); k < out.size(); ++k)
+            EXPECT_EQ(out[k], kSentinel) << s.name << ": limb " << k << " written";
+          const std::vector<int64_t> exact = schoolbook_product(P.data(), s.p, R.data(), s.q);
+          std::vector<int64_t> truncated(exact.begin(), exact.begin() + std::min<size_t>(s.out, exact.size()));
+          truncated.resize(s.out, 0);
+          EXPECT_EQ(std::vector<int64_t>(out.begin(), out.begin() + s.out), truncated)
+              << s.name << ", h = " << h << ", factors " << i << (square ? " squared" : "");
+          EXPECT_LT(margin.max_distance, 0.01) << s.name;
+        }
+      }
+    }
+  }
+}
+
+// The signed steps of the corrections, on four-limb numbers whose values fit an int64.
+TEST(NewtonCorrection, SignedDistancesAndCorrectionsAtAnOffset) {
+  auto value = [](const Limbs& v) {
+    int64_t s = 0;
+    for (int16_t limb : v) s = s * 10000 + limb;
+    return s;
+  };
+  const int64_t ten_thousandth = 1000000000000;  // 0.0001 as four limbs: [1, 0, 0, 0]
+  for (const Limbs& v : {Limbs{0, 9999, 9999, 9999}, Limbs{1, 0, 0, 0}, Limbs{1, 0, 0, 7}, Limbs{0, 0, 0, 1}}) {
+    Limbs d = v;
+    const int32_t sign = distance_from_ten_thousandth(d.data(), 4);
+    EXPECT_EQ(sign * value(d), ten_thousandth - value(v)) << value(v);
+  }
+  const Limbs a = {5000, 1, 9999, 0};
+  for (const Limbs& v : {Limbs{5000, 1, 9998, 9999}, Limbs{5000, 2, 0, 0}, a}) {
+    Limbs d = v;
+    const int32_t sign = limb_distance(a.data(), d.data(), 4);
+    EXPECT_EQ(sign * value(d), value(a) - value(v)) << value(v);
+    EXPECT_TRUE(value(d) != 0 || sign == 1);
+  }
+  // q at offset 1 and 2, carries and borrows running through 9999s and 0s into limb 0.
+  const struct {
+    Limbs p, q;
+    int32_t offset, sign;
+  } cases[] = {{{1, 9999, 9999, 9999}, {0, 1}, 2, 1},   {{2, 0, 0, 0}, {0, 1}, 2, -1},
+               {{0, 9999, 5000, 0}, {12345, 9999}, 2, 1}, {{3, 0, 0, 0}, {29999, 1}, 2, -1},
+               {{100, 0, 0, 0}, {0, 0, 1}, 1, -1},    {{7, 1, 2, 3}, {1, 2, 3, 4}, 0, 1}};
+  for (const auto& c : cases) {
+    Limbs p = c.p;
+    int64_t q = 0;
+    for (int16_t limb : c.q) q = q * 10000 + limb;
+    for (int32_t k = c.offset + static_cast<int32_t>(c.q.size()); k < 4; ++k) q *= 10000;
+    limb_add_at(p.data(), c.offset, c.q.data(), static_cast<int32_t>(c.q.size()), c.sign);
+    EXPECT_EQ(value(p), value(c.p) + c.sign * q);
+    EXPECT_TRUE(is_normalised(p.data(), 4));
+  }
+}
+
+// sqrt(X) from square_root, checked by its exact square: (S^2 - X) / (2 S) in units of limb n+3.
+TEST(SquareRoot, ExactSquaresAndRandomInputs) {
+  std::mt19937_64 gen = seeded_generator(19);
+  for (int32_t n : {16, 64, 512}) {
+    Limbs random_lead = random_limbs(gen, n + 4, 9999);
+    random_lead[0] = static_cast<int16_t>(1000 + random_lead[0] % 31000);  // 0.1 .. 3.2
+    Limbs drivers = random_limbs(gen, n + 4, 5000);
+    drivers[0] = static_cast<int16_t>(drivers[0] + 5000);  // 0.5 .. 1, as the drivers pass it
+    const Limbs inputs[] = {filled(n + 4, 2500, 0), filled(n + 4, 10000, 0), filled(n + 4, 5000, 0), random_lead,
+                            drivers, filled(n + 4, 32767, 9999)};
+    for (const Limbs& X : inputs) {
+      Limbs S = X, Y(n + 4), T(n + 4);
+      std::vector<double> W(4 * n);
+      rounding_margin margin;
+      square_root(S.data(), Y.data(), T.data(), n, W.data(), &margin);
+      ASSERT_TRUE(is_normalised(S.data(), n + 4)) << "n = " << n << ", X[0] = " << X[0];
+      const int32_t L = n + 4;
+      const double excess = scaled_difference(schoolbook_product(S.data(), L, S.data(), L), widened(X.data(), L), L);
+      EXPECT_LE(std::fabs(excess / (2.0 * leading_value(S.data(), 4))), 10.0) << "n = " << n << ", X[0] = " << X[0];
+      if (X[0] == 2500 || X[0] == 10000) {
+        EXPECT_EQ(S, filled(L, X[0] == 2500 ? 5000 : 10000, 0)) << X[0];
+      }
+    }
+  }
+}
+
+// The inverse square root started from that of a nearby number skips the Newton steps below the
+// limbs they share and keeps its precision; a start that claims more than it holds falls back to
+// the estimate. The square root the same through the value it keeps between calls.
+TEST(InvSqrt, StartsFromANearbyRootOrFallsBack) {
+  std::mt19937_64 gen = seeded_generator(20);
+  const int32_t n = 256;
+  Limbs X = random_limbs(gen, n + 4, 5000);
+  X[0] = static_cast<int16_t>(X[0] + 5000);
+  const Limbs root = run_inv_sqrt(X, n);
+  const struct {
+    int32_t changed_limb;   // X is moved by one unit there
+    int32_t claimed_limbs;  // what the caller says the old root still holds
+  } cases[] = {{200, 199}, {100, 99}, {40, 39}, {3, 200}, {100, 256}};
+  for (const auto& c : cases) {
+    Limbs near = X;
+    near[c.changed_limb] = static_cast<int16_t>(near[c.changed_limb] == 0 ? 1 : near[c.changed_limb] - 1);
+    Limbs Y = root, T(n + 4);
+    std::vector<double> W(5 * n);
+    rounding_margin margin;
+    inv_sqrt(near.data(), Y.data(), T.data(), n, W.data(), &margin, c.claimed_limbs);
+    EXPECT_TRUE(is_normalised(Y.data(), n + 4));
+    EXPECT_LE(std::fabs(inv_sqrt_error_units(near, Y)), kNewtonBoundUnits)
+        << "changed limb " << c.changed_limb << ", claimed " << c.claimed_limbs;
+
+    Limbs S = near, scratch(n + 4), kept(n + 4);
+    Limbs previous = X;
+    square_root(previous.data(), scratch.data(), kept.data(), n, W.data(), &margin);  // keeps X's root
+    square_root(S.data(), scratch.data(), kept.data(), n, W.data(), &margin, c.claimed_limbs);
+    Limbs fresh = near, fresh_kept(n + 4);
+    square_root(fresh.data(), scratch.data(), fresh_kept.data(), n, W.data(), &margin);
+    const int32_t L = n + 4;
+    const double excess = scaled_difference(schoolbook_product(S.data(), L, S.data(), L), widened(near.data(), L), L);
+    EXPECT_LE(std::fabs(excess / (2.0 * leading_value(S.data(), 4))), 10.0) << "square root from a kept root";
+    EXPECT_EQ(Limbs(S.begin(), S.begin() + n), Limbs(fresh.begin(), fresh.begin() + n))
+        << "changed limb " << c.changed_limb;
   }
 }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "arith_test_support.h"
 #include "core/arith/arith.h"
+#include "core/fft/simd_path.h"
 #include "core/numbers/limb.h"
 
 namespace {
@@ -54,10 +56,13 @@ long product_shortfall(const Limbs& P, const Limbs& Q, int32_t n) {
   return shortfall;
 }
 
-// Y - f(X) in units of Y's last limb (n+3), f computed by MPFR from the exact X:
-// with X = Xi 10000^-L and Y = Yi 10000^-L (L = n + 4),
-//   1/sqrt(10000 X) 10000^L = 10^(6L-2) / sqrt(Xi),   1/(10000 X) 10000^L = 10^(8L-4) / Xi.
-double newton_error_units(const Limbs& X, const Limbs& Y, bool inverse_root) {
+enum class newton_kind { inverse_root, square_root, reciprocal };
+
+// Y - f(X) in units of Y's last limb (n+3), f computed by MPFR from the exact X: with X = Xi 10000^-L
+// and Y = Yi 10000^-L (L = n + 4),
+//   1/sqrt(10000 X) 10000^L = 10^(6L-2) / sqrt(Xi),   sqrt(X) 10000^L = 10^(2L) sqrt(Xi),
+//   1/(10000 X) 10000^L = 10^(8L-4) / Xi.
+double newton_error_units(const Limbs& X, const Limbs& Y, newton_kind kind) {
   const int32_t L = static_cast<int32_t>(X.size());
   const mpfr_prec_t prec = static_cast<mpfr_prec_t>(4 * L * 3.33) + 128;
   mpz_t xi, yi, power;
@@ -67,13 +72,22 @@ double newton_error_units(const Limbs& X, const Limbs& Y, bool inverse_root) {
   mpfr_t f, diff;
   mpfr_inits2(prec, f, diff, static_cast<mpfr_ptr>(nullptr));
   mpfr_set_z(f, xi, MPFR_RNDN);
-  if (inverse_root) {
-    mpfr_rec_sqrt(f, f, MPFR_RNDN);
-    mpz_ui_pow_ui(power, 10, 6 * static_cast<unsigned long>(L) - 2);
-  } else {
-    mpfr_ui_div(f, 1, f, MPFR_RNDN);
-    mpz_ui_pow_ui(power, 10, 8 * static_cast<unsigned long>(L) - 4);
+  unsigned long exponent = 0;
+  switch (kind) {
+    case newton_kind::inverse_root:
+      mpfr_rec_sqrt(f, f, MPFR_RNDN);
+      exponent = 6 * static_cast<unsigned long>(L) - 2;
+      break;
+    case newton_kind::square_root:
+      mpfr_sqrt(f, f, MPFR_RNDN);
+      exponent = 2 * static_cast<unsigned long>(L);
+      break;
+    case newton_kind::reciprocal:
+      mpfr_ui_div(f, 1, f, MPFR_RNDN);
+      exponent = 8 * static_cast<unsigned long>(L) - 4;
+      break;
   }
+  mpz_ui_pow_ui(power, 10, exponent);
   mpfr_mul_z(f, f, power, MPFR_RNDN);
   mpfr_z_sub(diff, yi, f, MPFR_RNDN);
   const double units = mpfr_get_d(diff, MPFR_RNDN);
@@ -82,10 +96,10 @@ double newton_error_units(const Limbs& X, const Limbs& Y, bool inverse_root) {
   return units;
 }
 
-// The Newton results are good to a few units of limb n+2: the products are truncated to m + 4
-// limbs, and the product that is shifted up loses its last limb, an error of up to one unit of
-// limb n+2 in it. Allow ten units of limb n+2.
+// The inverse square root and the reciprocal are good to a few units of limb n+2, the square root to
+// a few units of limb n+3 (core/arith/inv_sqrt.h, reciprocal.h, square_root.h). Allow ten units.
 constexpr double kNewtonBoundUnits = 10.0 * 10000.0;
+constexpr double kSquareRootBoundUnits = 10.0;
 
 }  // namespace
 
@@ -158,42 +172,91 @@ TEST(MulSmallOracle, LongNumbersGiveTheExactProduct) {
   }
 }
 
-TEST(NewtonOracle, InverseSquareRootAndReciprocalAgreeWithMpfr) {
-  std::mt19937_64 gen = seeded_generator(102);
-  double worst_root = 0.0, worst_reciprocal = 0.0;
-  for (int32_t n : {16, 64, 1024, 16384, 262144}) {
-    std::vector<double> W(4 * static_cast<size_t>(n));
-    rounding_margin margin;
-    Limbs Y(n + 4), T(n + 4);
-
-    // Inverse square root: the drivers' 0.0002 and 0.5..0.72, and inputs whose shifted
-    // product is Y^2 (X > 1), Y^3 (0.0464 < X < 1) and X Y^3 (X < 0.0464).
-    std::vector<Limbs> roots = {filled(n + 4, 2, 0)};
-    for (int32_t lead : {5000, 11000, 600, 2}) {
-      Limbs X = random_limbs(gen, n + 4, lead == 11000 ? 21766 : lead == 5000 ? 2200 : 300);
-      X[0] = static_cast<int16_t>(X[0] + lead);
-      roots.push_back(X);
-    }
-    for (const Limbs& X : roots) {
-      inv_sqrt(X.data(), Y.data(), T.data(), n, W.data(), &margin);
-      EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
-      const double err = std::fabs(newton_error_units(X, Y, true));
-      worst_root = std::max(worst_root, err);
-      EXPECT_LE(err, kNewtonBoundUnits) << "inv_sqrt, n = " << n << ", X[0] = " << X[0];
-    }
-
-    // Reciprocal: 0.4..0.95 (the drivers use about 0.457 and 0.914), and inputs whose shifted
-    // product is X Y^2 (X < 0.01).
-    for (int32_t lead : {4000, 2}) {
-      Limbs X = random_limbs(gen, n + 4, lead == 4000 ? 5500 : 90);
-      X[0] = static_cast<int16_t>(X[0] + lead);
-      reciprocal(X.data(), Y.data(), T.data(), n, W.data(), &margin);
-      EXPECT_TRUE(is_normalised(Y.data(), n + 4)) << "reciprocal, n = " << n << ", X[0] = " << X[0];
-      const double err = std::fabs(newton_error_units(X, Y, false));
-      worst_reciprocal = std::max(worst_reciprocal, err);
-      EXPECT_LE(err, kNewtonBoundUnits) << "reciprocal, n = " << n << ", X[0] = " << X[0];
+// The wrapped products of the Newton steps at large sizes, against GMP's exact product truncated to
+// the output limbs: Y^2 and Y D' (h + 4 limbs in 2h doubles), X U (m + 4 limbs in 2m doubles).
+TEST(WrappedProductOracle, ExactTruncationAtLargeSizes) {
+  std::mt19937_64 gen = seeded_generator(103);
+  for (int32_t h : {1024, 65536, 524288}) {
+    const Limbs nines = filled(2 * h + 4, 9999, 9999), runs = carry_runs(gen, 2 * h + 4, 9999);
+    const Limbs a = random_limbs(gen, 2 * h + 4, 9999), halves = filled(2 * h + 4, 4999, 4999);
+    const struct {
+      const Limbs &P, &Q;
+      int32_t p, doubles, out;
+    } cases[] = {{nines, nines, h + 4, 2 * h, 2 * h + 4}, {runs, runs, h + 4, 2 * h, h + 4},
+                 {a, halves, 2 * h + 4, 4 * h, 2 * h + 4}, {runs, nines, 2 * h + 4, 4 * h, 2 * h + 4}};
+    for (const auto& c : cases) {
+      std::vector<double> W(2 * static_cast<size_t>(c.doubles));
+      rounding_margin margin;
+      Limbs out(c.out);
+      wrapped_multiply(c.P.data(), c.p, c.Q.data(), c.p, out.data(), c.out, c.doubles, W.data(), &margin);
+      mpz_t p, q, r;
+      mpz_inits(p, q, r, nullptr);
+      limbs_to_mpz(p, c.P.data(), c.p);
+      limbs_to_mpz(q, c.Q.data(), c.p);
+      mpz_mul(p, p, q);  // P Q 10000^(2p - 2): limbs 0..2p-1 of the product
+      mpz_ui_pow_ui(q, 10, 4 * static_cast<unsigned long>(2 * c.p - c.out));
+      mpz_tdiv_q(p, p, q);
+      limbs_to_mpz(r, out.data(), c.out);
+      EXPECT_EQ(mpz_cmp(p, r), 0) << "h = " << h << ", p = " << c.p << ", doubles = " << c.doubles;
+      mpz_clears(p, q, r, nullptr);
     }
   }
-  std::printf("largest error in units of limb n+3: inv_sqrt %.0f, reciprocal %.0f\n", worst_root,
-              worst_reciprocal);
+}
+
+// inv_sqrt, square_root and reciprocal at every power of two up to 2^20 limbs on every vector path:
+// the same limbs on each, and within their bounds of MPFR's values.
+TEST(NewtonOracle, EveryPowerOfTwoOnEveryPathAgreesWithMpfr) {
+  std::mt19937_64 gen = seeded_generator(102);
+  double worst[3] = {};
+  for (int32_t n = 8; n <= (1 << 20); n *= 2) {
+    std::vector<double> W(5 * static_cast<size_t>(n));
+    Limbs Y(n + 4), T(n + 4);
+    // Inputs in each routine's range: the drivers' (0.5..1 for the roots, 0.4..0.95 for the
+    // reciprocal) at every size, and the ends of the ranges up to 2^14 limbs.
+    auto input = [&](int32_t lead, int32_t spread) {
+      Limbs X = random_limbs(gen, n + 4, spread);
+      X[0] = static_cast<int16_t>(X[0] + lead);
+      return X;
+    };
+    const struct {
+      newton_kind kind;
+      std::vector<Limbs> inputs;
+    } cases[] = {
+        {newton_kind::inverse_root,
+         n <= 16384 ? std::vector<Limbs>{filled(n + 4, 2, 0), input(5000, 5000), input(11000, 21766), input(2, 300)}
+                    : std::vector<Limbs>{input(5000, 5000)}},
+        {newton_kind::square_root, n < 16 ? std::vector<Limbs>{}
+                                   : n <= 16384 ? std::vector<Limbs>{input(5000, 5000), input(1000, 31767)}
+                                                : std::vector<Limbs>{input(5000, 5000)}},
+        {newton_kind::reciprocal, n <= 16384 ? std::vector<Limbs>{input(4000, 5500), input(2, 90)}
+                                             : std::vector<Limbs>{input(4000, 5500)}},
+    };
+    for (const auto& c : cases) {
+      for (const Limbs& X : c.inputs) {
+        Limbs first;
+        for (simd_path path : {simd_path::sse2, simd_path::avx2, simd_path::avx512}) {
+          if (!simd_path_supported(path)) continue;
+          select_simd_path(path);
+          rounding_margin margin;
+          Limbs out = X;
+          if (c.kind == newton_kind::inverse_root) inv_sqrt(X.data(), out.data(), T.data(), n, W.data(), &margin);
+          if (c.kind == newton_kind::square_root) square_root(out.data(), Y.data(), T.data(), n, W.data(), &margin);
+          if (c.kind == newton_kind::reciprocal) reciprocal(X.data(), out.data(), T.data(), n, W.data(), &margin);
+          if (first.empty())
+            first = out;
+          else
+            EXPECT_EQ(out, first) << simd_path_name(path) << ", n = " << n << ", X[0] = " << X[0];
+        }
+        select_simd_path(best_simd_path());
+        EXPECT_TRUE(is_normalised(first.data(), n + 4)) << "n = " << n << ", X[0] = " << X[0];
+        const double err = std::fabs(newton_error_units(X, first, c.kind));
+        const int k = static_cast<int>(c.kind);
+        worst[k] = std::max(worst[k], err);
+        EXPECT_LE(err, c.kind == newton_kind::square_root ? kSquareRootBoundUnits : kNewtonBoundUnits)
+            << "kind " << k << ", n = " << n << ", X[0] = " << X[0];
+      }
+    }
+  }
+  std::printf("largest error in units of limb n+3: inv_sqrt %.1f, square_root %.1f, reciprocal %.1f\n", worst[0],
+              worst[1], worst[2]);
 }

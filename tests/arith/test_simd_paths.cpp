@@ -1,5 +1,5 @@
-// The products give the same limbs and the same rounding margin on every vector path, and the products
-// that save a transform give the limbs of the ones they replace. Paths the processor lacks are skipped.
+// The products, the Newton iterations and the square root give the same limbs and the same rounding
+// margin on every vector path. Paths the processor lacks are skipped.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -25,13 +25,20 @@ const product_case product_cases[] = {
      [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
        fft_multiply(p.data(), p.data(), out.data(), limbs, W, margin);
      }},
-    {"working_product",
+    {"wrapped_multiply (h + 4 limbs in 2h doubles)",
      [](const Limbs& p, const Limbs& q, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
-       working_product(p.data(), q.data(), out.data(), limbs, W, margin);
+       wrapped_multiply(p.data(), limbs / 2 + 4, q.data(), limbs / 2 + 4, out.data(), limbs + 4, limbs, W, margin);
      }},
-    {"working_product square",
+    {"wrapped_multiply square",
      [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
-       working_product(p.data(), p.data(), out.data(), limbs, W, margin);
+       wrapped_multiply(p.data(), limbs / 2 + 4, p.data(), limbs / 2 + 4, out.data(), limbs + 4, limbs, W, margin);
+     }},
+    {"square_root",
+     [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
+       Limbs y(limbs + 4), scratch(limbs + 4);
+       out = p;
+       out[0] = 5000 + out[0] % 5000;  // 0.5 .. 1, the drivers' range
+       square_root(out.data(), y.data(), scratch.data(), limbs, W, margin);
      }},
     {"inv_sqrt",
      [](const Limbs& p, const Limbs&, Limbs& out, int32_t limbs, double* W, rounding_margin* margin) {
@@ -54,7 +61,7 @@ struct outcome {
 
 outcome run_on(simd_path path, const product_case& c, const Limbs& p, const Limbs& q, int32_t limbs) {
   select_simd_path(path);
-  std::vector<double> W(4 * static_cast<size_t>(limbs));
+  std::vector<double> W(5 * static_cast<size_t>(limbs));
   outcome o{Limbs(limbs + 4), 0.0};
   rounding_margin margin;
   c.run(p, q, o.limbs, limbs, W.data(), &margin);
@@ -79,50 +86,4 @@ TEST(SimdPaths, ProductsGiveTheSameLimbsOnEveryPath) {
     }
   }
   select_simd_path(best_simd_path());
-}
-
-// The square that keeps its factor's spectrum, and the product that uses it, give working_product's
-// limbs; the product also when its second factor is its result, as the inverse square root uses it.
-TEST(WorkingProduct, KeptSpectrumGivesTheSameLimbs) {
-  std::mt19937_64 gen = seeded_generator(78);
-  for (int32_t m : {8, 16, 256, 1 << 14}) {
-    const Limbs p = random_limbs(gen, m + 4, 9999), q = random_limbs(gen, m + 4, 9999);
-    std::vector<double> W(4 * static_cast<size_t>(m));
-    rounding_margin margin;
-    Limbs square(m + 4), expected_square(m + 4);
-    working_product(p.data(), p.data(), expected_square.data(), m, W.data(), &margin);
-    working_square_keep_spectrum(p.data(), square.data(), m, W.data(), &margin);
-    EXPECT_EQ(expected_square, square) << "m=" << m;
-
-    Limbs expected(m + 4), product = q;
-    std::vector<double> W2(W.size());  // its own work area: W keeps the spectrum of p
-    working_product(p.data(), q.data(), expected.data(), m, W2.data(), &margin);
-    working_product_with_kept(p.data(), product.data(), product.data(), m, W.data(), &margin);  // Q = T
-    EXPECT_EQ(expected, product) << "m=" << m;
-  }
-}
-
-// A product by the spectrum that fft_multiply_keep_first or inv_sqrt left in the work area gives
-// fft_multiply's limbs.
-TEST(FftMultiply, KeptFirstSpectrumGivesTheSameLimbs) {
-  std::mt19937_64 gen = seeded_generator(79);
-  for (int32_t n : {16, 512, 1 << 14}) {
-    Limbs p = random_limbs(gen, n + 4, 9999);
-    p[0] = 5000 + p[0] % 2000;  // in inv_sqrt's range
-    const Limbs q = random_limbs(gen, n + 4, 9999), r = random_limbs(gen, n + 4, 9999);
-    std::vector<double> W(4 * static_cast<size_t>(n)), W2(W.size());
-    rounding_margin margin;
-    Limbs expected_pq(n + 4), expected_pr(n + 4), pq(n + 4), pr(n + 4);
-    fft_multiply(p.data(), q.data(), expected_pq.data(), n, W2.data(), &margin);
-    fft_multiply(p.data(), r.data(), expected_pr.data(), n, W2.data(), &margin);
-    fft_multiply_keep_first(p.data(), q.data(), pq.data(), n, W.data(), &margin);
-    fft_multiply_kept_first(r.data(), pr.data(), n, W.data(), &margin);
-    EXPECT_EQ(expected_pq, pq) << "n=" << n;
-    EXPECT_EQ(expected_pr, pr) << "n=" << n;
-
-    Limbs y(n + 4), scratch(n + 4);
-    inv_sqrt(p.data(), y.data(), scratch.data(), n, W.data(), &margin);
-    fft_multiply_kept_first(r.data(), pr.data(), n, W.data(), &margin);
-    EXPECT_EQ(expected_pr, pr) << "after inv_sqrt, n=" << n;
-  }
 }

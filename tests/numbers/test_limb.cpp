@@ -182,27 +182,6 @@ TEST(LimbArithmetic, DivisionsTruncateAndDropTheLastRemainder) {
   EXPECT_EQ(p, (Limbs{16383, 9999, 9999}));
 }
 
-TEST(LimbArithmetic, TripleSubHalfIsExactThreePMinusQOverTwo) {
-  LimbSource src;
-  for (int t = 0; t < trials; ++t) {
-    const int L = 1 + t % 8;
-    Limbs p = src.number(L, 10921);  // 3 * 10921 + 2 <= 32767
-    const u128 vp = to_int(p, L);
-    Limbs q = src.number(L, 32767);
-    u128 vq = to_int(q, L) % (3 * vp + 1);  // keeps 3p >= q
-    Limbs qq = from_int(vq, L);
-    qq.resize(L + 4, guard);
-    limb_triple_sub_half(p.data(), qq.data(), L);
-    expect_limbs(p, from_int((3 * vp - vq) / 2, L), L);
-  }
-  Limbs p = {7000, 1, 0};
-  limb_triple_sub_half(p.data(), Limbs{0, 0, 3}.data(), 3);
-  EXPECT_EQ(p, (Limbs{10500, 1, 4998}));
-  p = {5000, 0, 0};
-  limb_triple_sub_half(p.data(), Limbs{5000, 0, 0}.data(), 3);
-  EXPECT_EQ(p, (Limbs{5000, 0, 0}));
-}
-
 // The serial walk from the last limb, the slow reference of long numbers: limb i receives raw[i]
 // and the carry of the limbs after it, reduced to 0..9999; limb 0 keeps what is left, unreduced.
 Limbs serial_release(const std::vector<int64_t>& raw) {
@@ -245,14 +224,6 @@ TEST(LimbArithmetic, LongNumbersAgreeWithTheSerialWalk) {
       limb_sub(big.data(), b.data(), out.data(), L);
       for (int i = 0; i < L; ++i) raw[i] = big[i] - b[i];
       expect_limbs(out, serial_release(raw), L);
-
-      Limbs p = a, q = b;
-      p[0] = 10000, q[0] = 0;  // 3p >= q
-      for (int i = 0; i < L; ++i) raw[i] = 3 * p[i] - q[i];
-      Limbs expected = serial_release(raw);
-      limb_half(expected.data(), L);
-      limb_triple_sub_half(p.data(), q.data(), L);
-      expect_limbs(p, expected, L);
 
       for (int32_t factor : {2, 4, 8, 16, 100, 3, 1 << 20}) {
         Limbs m = a;

@@ -1,0 +1,63 @@
+#include "core/arith/square_root.h"
+
+#include <cassert>
+
+#include "core/arith/inv_sqrt.h"
+#include "core/arith/newton_correction.h"
+#include "core/arith/wrapped_product.h"
+#include "core/fft/convolution.h"
+#include "core/numbers/limb.h"
+
+void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
+                 int32_t agreeing_limbs) {
+  const int32_t n = limbs, h = limbs / 2;
+  double* const x_spectrum = W;  // left by inv_sqrt: X[0..h+3] as a factor of n terms
+  double* const z_spectrum = W + n;
+  double* const product = W + 2 * n;
+
+  // Z = 100 / (100 sqrt(X)) in Y[0..h+3], limb 0 up to 31623 (X >= 0.1); the inverse square root's
+  // first h limbs kept in T[h+4..n+3]. The kept value is good to h limbs at most.
+  int16_t* const kept = T + h + 4;
+  int32_t correct_limbs = 0;
+  if (agreeing_limbs > 0) {
+    for (int32_t i = 0; i < h; ++i) Y[i] = kept[i];
+    limb_set(Y + h, 0, 4);
+    correct_limbs = agreeing_limbs < h ? agreeing_limbs : h;
+  }
+  inv_sqrt(X, Y, T, h, W, margin, correct_limbs);
+  for (int32_t i = 0; i < h; ++i) kept[i] = Y[i];
+  int32_t carry = 0;
+  for (int32_t i = h + 3; i >= 1; --i) {
+    const int32_t v = 100 * Y[i] + carry;
+    carry = v / 10000;
+    Y[i] = static_cast<int16_t>(v - 10000 * carry);
+  }
+  Y[0] = static_cast<int16_t>(100 * Y[0] + carry);
+
+  // s = X Z in T[0..h+3]. Z's first digits are kept for the correction, whose factor Z is only a
+  // spectrum by then.
+  constexpr int32_t wrapped = 7;  // (h + 4) + (h + 4) - 1 - n
+  int64_t z_head[wrapped];
+  balanced_head(Y, h + 4, wrapped, z_head);
+  factor_spectrum(Y, h + 4, z_spectrum, n);
+  multiply_spectra(n, product, x_spectrum, z_spectrum);
+  release_wrapped(T, h + 4, product, n, X, h + 4, Y, h + 4, margin);
+
+  // R = |X - s^2| in Y (Z lives on in its spectrum).
+  factor_spectrum(T, h + 4, product, n);
+  square_spectrum(n, product, product);
+  release_wrapped(Y, n + 4, product, n, T, h + 4, T, h + 4, margin);
+  const int32_t sign = limb_distance(X, Y, n + 4);
+  for (int32_t i = 0; i < h; ++i) assert(Y[i] == 0);
+
+  // C = Z R' in Y[0..h+3]; X = s +- (C/2) 10000^-h.
+  int64_t r_head[wrapped];
+  balanced_head(Y + h, h + 4, wrapped, r_head);
+  factor_spectrum(Y + h, h + 4, product, n);
+  multiply_spectra(n, product, product, z_spectrum);
+  release_wrapped_heads(Y, h + 4, product, n, z_head, r_head, wrapped, margin);
+  limb_half(Y, h + 4);
+  for (int32_t i = 0; i < h + 4; ++i) X[i] = T[i];
+  limb_set(X + h + 4, 0, h);
+  limb_add_at(X, h, Y, h + 4, sign);
+}
