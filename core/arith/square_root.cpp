@@ -1,5 +1,6 @@
 #include "core/arith/square_root.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "core/arith/inv_sqrt.h"
@@ -20,12 +21,12 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   int16_t* const kept = T + h + 4;
   int32_t correct_limbs = 0;
   if (agreeing_limbs > 0) {
-    for (int32_t i = 0; i < h; ++i) Y[i] = kept[i];
+    std::copy(kept, kept + h, Y);
     limb_set(Y + h, 0, 4);
     correct_limbs = agreeing_limbs < h ? agreeing_limbs : h;
   }
   inv_sqrt(X, Y, T, h, W, margin, correct_limbs);
-  for (int32_t i = 0; i < h; ++i) kept[i] = Y[i];
+  std::copy(Y, Y + h, kept);
   int32_t carry = 0;
   for (int32_t i = h + 3; i >= 1; --i) {
     const int32_t v = 100 * Y[i] + carry;
@@ -57,7 +58,7 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   multiply_spectra(n, product, product, z_spectrum);
   release_wrapped_heads(Y, h + 4, product, n, z_head, r_head, wrapped, margin);
   limb_half(Y, h + 4);
-  for (int32_t i = 0; i < h + 4; ++i) X[i] = T[i];
+  std::copy(T, T + h + 4, X);
   limb_set(X + h + 4, 0, h);
   limb_add_at(X, h, Y, h + 4, sign);
 }

@@ -5,11 +5,16 @@
 // square_root forms b' = sqrt(ab) and b0 = sqrt(1/2) in place; reciprocal(x) yields 1/(10000 x), so
 // the final quotient comes out as pi / 10000, limb 0 holding the 3.
 //
+// ab is formed from two squares, (a + b)^2 / 4 - (a - a')^2, the second of which t' needs anyway:
+// a square takes one forward transform where a product takes two. Since a' is (a + b)/2 cut to n
+// limbs (short by delta < 10000^-n), a - a' is (a - b)/2 + delta and ab comes out short by
+// (a - b) delta + delta^2, below a fifth of a unit of the last limb, and less as a and b close in.
+//
 // Transforms per iteration, in full-length transforms of 2n doubles (a half-length one counts half;
-// checked by tests/pi/test_transform_count.cpp): ab 3, (a - a')^2 2, sqrt(ab) 8 (inv_sqrt to n/2
-// limbs 5, the rest of square_root 3): 13. Full-length Newton steps and a full product after the
-// inverse square root made 21. In the last iterations, where ab changes little, the inverse square
-// root starts from the last one: 10.5 in the last, 11.75 in the one before, ...
+// checked by tests/pi/test_transform_count.cpp): (a + b)^2 2, (a - a')^2 2, sqrt(ab) 8 (inv_sqrt to
+// n/2 limbs 5, the rest of square_root 3): 12. Full-length Newton steps, a full product ab and a full
+// product after the inverse square root made 21. In the last iterations, where ab changes little,
+// the inverse square root starts from the last one: 9.5 in the last, 10.75 in the one before, ...
 #include <utility>
 
 #include "core/arith/arith.h"
@@ -47,12 +52,14 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   // inverse square root from the last one when that saves Newton steps.
   int32_t agreeing_limbs = 0;
   for (int32_t j = 1; j <= run.iterations; ++j) {
-    limb_add(A, B, P, n);
+    limb_add(A, B, P, n);         // P = a + b, about 1.7
+    fft_multiply(P, P, B, n, W, margin);  // B = (a + b)^2
     limb_half(P, n);              // P = a' = (a + b)/2
-    fft_multiply(A, B, B, n, W, margin);  // B = ab
     limb_sub(A, P, A, n);         // A = a - a'
     const int32_t next_agreeing_limbs = 2 * limb_leading_zeros(A, n) - 1;
     fft_multiply(A, A, A, n, W, margin);  // A = (a - a')^2
+    limb_quarter(B, n + 4);
+    limb_sub(B, A, B, n + 4);     // B = ab = ((a + b)/2)^2 - ((a - b)/2)^2, all n + 4 limbs
     limb_mul_small(A, w, n);
     limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
     square_root(B, A, S, n, W, margin, agreeing_limbs);  // B = b' = sqrt(ab)

@@ -5,185 +5,185 @@
 
 const known_answer known_answers[pi_variants][pi_digest_sizes] = {
     {  // direct
-        {0x3e60000000000000ull,  // 2^6
+        {0x3e68000000000000ull,  // 2^6
          {
-          0xe261c46bc03cd042ull, 0x72984dfb478e9c5aull, 0x8849f6c3a87f2000ull, 0x6251cd3e12113027ull,
-          0xe84f937ec82e57d2ull, 0x20011752dd044cc3ull, 0xb1a8fdadd70ddfd2ull,
+          0xe261c46bc03cd042ull, 0x3438c0b9c43c58fdull, 0xbb1e0854c3e35504ull, 0xe3385e96fdf677c9ull,
+          0xeb072a374979a98dull, 0x7afa6d2c1301fa6aull, 0xb1a8fdadd70ddfd2ull,
          }},
-        {0x3e68000000000000ull,  // 2^7
+        {0x3e72000000000000ull,  // 2^7
          {
-          0x6039a9ae0a58f92aull, 0x489bd0687aaa8df6ull, 0x6e21630e1f732971ull, 0x78e592ca5e21cc7eull,
-          0x12250e6601f54934ull, 0x86b2f2536e538655ull, 0xbed3b2d7421c5864ull, 0x6d0972e9d4844212ull,
+          0x6039a9ae0a58f92aull, 0x489bd0687aaa8df6ull, 0x8d6cbc10de145b05ull, 0xe31cf2f57f39b6f2ull,
+          0x43fc3c6d5723d531ull, 0x98d87b41184610aeull, 0x6262b30041713822ull, 0x6d0972e9d4844212ull,
          }},
-        {0x3e78000000000000ull,  // 2^8
+        {0x3e7c000000000000ull,  // 2^8
          {
-          0x4601e8ccdfb1c516ull, 0x96a6c9b336039818ull, 0x1fe28addb0647a5cull, 0xc12fe8d3f1f9cf61ull,
-          0x80753deb00b82e2bull, 0xec58771713b4bd54ull, 0x33f6b4f5a8137448ull, 0x8a3d1a437fd6534aull,
+          0x4601e8ccdfb1c516ull, 0xe40d190a9dd6b0e2ull, 0x6ecfe51f89a34af8ull, 0x435d050bac94aef2ull,
+          0x3d504a22a98ef66dull, 0x77e6ce454b57dc1aull, 0x33f6b4f5a8137448ull, 0x4e8036bef81cd79dull,
           0xaf24f5d6eb7ce017ull,
          }},
-        {0x3e88000000000000ull,  // 2^9
+        {0x3e90000000000000ull,  // 2^9
          {
-          0x78705967dbc12749ull, 0x3cbabc055c6d643eull, 0xffc9071b11e95341ull, 0x60c0f084e7d188ffull,
-          0x2284e123a7ac11d7ull, 0x5e2ce1a8420f7c13ull, 0x9b09ff67a0aad4fbull, 0x91326be16560c5a7ull,
+          0x78705967dbc12749ull, 0x3bd1ac8d16c8deb5ull, 0x6b84d3be0b85e5ceull, 0x3a45b3560a7bece6ull,
+          0x20be48350d4e7afaull, 0x5e50880ed8b8dfefull, 0x9bd1495cea68a83bull, 0x95ddda5838fb24a3ull,
           0xdf4abd5fb956807cull, 0x371bcaf4630b7634ull,
          }},
-        {0x3e90000000000000ull,  // 2^10
+        {0x3e94000000000000ull,  // 2^10
          {
           0xab5e202caf869a26ull, 0x6d83a9110d97c951ull, 0xd5f8353e1d1c0a80ull, 0x12f226df1bc668ccull,
-          0x9fb212856cf8c4daull, 0xba35de9dc384ea2cull, 0x7e1d6eba6f81632dull, 0xbd36457a8823d820ull,
-          0x359ef48c18f8940dull, 0xaf6762584111b379ull, 0x7524bf91aacd566dull,
+          0x9fb212856cf8c4daull, 0xba35de9dc384ea2cull, 0x2568ed54b19c781aull, 0x429ddbcb8fd5ea88ull,
+          0x0f15734687fcedfcull, 0x9c8c0bc09e9ee60cull, 0x7524bf91aacd566dull,
          }},
-        {0x3ea0000000000000ull,  // 2^11
+        {0x3ea4000000000000ull,  // 2^11
          {
-          0xc24fddb402dfd434ull, 0x10f12f8ef1b0b14bull, 0xcab0bf1ce25eee82ull, 0x9c355e05f1c590f9ull,
-          0xfa3e79cc2ffa71d1ull, 0x44f5b3c402c660c3ull, 0xeda430d3cc9c607full, 0x2e694217ab93e153ull,
-          0xf715a4c6eb9f8d86ull, 0xae7432fd285edc3eull, 0x217d1c6f472473e7ull, 0x38be3257e73037c4ull,
+          0xc24fddb402dfd434ull, 0x54829ff8fb747452ull, 0x446fecc15d60a091ull, 0x9c355e05f1c590f9ull,
+          0xc7055212762d86a9ull, 0x8c234f647a96c911ull, 0x7ba11843ccf45b13ull, 0x1966abb5f4dc20daull,
+          0xf3a2418a7b2ae95bull, 0x65497c97f0c9dcfbull, 0x04732bffeecfa92full, 0x38be3257e73037c4ull,
          }},
         {0x3eb0000000000000ull,  // 2^12
          {
-          0x0005f3defed9607cull, 0xfe159214ffe2d72dull, 0xc8450841fe5fb4dfull, 0x211263029635a0cdull,
-          0x972f2bbec483f1baull, 0xc7f92cc14eac58d2ull, 0xaf55fb58c20c69f2ull, 0xa602dceb384d04bcull,
-          0x4856a9885f463cf4ull, 0xad5584b8d2a64a47ull, 0x8dff4511826429f8ull, 0x42598385d882ffbaull,
+          0x0005f3defed9607cull, 0x0ade35d8a6a9b9e1ull, 0xfca9e781f9c8317dull, 0x9e5287309a25eca5ull,
+          0x972f2bbec483f1baull, 0x324ac09a084d2c0bull, 0x6d26e642914d84ebull, 0x051a61ebd52d6d76ull,
+          0x1e93310b6a4456ebull, 0xad5584b8d2a64a47ull, 0x871a7efe51d6a6c6ull, 0xe47a89d981039da4ull,
           0x37964a2bf3ac21cbull,
          }},
-        {0x3eb0000000000000ull,  // 2^13
+        {0x3eb4000000000000ull,  // 2^13
          {
-          0x6b27761324086bccull, 0xd9367b0085e30a28ull, 0x0bfc71e974a7d464ull, 0xe9ae9328b69c58e9ull,
-          0x66d07cf30f90c406ull, 0x1e565f2ee2967708ull, 0xec25efa5a1a69c87ull, 0x46562bc36ee546c2ull,
+          0x6b27761324086bccull, 0x23af8d360cbaa3c1ull, 0x2bbd65c1816b548dull, 0xb0cb416672228957ull,
+          0x26bb7bf6035712f4ull, 0x9376770297a20a27ull, 0xa51a3e323d7a91abull, 0x906d09cdff460d24ull,
           0x92d3c37fef3075a8ull, 0xdd8389dfceb9085eull, 0xe14cb94ce77f134cull, 0xa191aadae628659cull,
           0xe43ea910cca36950ull, 0x6110d805957ad34aull,
          }},
-        {0x3eb9000000000000ull,  // 2^14
+        {0x3eba000000000000ull,  // 2^14
          {
-          0x537ca35ce8472e5eull, 0xb18c69a47659ad68ull, 0x834b2c7e83486656ull, 0xec5fd25b0147ebbeull,
-          0xf1dacd2d8caa4237ull, 0xc6389127f0e4bb89ull, 0xe06e8c19e5564326ull, 0xdcdf3594daae7f1cull,
-          0x56b952550b82a9d0ull, 0x27b5c3f2856d315eull, 0x95f3716a840b1bf8ull, 0xb418003c63434ac2ull,
-          0x1cda75e5af803467ull, 0xf7d142f883c7562dull, 0xbd908f9d2a1a6bccull,
+          0x537ca35ce8472e5eull, 0xb18c69a47659ad68ull, 0x0ecb9d945b8ea044ull, 0x35fdc343655ee158ull,
+          0x533430f9e4da042dull, 0x9e681e3a789208cdull, 0xe06e8c19e5564326ull, 0xdcdf3594daae7f1cull,
+          0x51dc0a15e1913619ull, 0x27b5c3f2856d315eull, 0xa95aa3914ac1f998ull, 0x67445fbeee3640f0ull,
+          0xa710cc5d2d336adcull, 0xf7d142f883c7562dull, 0xbd908f9d2a1a6bccull,
          }},
-        {0x3ec5000000000000ull,  // 2^15
+        {0x3ec8000000000000ull,  // 2^15
          {
-          0xddb77690ab3ca021ull, 0xe0f3a671659fba28ull, 0xc4a543511d87df44ull, 0xbe4a1e43c3c111faull,
-          0xe2f9d08b49ea1648ull, 0x21c58cf95cd86afdull, 0x3820c4530913753cull, 0x8c204ce7075bfd69ull,
-          0xdaa936b2d4dbe3ecull, 0x9e5541f1b08c71b3ull, 0x1ace6ad1987787eaull, 0xbf6077ac0caee1e0ull,
-          0x4b4d27055ebda7e8ull, 0xb11742643ed4f3e3ull, 0x0b18827a7b180508ull, 0xbaa2982493ad711dull,
+          0xddb77690ab3ca021ull, 0x80a8ed7840b7c05dull, 0x8cd60a0f1f59ab42ull, 0xff5b16eab74ca37eull,
+          0xfeeedf59ad2eacddull, 0x6f39d6fee19e7dc5ull, 0x3e977ea8ed714349ull, 0xd1c04074e129dc0eull,
+          0x6d833d4b99d81a3dull, 0x9d5db7b55e31a001ull, 0x9a3f4e5aee601a42ull, 0xb3e78952496caab6ull,
+          0x4b4d27055ebda7e8ull, 0xb11742643ed4f3e3ull, 0x9da18ca429a4e789ull, 0xbaa2982493ad711dull,
          }},
-        {0x3ed0000000000000ull,  // 2^16
+        {0x3ed1800000000000ull,  // 2^16
          {
-          0x283316ae46e50631ull, 0x681e106939615e0full, 0xa28016098eb8c944ull, 0xe57b348fb6f5775dull,
-          0x907ef8a544c2ba75ull, 0x111975e0fad6e165ull, 0x26be7c3a2def367aull, 0x8fdff936e22ecc2dull,
-          0xee2c3e9c9051fe3aull, 0x67a8735f0a825ac7ull, 0x3db970f8fe022ba5ull, 0xce2d6db4c42c82a0ull,
-          0x988a034ae2f00eb1ull, 0x7902d5939fc0d8d0ull, 0xcb596647bf721b1eull, 0xec47bc78421455a1ull,
+          0x283316ae46e50631ull, 0x681e106939615e0full, 0xa936a82ea81ebd07ull, 0x298c71a428630080ull,
+          0xe16d21782b97caa1ull, 0xaa195d028f89608bull, 0x26be7c3a2def367aull, 0x308350afd1b5d865ull,
+          0xb6d9fb45304f5885ull, 0x67a8735f0a825ac7ull, 0x3db970f8fe022ba5ull, 0xce2d6db4c42c82a0ull,
+          0x988a034ae2f00eb1ull, 0xeac7a55172e27fe0ull, 0xb83bedf93ff788f3ull, 0x09856876543adf58ull,
           0xb254fc69a5465d0eull,
          }},
         {0x3ee0000000000000ull,  // 2^17
          {
-          0x0e40d1864cafd36bull, 0xaa8b1d7d756d44e9ull, 0xfd0a7b71697703beull, 0x31ee4ac2ca25ffb8ull,
-          0x2ceff00c30633db1ull, 0xb50077ef917992a0ull, 0x159bf77940dc250aull, 0xc479adf4591f6b16ull,
-          0xb156a76819e91b37ull, 0x1397fbf90384428cull, 0x295751dd24954449ull, 0x7a8b8c09b1fba694ull,
-          0x62ca1302e7ca3071ull, 0x8bf4438125676b64ull, 0x689449e23f082745ull, 0xa3147cbb59ae57c0ull,
+          0x0e40d1864cafd36bull, 0xaa8b1d7d756d44e9ull, 0xfd0a7b71697703beull, 0x32fadd18db891556ull,
+          0x837e48435fdedfffull, 0xe9a24166807d5e0cull, 0x159bf77940dc250aull, 0xc479adf4591f6b16ull,
+          0x76610b6d5ec416efull, 0xdd7f153d64f7e390ull, 0x4687c2fb8edc8e86ull, 0x7a8b8c09b1fba694ull,
+          0x62ca1302e7ca3071ull, 0x8bf4438125676b64ull, 0x689449e23f082745ull, 0xa5d91222ced94d27ull,
           0x0142747cfa4373b3ull, 0x802ee472f0f581edull,
          }},
-        {0x3ee4000000000000ull,  // 2^18
+        {0x3ee6000000000000ull,  // 2^18
          {
-          0x0e1aea4e086e23baull, 0xe3efeb2982d34058ull, 0x81c720eb813f286eull, 0xb463473ab1f79e2aull,
-          0x240db5273a1ddf12ull, 0xe4efd9a176370408ull, 0x52ba3fde0d64e182ull, 0x8fb25a3ee066ec3dull,
-          0x7d87e9fe947fb37eull, 0x12e37aa5885d3a38ull, 0x7949a533a0a63f2bull, 0x424aa2d3da8dc782ull,
-          0xa1f2239ea3cc6f7eull, 0xe465a5191623b0d6ull, 0x1c6fcb9ec557a0f4ull, 0xc1aedf997b70e902ull,
-          0xa9e8f95bb9879665ull, 0x3e79af5d5d0f72a2ull, 0x940ff624f53f7ee2ull,
+          0x0e1aea4e086e23baull, 0x867a5cb95082ba41ull, 0xb49268e8a698a21cull, 0xc988df18fefd3b43ull,
+          0x697cbf1036dbe892ull, 0x248e036d1c097d0full, 0xa990fe7809e25ce3ull, 0xbfb5004b0031e89aull,
+          0x2474c6f9f3672a34ull, 0x0eb81a77dfddf8a5ull, 0x120c487709fe0284ull, 0xecbcbf5e125c1826ull,
+          0x980a57f9804b5b43ull, 0xe465a5191623b0d6ull, 0x1c6fcb9ec557a0f4ull, 0xa7708f823cf29b98ull,
+          0x3b2f06968f9b0b2dull, 0x3e79af5d5d0f72a2ull, 0x940ff624f53f7ee2ull,
          }},
-        {0x3ef0000000000000ull,  // 2^19
+        {0x3ef2000000000000ull,  // 2^19
          {
-          0x4335fb23f366592full, 0x3f4be9e9ccf6151dull, 0x8cea7886c5f4f345ull, 0x712bc5307ea6961aull,
-          0xf7612623c289c63cull, 0x5628918da1b4662cull, 0x37b3f0752fe3c1bbull, 0xee2f2a4db2ee6acbull,
+          0x4335fb23f366592full, 0x3f4be9e9ccf6151dull, 0x8cea7886c5f4f345ull, 0xb22ab85384c60b55ull,
+          0x3ffac2e9b612d83full, 0x5628918da1b4662cull, 0x946f4710f5a9a01eull, 0xee2f2a4db2ee6acbull,
           0x5b00e857b702c748ull, 0x4ad3324f3328657eull, 0x5a7d473f5ba79f3bull, 0x1075b4716d0fa72full,
-          0x98a6a6e8342f6e0dull, 0xa9641ed379fd4eabull, 0x548f110c2e69d4e6ull, 0x517de3a6b1e7850cull,
-          0x291381e2d016d48full, 0xd0fbdc9738bb1ee5ull, 0xf2d62da973149849ull, 0x8fc60c6bfc6308e0ull,
+          0x1ffd1714063ef720ull, 0xa9641ed379fd4eabull, 0x548f110c2e69d4e6ull, 0x517de3a6b1e7850cull,
+          0x291381e2d016d48full, 0xed337c9748cfa43bull, 0x136d2a79cd1990c5ull, 0x8fc60c6bfc6308e0ull,
          }},
         {0x3efa000000000000ull,  // 2^20
          {
-          0xfd8678a32c7b35e9ull, 0xca1dde920334c6feull, 0x91ffad9ba2378088ull, 0xd9cea5980d869f32ull,
-          0xbbb0d02ddb321acfull, 0xd0651a01873f85e1ull, 0xa73ff5b6f2548e14ull, 0xd1224e50d0e453e7ull,
+          0xfd8678a32c7b35e9ull, 0xd68c56f38d48e609ull, 0x3e22d3ac2f35a58bull, 0x570c1b964edeeeb4ull,
+          0x33415c64b18bcad5ull, 0xaaaf2c65ac897492ull, 0x6c42cd0d7e307fdbull, 0xd1224e50d0e453e7ull,
           0x396e43348da633b8ull, 0xdb3d9792bb62a2feull, 0x15db182dc6b06f1bull, 0xf273b18388ba7c1bull,
-          0x3feac5e0297183b6ull, 0xd53d911304c18cebull, 0xeb1b1f49a5bd50faull, 0xc635ec2682077f52ull,
-          0x1abda06eee8700eeull, 0xffb86cf9339af49eull, 0x6f86d61393c12221ull, 0xdfc8e32cb91c3875ull,
+          0x3feac5e0297183b6ull, 0xd53d911304c18cebull, 0xde9748e0b8882e15ull, 0x96c7b2511dede0fcull,
+          0x59c9657686c69d3full, 0xd866e3597c93d098ull, 0x16890bdf2f2b76c8ull, 0xdfc8e32cb91c3875ull,
           0xebd118ebb93689d5ull,
          }},
         {0x3f04000000000000ull,  // 2^21
          {
-          0xbf6aa3169acdefdeull, 0xd2827e5e0d3fb6a7ull, 0x4511ff4913851069ull, 0x7ae3c8102fa4340dull,
-          0x3204b954be5d359dull, 0xd51b0791d6d528dcull, 0xc66d2fdc89daac9aull, 0xa30f08ddffb142afull,
+          0xbf6aa3169acdefdeull, 0xd2827e5e0d3fb6a7ull, 0x4511ff4913851069ull, 0x7884e9b87bfa8457ull,
+          0xa31604405ff32579ull, 0x99f8125e161df7ccull, 0xa1f6d07883d2c3b1ull, 0xc1875161d39725a7ull,
           0xa6701f9a391298b0ull, 0x2eadaedc8160fd0eull, 0xc9f4e22ce0010835ull, 0x30800e5f36c20858ull,
-          0x4ace9f384685ebb5ull, 0x42af9a5dab472117ull, 0xb995ca5311ed80cfull, 0x460aec3033b9a961ull,
-          0xca414dfc032afab3ull, 0x5a6bd1cf05e14c32ull, 0x9eb7e44c18058e93ull, 0xf7eab876318105f4ull,
+          0x3d68539eee7c92c4ull, 0xe4b6f9b3b4890955ull, 0xef0e1a09a4b7a270ull, 0x78f3d7b7a4ae021eull,
+          0xeda905ca6e26d6b0ull, 0x5a6bd1cf05e14c32ull, 0x3b46bbcb906a20a8ull, 0xae670456332fd125ull,
           0x3d5d574213a02f5full, 0x239c3046dd1fc848ull,
          }},
         {0x3f10000000000000ull,  // 2^22
          {
-          0x39be4cdb10576053ull, 0x789891fb49fe9a83ull, 0x927d8b1112ed35a7ull, 0x601f02ccd4e2e569ull,
-          0x70ed14d08e6db45aull, 0x212f4372bd741f06ull, 0x8b6bd58f524fc851ull, 0x5988de75f6b13096ull,
-          0x1e4881f4cb1ab882ull, 0x4edeb4c9087799e3ull, 0x210c4b611bf35b41ull, 0x9a04b7f7c8f05e9bull,
-          0x2f2b746665529d6eull, 0xe6bb875c1394aa3dull, 0x663070c34ae66033ull, 0x1f8d606bbdf1f83dull,
-          0x725a20f34ae7ef2cull, 0x9c706c2bdbf1d655ull, 0x47d123181ed0993eull, 0x0d2d81100cd951ccull,
-          0xeead9d560a33f35aull, 0xea4e5acf0fd23a60ull, 0x1d06dba4b893c3bdull,
+          0x39be4cdb10576053ull, 0xde27dcfa744242faull, 0x21273ef52d4606ccull, 0x4df419d67891483aull,
+          0x1dbc7520004bb60bull, 0x140f68324daf32e0ull, 0x66caac376c64877cull, 0x5988de75f6b13096ull,
+          0xa1e1b46fabea94d9ull, 0x868bb512f5bbe8f1ull, 0x0ac5e57971b14ff5ull, 0x9540912a72c946feull,
+          0x2f2b746665529d6eull, 0x5c0571df96075fd4ull, 0x663070c34ae66033ull, 0xccfe6a04b2c06d63ull,
+          0x725a20f34ae7ef2cull, 0x9c706c2bdbf1d655ull, 0xe267b3962246b4f7ull, 0x0ee68a4893973016ull,
+          0x660392d321d15fd4ull, 0xea4e5acf0fd23a60ull, 0x1d06dba4b893c3bdull,
          }},
-        {0x3f16000000000000ull,  // 2^23
+        {0x3f18000000000000ull,  // 2^23
          {
-          0x00149f2c6fe6000cull, 0x972aefa53ed2d21aull, 0xcebd86dc86d57340ull, 0x7288e49db730dab8ull,
-          0x39826b3124e74fbeull, 0x736f2c957be7be92ull, 0x3f73086f57e33827ull, 0x748592548fd7ffbeull,
-          0xb5d4f315225f4cfaull, 0xea84f38987cf281full, 0x1f7996e6d9b8ba48ull, 0xbc54a70cd97d60b9ull,
-          0xd3bbc5e294dcbc9full, 0x09b7a2bfc3f1f7a1ull, 0x81d4d4e77dce5ed7ull, 0x5656a021bd71abe2ull,
-          0x0e3f6f0c2b8f1e0full, 0x8214b0b419bf84afull, 0x71c2e396342d1047ull, 0x4eee2c3cad536e6bull,
-          0x66aed8d869387a68ull, 0x61d369bb647431ceull, 0xdd4da266126cdf8full, 0x8f80af503a98b7d4ull,
+          0x00149f2c6fe6000cull, 0x972aefa53ed2d21aull, 0xbc99ae7098fe29b9ull, 0xb55213219ec3a66aull,
+          0x87b6f541cf7cd5d0ull, 0x22e478608cd6e450ull, 0xc886b37190465ac6ull, 0x1a4d994b25defa50ull,
+          0xb5d4f315225f4cfaull, 0xec696be6d5c50a2bull, 0xb4c8dbb7ba05c702ull, 0xbc54a70cd97d60b9ull,
+          0xd3bbc5e294dcbc9full, 0xb27bee6df3d0b509ull, 0x58f47a20d144695bull, 0xcdf04a463b373290ull,
+          0x0e3f6f0c2b8f1e0full, 0xa504b3a55ef9c4fbull, 0x71c2e396342d1047ull, 0x4eee2c3cad536e6bull,
+          0x66aed8d869387a68ull, 0x48c00b7014694741ull, 0x9c0682ff991be20cull, 0x8f80af503a98b7d4ull,
          }},
         {0x3f22000000000000ull,  // 2^24
          {
-          0xb5793c6daa1561e3ull, 0xa3ecc5bf28f354bfull, 0x2eeb798515c3d3c2ull, 0x1b5819a91082603bull,
-          0x15efd7fa3489e32aull, 0xd9774a1ef6766bbeull, 0xefc9e1eacc3d9298ull, 0xc4ea75350b84f372ull,
-          0x9f869e79d1dd47b1ull, 0x124aeddc7e6ab324ull, 0x5fec37d7dcddc0dfull, 0x3445e1e74c92a338ull,
-          0x3a3b921334c07f24ull, 0x10a13476b80f7f06ull, 0x9a186754cffbb01bull, 0x395c6f7cc9178d32ull,
-          0x7ccf7ad556a7f542ull, 0xaedfd5305ecf6c84ull, 0x2ea268a728862e40ull, 0x4d9cf945d20256f1ull,
-          0xe8353963b1cfc985ull, 0x684bb9992fd8c444ull, 0xb6a8828661c8bbceull, 0x270d1052da0cbfebull,
+          0xb5793c6daa1561e3ull, 0xa3ecc5bf28f354bfull, 0x2eeb798515c3d3c2ull, 0x7d199845c4f9c0bdull,
+          0xf3ccbc4f9076b014ull, 0xd94680962b2a22a1ull, 0x6b54d7a6239b7d77ull, 0x78eeef26e076ce71ull,
+          0x837f94f1452c4dd3ull, 0x124aeddc7e6ab324ull, 0x5fec37d7dcddc0dfull, 0x44af97b3937064c8ull,
+          0xc9058436b6b6353cull, 0x10a13476b80f7f06ull, 0xcb6077737cba4feeull, 0xf7ae6afb331ae7b8ull,
+          0x10e534d0f73eb0e2ull, 0xbea64184528445f8ull, 0x6ca11e7442f734cfull, 0x72d570c8162a6744ull,
+          0xe8353963b1cfc985ull, 0xd00a17a0671ca69dull, 0x8d011777eeecad2full, 0x82c88e9218789e82ull,
           0x51ae3d3eb21f012aull,
          }},
         {0x3f28000000000000ull,  // 2^25
          {
-          0x2d7c84ddb9837b60ull, 0x455b80090df1e103ull, 0x0d9a38380ae220e6ull, 0xca390f18fb7d7b93ull,
-          0x2f82d11e2129e98aull, 0xbcf73ee05ed7f9e8ull, 0xa1ace71d244537e7ull, 0xc130632d22a39445ull,
-          0xa651aed965c3c8abull, 0x31561e7d74e3df99ull, 0x854ad1ff71729d3eull, 0x97fa147df98f67f8ull,
-          0xe08b19c23824ba58ull, 0xa1761e4ccb2c80a0ull, 0x970cef50be7849e7ull, 0x1c94ffbc6a302fb8ull,
-          0x139f566316d44501ull, 0xe9dc6bf78c428213ull, 0x0fc57e0f415bfb9dull, 0x8ebdea209affa0f2ull,
-          0x1b2930d10715c973ull, 0x248e890495b723f9ull, 0xa2fef0cc0fddd050ull, 0x518e5705d5d02216ull,
+          0x2d7c84ddb9837b60ull, 0xcb05a70c3f8819bfull, 0x4f5e862c25412804ull, 0xcba0b03fbe812b3cull,
+          0x91296c6082ed6d75ull, 0x7568dabbb5ec1c40ull, 0xe4ee57b4baf09341ull, 0xc130632d22a39445ull,
+          0x031c4afa43f849a2ull, 0x6db3ad0f8b27cddfull, 0x854ad1ff71729d3eull, 0x97fa147df98f67f8ull,
+          0x0519567fcaf7d813ull, 0x2574040823954508ull, 0x829d7c3c9e05f5a8ull, 0x0d28b60130c39e56ull,
+          0xe1487186ceb88180ull, 0xcd8830ae5437cd06ull, 0x7fe9742bfd863e05ull, 0x8d8ad02fe9bb32f3ull,
+          0xcf885a845b5a7f13ull, 0x248e890495b723f9ull, 0xa2fef0cc0fddd050ull, 0x518e5705d5d02216ull,
           0xeb5dfe85e3e772ceull, 0x140cd9c196c1a7e1ull,
          }},
-        {0x3f31000000000000ull,  // 2^26
+        {0x3f32000000000000ull,  // 2^26
          {
-          0x4e9a125aaba16b95ull, 0x8bce8a13127e884bull, 0x62e8cd1767a97d3cull, 0xf5e61674c2eb8258ull,
-          0x8b15cf03892ec091ull, 0xe79afaeb585ddf50ull, 0xca445cbb6fb26515ull, 0xd2854e3aa9970f59ull,
-          0x63d9bcd7bd2d1544ull, 0x0108c0d08363aafcull, 0x8fb926cdc9a6a6aaull, 0xd22126dd2bd5201bull,
-          0x32ba5bef5d8d48e4ull, 0x3d2b2bc642e50000ull, 0xd2a66bcf5cd17c5bull, 0xeee173035b8786a6ull,
-          0xe9a81e36dd4af8e3ull, 0xb8e096f0c1aa8211ull, 0x7ac585d8b639e1d9ull, 0xc1cfb4ef7cecca33ull,
-          0x715ab2ae857664d6ull, 0x5da2fe24224b277dull, 0xa6b4d98c4cde0f2bull, 0xb34fbcab34b56f3cull,
-          0xd12114be5fa890f3ull, 0x02bc73ba55ee1d53ull, 0xb6c4c69aeda475d5ull,
+          0x4e9a125aaba16b95ull, 0x8bce8a13127e884bull, 0x62e8cd1767a97d3cull, 0xc6a06418d2fe42d6ull,
+          0x3754ab1acfeea09full, 0x67d869bae47dc54cull, 0xca445cbb6fb26515ull, 0xd2854e3aa9970f59ull,
+          0xa5d03d5003d8084cull, 0x0c8974c8221a5bf4ull, 0xd45c64fd16355c8full, 0xfb222a7567a17f8eull,
+          0x7b476ed8b78ca9ffull, 0x9df77e91de53fc31ull, 0xd2a66bcf5cd17c5bull, 0xfdb4cae36075f552ull,
+          0xdacb914a099cc30eull, 0x951fd9aae773625bull, 0x7ac585d8b639e1d9ull, 0xd5dc34caa1049d55ull,
+          0x715ab2ae857664d6ull, 0xbd515a5400658824ull, 0x6271ca73f2318b3dull, 0x5b97a5578e681e9cull,
+          0xb0559c6227dec0f5ull, 0x2ddd93ea92cfc47dull, 0xb6c4c69aeda475d5ull,
          }},
         {0x3f3c000000000000ull,  // 2^27
          {
-          0x580f23e2680d0197ull, 0x63b13ac9df9cdd3full, 0x8d5ff5614d6c8ad4ull, 0x45dd632c327d6097ull,
-          0x6efd96390c5fbaa9ull, 0xde3970c2ba0f1499ull, 0xcfcfb66b794d1436ull, 0x0a6a1294cde0c15cull,
-          0x20d73d6d56b1b5ccull, 0x7be491a946257d02ull, 0x53c3066748c05b60ull, 0xa138fb103e2422e6ull,
-          0xaee079b15192e1e5ull, 0x67b9f8f611e30bc5ull, 0x4a865eb311ddd2cfull, 0x47ca646cdcae94fcull,
-          0xa6ace60840de38e4ull, 0x2d68bb2a3f20b0e9ull, 0x4220b5900943c5dcull, 0x3c9983d4a59a31abull,
-          0x7cb6a652870fd1ebull, 0x73f9eea14ec82b86ull, 0x9c0095c4c71cf6bfull, 0x1e1cab020a40798dull,
-          0xf8b8122a9fe66741ull, 0xab19c2feb31e0dbaull, 0xcbbef89efa7f7d43ull, 0xb7fd35264dde49fbull,
+          0x580f23e2680d0197ull, 0x4e931c0840e1b562ull, 0xbb66533c407b7fc3ull, 0x7644d29ed2ab05f0ull,
+          0xbb62327247256513ull, 0xb74cb79a9d31e933ull, 0x395bff4f2a1fc39eull, 0xc9546d900ceb4cc4ull,
+          0x20d73d6d56b1b5ccull, 0x7be491a946257d02ull, 0x53c3066748c05b60ull, 0x3e852b63f6413245ull,
+          0x668d006012dbd56eull, 0x67b9f8f611e30bc5ull, 0x80b1ecd0f0f261ccull, 0x7f23a30417d1fdfaull,
+          0xa6ace60840de38e4ull, 0x2d68bb2a3f20b0e9ull, 0x85034085aba55332ull, 0x2793cef9cc75d27dull,
+          0x8b222d29eb0cbc44ull, 0x73f9eea14ec82b86ull, 0x9d84b8127b46fbbbull, 0x1d3ee4a768b3d24dull,
+          0x9765818f560be963ull, 0xb7f3aed177c29ce1ull, 0x3023e6db74d1cc9bull, 0xb7fd35264dde49fbull,
          }},
         {0x3f44000000000000ull,  // 2^28
          {
-          0x9e711fa458b4d923ull, 0xf3cc39b83eb5cc91ull, 0x7e6086574b859079ull, 0x8fce0ce599ad72dfull,
-          0x3641fbd49427c23dull, 0x0739b51bac3471b4ull, 0xffc60970428b8721ull, 0x47c37767b3ca42daull,
-          0xff9047a1be284567ull, 0x51a746bd375a964aull, 0x9ee5773fef40cc2bull, 0xf80e543135ee213aull,
-          0x7cbd0f20925ea3c6ull, 0xe21835828aa06654ull, 0x171680b7f475250eull, 0x35e55d10c6ca5050ull,
-          0xc0b93e3b5f3faf89ull, 0x1f5446ef295ca38full, 0x343928e54f514342ull, 0xf60dccbaac90626aull,
-          0xa7ca773f7722f809ull, 0x85d48fd7f21fadffull, 0x0a46fb64a8a21a4cull, 0xa327e776107b53a6ull,
-          0x5c0c3ad00733a3ebull, 0x5cfc9901b94d6a04ull, 0xe50960d286ad5318ull, 0x98a93ec9111a7326ull,
+          0x9e711fa458b4d923ull, 0x9bbf6f65e325e35eull, 0xf3e0332c3f29682bull, 0x642d633ce5786447ull,
+          0x8dac1550346940ccull, 0x0739b51bac3471b4ull, 0xffc60970428b8721ull, 0x47c37767b3ca42daull,
+          0xff9047a1be284567ull, 0xfcf4370f7b7423f7ull, 0x53d32a8c760b42e1ull, 0x2e92c162b27fdd73ull,
+          0x0c580ac48c4ac68eull, 0xc726c9966b5c28c9ull, 0xc52e5c0b8c4009a3ull, 0x4b6cc374690eef3eull,
+          0xa9c7e1f2b3bfe883ull, 0x1f5446ef295ca38full, 0x343928e54f514342ull, 0xf60dccbaac90626aull,
+          0x57e75ec2a24abb27ull, 0xc007bdf1061ac9a0ull, 0x0a46fb64a8a21a4cull, 0x251732355c1b69fbull,
+          0x932a1896d906bbcdull, 0xb1fdc52e2b714e82ull, 0x149b18e411a2f70cull, 0x98a93ec9111a7326ull,
           0x2477a974a549e8afull,
          }},
     },

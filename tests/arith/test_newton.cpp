@@ -56,6 +56,14 @@ double reciprocal_error_units(const Limbs& X, const Limbs& Y) {
   return scaled_difference(xy, {1}, L) / (leading_value(X.data(), 4) * 10000.0);
 }
 
+// The error of S = sqrt(X) in units of S's last limb (n+3), from the exact S^2:
+// S^2 - X = 2 S dS to first order.
+double square_root_error_units(const Limbs& X, const Limbs& S) {
+  const int32_t L = static_cast<int32_t>(S.size());
+  const double excess = scaled_difference(schoolbook_product(S.data(), L, S.data(), L), widened(X.data(), L), L);
+  return excess / (2.0 * leading_value(S.data(), 4));
+}
+
 // The Newton results are good to a few units of limb n+2 (core/arith/inv_sqrt.h, reciprocal.h).
 // Allow ten units of limb n+2.
 constexpr double kNewtonBoundUnits = 10.0 * 10000.0;
@@ -275,11 +283,9 @@ TEST(SquareRoot, ExactSquaresAndRandomInputs) {
       rounding_margin margin;
       square_root(S.data(), Y.data(), T.data(), n, W.data(), &margin);
       ASSERT_TRUE(is_normalised(S.data(), n + 4)) << "n = " << n << ", X[0] = " << X[0];
-      const int32_t L = n + 4;
-      const double excess = scaled_difference(schoolbook_product(S.data(), L, S.data(), L), widened(X.data(), L), L);
-      EXPECT_LE(std::fabs(excess / (2.0 * leading_value(S.data(), 4))), 10.0) << "n = " << n << ", X[0] = " << X[0];
+      EXPECT_LE(std::fabs(square_root_error_units(X, S)), 10.0) << "n = " << n << ", X[0] = " << X[0];
       if (X[0] == 2500 || X[0] == 10000) {
-        EXPECT_EQ(S, filled(L, X[0] == 2500 ? 5000 : 10000, 0)) << X[0];
+        EXPECT_EQ(S, filled(n + 4, X[0] == 2500 ? 5000 : 10000, 0)) << X[0];
       }
     }
   }
@@ -315,9 +321,7 @@ TEST(InvSqrt, StartsFromANearbyRootOrFallsBack) {
     square_root(S.data(), scratch.data(), kept.data(), n, W.data(), &margin, c.claimed_limbs);
     Limbs fresh = near, fresh_kept(n + 4);
     square_root(fresh.data(), scratch.data(), fresh_kept.data(), n, W.data(), &margin);
-    const int32_t L = n + 4;
-    const double excess = scaled_difference(schoolbook_product(S.data(), L, S.data(), L), widened(near.data(), L), L);
-    EXPECT_LE(std::fabs(excess / (2.0 * leading_value(S.data(), 4))), 10.0) << "square root from a kept root";
+    EXPECT_LE(std::fabs(square_root_error_units(near, S)), 10.0) << "square root from a kept root";
     EXPECT_EQ(Limbs(S.begin(), S.begin() + n), Limbs(fresh.begin(), fresh.begin() + n))
         << "changed limb " << c.changed_limb;
   }

@@ -31,7 +31,7 @@ TEST(TransformCount, FullLengthTransformsPerIteration) {
     const char* name;
     pi_status (*driver)(int32_t, const pi_events*, pi_result*);
     int64_t per_iteration;  // full-length transforms, until the last iterations
-  } cases[] = {{"direct", compute_pi_direct, 13}, {"squared", compute_pi_squared, 11}};
+  } cases[] = {{"direct", compute_pi_direct, 12}, {"squared", compute_pi_squared, 11}};
   for (int32_t digits : {1 << 10, 1 << 16}) {
     const int64_t full = 2 * int64_t{digits / 4};
     for (const auto& c : cases) {
@@ -46,8 +46,9 @@ TEST(TransformCount, FullLengthTransformsPerIteration) {
       const int32_t last = result.iterations;
       for (int32_t j = 1; j <= last; ++j) {
         const int64_t skipped = last - j < 3 ? (5 * full / 2) >> (last - j) : 0;
-        if (j < last - 12) EXPECT_EQ(counts.doubles[j], c.per_iteration * full) << "iteration " << j;
-        if (skipped > 0) EXPECT_EQ(counts.doubles[j], c.per_iteration * full - skipped) << "iteration " << j;
+        if (j < last - 12 || skipped > 0) {
+          EXPECT_EQ(counts.doubles[j], c.per_iteration * full - skipped) << "iteration " << j;
+        }
         EXPECT_LE(counts.doubles[j], c.per_iteration * full) << "iteration " << j;
       }
     }
