@@ -1,5 +1,6 @@
 #include "core/arith/newton_correction.h"
 
+#include "core/numbers/carry_chains.h"
 #include "core/numbers/limb.h"
 
 int32_t distance_from_ten_thousandth(int16_t* p, int32_t limbs) {
@@ -41,9 +42,9 @@ void limb_add_at(int16_t* p, int32_t offset, const int16_t* q, int32_t count, in
     p[0] = static_cast<int16_t>(p[0] + sign * q[0] + carry);
     return;
   }
-  // q[0] may exceed 9999: floor division for either sign.
+  // q[0] may exceed 9999.
   const int32_t s = p[offset] + sign * q[0] + carry;
-  carry = s >= 0 ? s / 10000 : -((9999 - s) / 10000);
+  carry = static_cast<int32_t>(limb_carry_of(s));
   p[offset] = static_cast<int16_t>(s - 10000 * carry);
   for (int32_t i = offset - 1; i >= 1 && carry != 0; --i) carry = step(i, p[i] + carry);
   p[0] = static_cast<int16_t>(p[0] + carry);

@@ -7,14 +7,9 @@
 #include "core/arith/transform_count.h"
 #include "core/fft/complex_transform.h"
 #include "core/fft/convolution.h"
+#include "core/numbers/carry_chains.h"
 
 namespace {
-
-// floor(s / 10000) for either sign.
-int64_t carry_of(int64_t s) {
-  const int64_t q = s / 10000;
-  return s - 10000 * q < 0 ? q - 1 : q;
-}
 
 // Term idx of a convolution goes to limb idx + 1: walks terms idx = last .. first with their carry,
 // storing limb idx + 1 where it lies below out_limbs. Returns the carry out of term `first`.
@@ -22,7 +17,7 @@ template <typename Term>
 int64_t walk_terms(int16_t* Out, int32_t out_limbs, int32_t first, int32_t last, int64_t carry, Term term) {
   for (int32_t idx = last; idx >= first; --idx) {
     const int64_t s = term(idx) + carry;
-    carry = carry_of(s);
+    carry = limb_carry_of(s);
     if (idx + 1 < out_limbs) Out[idx + 1] = static_cast<int16_t>(s - 10000 * carry);
   }
   return carry;

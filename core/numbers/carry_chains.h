@@ -12,6 +12,13 @@
 #pragma once
 #include <cstdint>
 
+// The carry out of a limb that holds s (either sign): floor(s / 10000), so that s - 10000 carry, the
+// limb's digit, lies in 0..9999. Division truncates towards zero, hence the correction below 0.
+inline int64_t limb_carry_of(int64_t s) {
+  const int64_t q = s / 10000;
+  return s - 10000 * q < 0 ? q - 1 : q;
+}
+
 // For idx = last, last - 1, ..., first: carry := step(idx, carry), starting from carry_in; step
 // stores limb idx (in 0..9999) from the carry into it and returns the carry out of it.
 // absorb(idx, carry) adds carry to the stored limb idx, reduces it to 0..9999 again and returns the
