@@ -18,11 +18,16 @@ bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, doub
   square_spectrum(m, W, y_spectrum);
   release_wrapped(T, m + 4, W, m, Y, h + 4, Y, h + 4, margin);
 
-  // V = X U in T; X's spectrum stays in W[0..2m-1].
-  factor_spectrum(X, m + 4, W, 2 * m);
-  factor_spectrum(T, m + 4, W + 2 * m, 2 * m);
-  multiply_spectra(2 * m, W + 2 * m, W, W + 2 * m);
-  release_wrapped(T, m + 4, W + 2 * m, 2 * m, X, m + 4, T, m + 4, margin);
+  // V = X U in T; X's spectrum stays in W[0..2m-1]. For X = 1/2 (the AGM's first square root) the
+  // exact truncation of X U is U/2 truncated: the same limbs without the product.
+  if (limb_is_one_half(X, m + 4)) {
+    limb_half(T, m + 4);
+  } else {
+    factor_spectrum(X, m + 4, W, 2 * m);
+    factor_spectrum(T, m + 4, W + 2 * m, 2 * m);
+    multiply_spectra(2 * m, W + 2 * m, W, W + 2 * m);
+    release_wrapped(T, m + 4, W + 2 * m, 2 * m, X, m + 4, T, m + 4, margin);
+  }
 
   // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
   const int32_t sign = distance_from_ten_thousandth(T, m + 4);

@@ -27,13 +27,9 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   }
   inv_sqrt(X, Y, T, h, W, margin, correct_limbs);
   std::copy(Y, Y + h, kept);
-  int32_t carry = 0;
-  for (int32_t i = h + 3; i >= 1; --i) {
-    const int32_t v = 100 * Y[i] + carry;
-    carry = v / 10000;
-    Y[i] = static_cast<int16_t>(v - 10000 * carry);
-  }
-  Y[0] = static_cast<int16_t>(100 * Y[0] + carry);
+  const int16_t y0 = Y[0];
+  limb_mul_small(Y, 100, h + 4);  // drops the hundreds of 100 Y[0], put back as limb 0's integer part
+  Y[0] = static_cast<int16_t>(Y[0] + y0 / 100 * 10000);
 
   // s = X Z in T[0..h+3]. Z's first digits are kept for the correction, whose factor Z is only a
   // spectrum by then.
@@ -41,8 +37,12 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   int64_t z_head[wrapped];
   balanced_head(Y, h + 4, wrapped, z_head);
   factor_spectrum(Y, h + 4, z_spectrum, n);
-  multiply_spectra(n, product, x_spectrum, z_spectrum);
-  release_wrapped(T, h + 4, product, n, X, h + 4, Y, h + 4, margin);
+  if (limb_is_one_half(X, n + 4)) {  // X Z truncated is Z/2 truncated; inv_sqrt left no X spectrum
+    limb_half_into(Y, T, h + 4);
+  } else {
+    multiply_spectra(n, product, x_spectrum, z_spectrum);
+    release_wrapped(T, h + 4, product, n, X, h + 4, Y, h + 4, margin);
+  }
 
   // R = |X - s^2| in Y (Z lives on in its spectrum).
   factor_spectrum(T, h + 4, product, n);

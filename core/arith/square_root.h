@@ -1,7 +1,8 @@
 // Square root from an inverse square root of half the precision (Karp and Markstein).
 //
 // With h = n/2, Z = 1/sqrt(X) to h + 4 limbs (100 times inv_sqrt's result at working length h):
-//   s = X Z               to h + 4 limbs; X's spectrum is the one inv_sqrt's last step left, Z's is kept;
+//   s = X Z               to h + 4 limbs; X's spectrum is the one inv_sqrt's last step left, Z's is kept
+//                         (for X = 1/2, s is Z/2 and inv_sqrt's products by X are halvings too);
 //   R = X - s^2           s^2 exact to n + 4 limbs; s is sqrt(X) (1 + e) with |e| below 10000^-(h+1),
 //                         so R = -X (2e + e^2) has limbs 0..h-1 zero: R' = R 10000^h, h + 4 limbs;
 //   sqrt(X) = s + Z R / 2 = s +- (Z R' / 2) 10000^-h.

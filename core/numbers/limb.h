@@ -25,8 +25,8 @@ void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
 // out := a - b. out may be a or b. Precondition: a >= b (the borrow out of limb 0 is discarded).
 void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
 
-// p := p * factor in place, 0 <= factor <= 2^27. The carry out of limb 0 is discarded: p * factor < 1
-// required.
+// p := p * factor in place, 0 <= factor <= 2^27. The carry out of limb 0 (the whole part of
+// p * factor) is discarded.
 void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs);
 
 // p := p / 2 in place, truncated after the last limb.
@@ -40,3 +40,6 @@ void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs);
 
 // The number of leading limbs of p[0..limbs-1] that are 0 (limbs when all are).
 int32_t limb_leading_zeros(const int16_t* p, int32_t limbs);
+
+// Whether p[0..limbs-1] is exactly 1/2 (5000, then zeros).
+bool limb_is_one_half(const int16_t* p, int32_t limbs);

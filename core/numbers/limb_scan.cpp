@@ -6,3 +6,7 @@ int32_t limb_leading_zeros(const int16_t* p, int32_t limbs) {
   while (i < limbs && p[i] == 0) ++i;
   return i;
 }
+
+bool limb_is_one_half(const int16_t* p, int32_t limbs) {
+  return limbs > 0 && p[0] == 5000 && limb_leading_zeros(p + 1, limbs - 1) == limbs - 1;
+}

@@ -212,22 +212,24 @@ TEST(NewtonOracle, EveryPowerOfTwoOnEveryPathAgreesWithMpfr) {
     std::vector<double> W(5 * static_cast<size_t>(n));
     Limbs Y(n + 4), T(n + 4);
     // Inputs in each routine's range: the drivers' (0.5..1 for the roots, 0.4..0.95 for the
-    // reciprocal) at every size, and the ends of the ranges up to 2^14 limbs.
+    // reciprocal, and 1/2 exactly, whose products are halvings) at every size, and the ends of the
+    // ranges up to 2^14 limbs.
     auto input = [&](int32_t lead, int32_t spread) {
       Limbs X = random_limbs(gen, n + 4, spread);
       X[0] = static_cast<int16_t>(X[0] + lead);
       return X;
     };
+    const Limbs half = filled(n + 4, 5000, 0);
     const struct {
       newton_kind kind;
       std::vector<Limbs> inputs;
     } cases[] = {
-        {newton_kind::inverse_root,
-         n <= 16384 ? std::vector<Limbs>{filled(n + 4, 2, 0), input(5000, 5000), input(11000, 21766), input(2, 300)}
-                    : std::vector<Limbs>{input(5000, 5000)}},
+        {newton_kind::inverse_root, n <= 16384 ? std::vector<Limbs>{filled(n + 4, 2, 0), input(5000, 5000), half,
+                                                                input(11000, 21766), input(2, 300)}
+                                               : std::vector<Limbs>{input(5000, 5000), half}},
         {newton_kind::square_root, n < 16 ? std::vector<Limbs>{}
-                                   : n <= 16384 ? std::vector<Limbs>{input(5000, 5000), input(1000, 31767)}
-                                                : std::vector<Limbs>{input(5000, 5000)}},
+                                   : n <= 16384 ? std::vector<Limbs>{input(5000, 5000), half, input(1000, 31767)}
+                                                : std::vector<Limbs>{input(5000, 5000), half}},
         {newton_kind::reciprocal, n <= 16384 ? std::vector<Limbs>{input(4000, 5500), input(2, 90)}
                                              : std::vector<Limbs>{input(4000, 5500)}},
     };
