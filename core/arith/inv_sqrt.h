@@ -31,8 +31,9 @@
 // Y[0..n+3] := 1 / sqrt(10000 X) from X[0..n+3] (n = limbs). X, Y and T are distinct arrays of n + 4
 // limbs; T is scratch (destroyed). limbs: a power of two, 8 <= limbs <= 2^25. W: 5n doubles; on return
 // W[0..2n-1] holds the spectrum of X[0..n+3] as a factor of a cyclic convolution of 2n terms
-// (factor_spectrum), which square_root uses, unless X is exactly 1/2: its products are halvings. margin: the computation's record of the rounding margin,
-// raised by every product. Inputs outside the range are not detected.
+// (factor_spectrum), which square_root uses, unless X[0..n+3] is exactly 1/2: the products by X are
+// then halvings. margin: the computation's record of the rounding margin, raised by every product.
+// Inputs outside the range are not detected.
 //
 // correct_limbs > 0: Y already holds 1 / sqrt(10000 X) to about that many limbs (relative), e.g. the
 // inverse square root of a nearby number. The iteration then starts at the longest working length m

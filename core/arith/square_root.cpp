@@ -37,7 +37,7 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   int64_t z_head[wrapped];
   balanced_head(Y, h + 4, wrapped, z_head);
   factor_spectrum(Y, h + 4, z_spectrum, n);
-  if (limb_is_one_half(X, n + 4)) {  // X Z truncated is Z/2 truncated; inv_sqrt left no X spectrum
+  if (limb_is_one_half(X, h + 4)) {  // X Z truncated is Z/2 truncated; inv_sqrt left no X spectrum
     limb_half_into(Y, T, h + 4);
   } else {
     multiply_spectra(n, product, x_spectrum, z_spectrum);

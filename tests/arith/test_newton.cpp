@@ -275,8 +275,10 @@ TEST(SquareRoot, ExactSquaresAndRandomInputs) {
     random_lead[0] = static_cast<int16_t>(1000 + random_lead[0] % 31000);  // 0.1 .. 3.2
     Limbs drivers = random_limbs(gen, n + 4, 5000);
     drivers[0] = static_cast<int16_t>(drivers[0] + 5000);  // 0.5 .. 1, as the drivers pass it
-    const Limbs inputs[] = {filled(n + 4, 2500, 0), filled(n + 4, 10000, 0), filled(n + 4, 5000, 0), random_lead,
-                            drivers, filled(n + 4, 32767, 9999)};
+    Limbs half_then_more = filled(n + 4, 5000, 0);  // 1/2 to the limbs the inverse root reads, then not
+    half_then_more[n / 2 + 4] = 1;
+    const Limbs inputs[] = {filled(n + 4, 2500, 0), filled(n + 4, 10000, 0), filled(n + 4, 5000, 0), half_then_more,
+                            random_lead, drivers, filled(n + 4, 32767, 9999)};
     for (const Limbs& X : inputs) {
       Limbs S = X, Y(n + 4), T(n + 4);
       std::vector<double> W(4 * n);
