@@ -228,14 +228,21 @@ SIGINT mid-test  | INT  | 130 | SIGINT
 SIGTERM mid-test | TERM | 143 | SIGTERM
 CASES
 
+  # The workers may reach an iteration boundary, and the program its summary, before the second
+  # signal is sent: then the case proves nothing and is tried again.
   case="a second SIGINT exits at once"
-  started --stress --workers 2 "$long_size"
-  kill -INT "$pid"
-  sleep 0.05
-  kill -INT "$pid"
-  ended
-  status=$?
-  if [ "$status" -eq 130 ] && ! grep -q '^stopped by' "$dir/stdout"; then
+  for attempt in 1 2 3 4 5; do
+    started --stress --workers 2 "$long_size"
+    kill -INT "$pid"
+    sleep 0.05
+    kill -INT "$pid" 2>/dev/null; sent=$?
+    ended
+    status=$?
+    [ "$sent" -eq 0 ] && break
+  done
+  if [ "$sent" -ne 0 ]; then
+    fail "the first SIGINT ended the program before a second could be sent, $attempt times"
+  elif [ "$status" -eq 130 ] && ! grep -q '^stopped by' "$dir/stdout"; then
     untouched && passed=$((passed + 1))
   else
     fail "status $status: $(cat "$dir/stdout")"
