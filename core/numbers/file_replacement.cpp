@@ -120,7 +120,15 @@ bool flush_to_disk(std::FILE* f) {
 
 bool rename_over(const char* from, const char* to) {
 #ifdef _WIN32
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  // Another process may hold the target for a moment: a second run replacing it at the same time, a
+  // virus scanner reading it. The replacement is tried again for about a second before it fails, as
+  // long as our temporary file is still there.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES || is_directory(to)) return false;
+    Sleep(50);
+  }
+  return false;
 #else
   return std::rename(from, to) == 0;
 #endif
