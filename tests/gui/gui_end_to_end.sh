@@ -14,7 +14,8 @@ wine_run=$here/../../scripts/wine-run
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
-export PI_WINEPREFIX=$build/wineprefix WINEPREFIX=$build/wineprefix
+# Wine's own server lifetime: the test waits for the server to end (wineserver -w) to change settings.
+export PI_WINEPREFIX=$build/wineprefix WINEPREFIX=$build/wineprefix PI_WINE_PERSIST=0
 shots=$build/screenshots
 work=$(mktemp -d /tmp/pi-gui-e2e.XXXXXX)
 saved=$(mktemp -d /tmp/pi-gui-e2e-saved.XXXXXX)  # earlier files to compare with
