@@ -31,8 +31,7 @@ bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, doub
 
   // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
   const int32_t sign = distance_from_ten_thousandth(T, m + 4);
-  for (int32_t i = 0; i < zero_limbs; ++i)
-    if (T[i] != 0) return false;
+  if (limb_leading_zeros(T, zero_limbs) < zero_limbs) return false;
   factor_spectrum(T + h, h + 4, W + 2 * m, m);
   multiply_spectra(m, W + 2 * m, W + 2 * m, y_spectrum);
   release_wrapped(T, h + 4, W + 2 * m, m, Y, h + 4, T + h, h + 4, margin);

@@ -19,7 +19,7 @@ void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, do
 
   // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
   const int32_t sign = distance_from_ten_thousandth(T, m + 4);
-  for (int32_t i = 0; i < h; ++i) assert(T[i] == 0);
+  assert(limb_leading_zeros(T, h) == h);
   wrapped_multiply(Y, h + 4, T + h, h + 4, T, h + 4, m, W, margin);
 
   // Y' = Y +- C 10000^-(h-1), Y read to h + 4 limbs as the products read it.

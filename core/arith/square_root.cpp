@@ -40,8 +40,10 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   if (limb_is_one_half(X, h + 4)) {  // X Z truncated is Z/2 truncated; inv_sqrt left no X spectrum
     limb_half_into(Y, T, h + 4);
   } else {
+    int64_t x_head[wrapped];
+    balanced_head(X, h + 4, wrapped, x_head);
     multiply_spectra(n, product, x_spectrum, z_spectrum);
-    release_wrapped(T, h + 4, product, n, X, h + 4, Y, h + 4, margin);
+    release_wrapped_heads(T, h + 4, product, n, x_head, z_head, wrapped, margin);
   }
 
   // R = |X - s^2| in Y (Z lives on in its spectrum).
@@ -49,7 +51,7 @@ void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, r
   square_spectrum(n, product, product);
   release_wrapped(Y, n + 4, product, n, T, h + 4, T, h + 4, margin);
   const int32_t sign = limb_distance(X, Y, n + 4);
-  for (int32_t i = 0; i < h; ++i) assert(Y[i] == 0);
+  assert(limb_leading_zeros(Y, h) == h);
 
   // C = Z R' in Y[0..h+3]; X = s +- (C/2) 10000^-h.
   int64_t r_head[wrapped];
