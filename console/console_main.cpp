@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -14,12 +15,13 @@
 #endif
 
 #include "console/console_options.h"
-#include "console/cpu_caches.h"
+#include "console/stress/cpu_caches.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
-#include "console/size_classes.h"
-#include "console/stress_mode.h"
+#include "console/stress/size_classes.h"
+#include "console/stress/stress_mode.h"
+#include "console/stress/stress_worker.h"
 #include "console/typed_length.h"
 #include "console/usage.h"
 #include "core/fft/simd_path.h"
@@ -207,6 +209,9 @@ std::atomic<void*> allocation_reserve{nullptr};
 }  // namespace
 
 int console_main(int argc, const char* const* argv, const console_program& program) {
+  // A stress test's worker process: it speaks only to the main process that started it.
+  if (argc >= 2 && std::strcmp(argv[1], stress_worker_option) == 0)
+    return run_stress_worker(argc - 2, argv + 2, program);
   reserve_standard_streams();
   // The drivers allocate with the C functions and report a shortage themselves; what the front end
   // allocates (options, texts, records) can fail at any moment under a tight memory limit.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "console/cpu_set.h"
+#include "console/stress/cpu_set.h"
 
 namespace {
 

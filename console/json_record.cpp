@@ -101,11 +101,12 @@ std::string json_record(const run_description& run) {
   add_json_member(&out, "total_ms", number(result.total_ms));
   add_json_member(&out, "max_rounding_distance", distance);
   add_json_member(&out, "verified", result.verified ? "true" : "false");
-  add_json_member(&out, "status", json_string(status_name(run.status)));
+  add_json_member(&out, "status", json_string(run.worker_status ? run.worker_status : status_name(run.status)));
+  if (run.worker_status) add_json_member(&out, "worker_failure", json_string(run.worker_failure));
   if (run.status == pi_status::not_reproducible)
     add_json_member(&out, "differing_phase", json_string(differing_phase_name(result).c_str()));
   add_json_member(&out, "exit_status", number(run.exit_status));
-  add_json_member(&out, "vector_path", json_string(vector_path_name()));
+  add_json_member(&out, "vector_path", json_string(run.vector_path ? run.vector_path : vector_path_name()));
   add_json_member(&out, "processor", json_string(processor_name().c_str()));
   add_json_member(&out, "os", json_string(operating_system_name().c_str()));
   if (run.worker >= 0) {

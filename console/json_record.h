@@ -25,12 +25,17 @@ struct run_description {
   int32_t worker = -1;
   int32_t cpu = -1;
   const char* time = nullptr;  // stress tests: when the run ended, UTC (utc_time_text)
+  const char* vector_path = nullptr;  // the run's vector path; null: the calling thread's
+  // Stress tests: a run that its worker process did not end, "crashed", "hung" or "killed", in
+  // place of the status, with the error line's text as "worker_failure".
+  const char* worker_status = nullptr;
+  const char* worker_failure = nullptr;
 };
 
 // The record of one run, without a line end. The largest rounding distance is written with 6
 // significant digits, as it always was, and in a stress test with 17, which give the double back
 // exactly, so that two records can be compared; it is null when it is not a finite number (JSON has
 // none) or when no phase ran. A run whose state left the known answer has the status
-// "not_reproducible" and names what differed first in "differing_phase" ("iteration 7"); the vector path is the calling thread's; "record": "run", "worker", "cpu" and "time" close
-// the records of a stress test.
+// "not_reproducible" and names what differed first in "differing_phase" ("iteration 7"); "record": "run", "worker", "cpu" and "time"
+// close the records of a stress test.
 std::string json_record(const run_description& run);

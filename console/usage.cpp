@@ -4,7 +4,7 @@
 
 #include "console/build_info.h"
 #include "console/console_main.h"
-#include "console/stress_mode.h"
+#include "console/stress/stress_mode.h"
 #include "core/pi/known_answers.h"
 
 void print_help(const char* program, const char* variant) {
@@ -31,12 +31,13 @@ void print_help(const char* program, const char* variant) {
       "                     (default: the widest the processor has)\n"
       "\n"
       "Stress test:\n"
-      "      --stress       one worker per CPU, each pinned to its CPU, computes DIGITS\n"
-      "                     (default %d) back to back; every run is verified in memory\n"
-      "                     and checked phase by phase against the known answers;\n"
-      "                     pi.txt is not written. One line per run, a summary per CPU\n"
-      "                     at the end; without --seconds or --repeat it runs until\n"
-      "                     Ctrl-C\n"
+      "      --stress       one worker per CPU, each a process pinned to its CPU,\n"
+      "                     computes DIGITS (default %d) back to back; every run is\n"
+      "                     verified in memory and checked phase by phase against the\n"
+      "                     known answers; pi.txt is not written. One line per run, a\n"
+      "                     summary per CPU at the end; without --seconds or --repeat\n"
+      "                     it runs until Ctrl-C. A worker that crashes or hangs is\n"
+      "                     an error of its CPU\n"
       "      --workers N    N workers on the first N CPUs\n"
       "      --cpus LIST    the CPUs to test, e.g. 0,2,4-7\n"
       "      --seconds S    start no run after S seconds; the runs in progress finish\n"
@@ -67,8 +68,8 @@ void print_help(const char* program, const char* variant) {
       "verified), 1 a run failed (memory, pi.txt, rounding) or standard output could\n"
       "not be written, 2 the command line, the length or the --json file was\n"
       "refused, 3 the digits differ from pi, or a phase of a run differs from its\n"
-      "known answer (not reproducible), 130 or 143 a stress test stopped by Ctrl-C or\n"
-      "SIGTERM without an error.\n");
+      "known answer (not reproducible), or a stress worker crashed or hung, 130 or\n"
+      "143 a stress test stopped by Ctrl-C or SIGTERM without an error.\n");
 }
 
 void print_version(const char* program) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "console/cpu_caches.h"
+#include "console/stress/cpu_caches.h"
 
 #ifdef _WIN32
 #include <windows.h>

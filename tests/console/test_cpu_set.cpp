@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "console/cpu_set.h"
+#include "console/stress/cpu_set.h"
 
 TEST(CpuSet, ListsAsTypedAndWrittenBack) {
   const struct {

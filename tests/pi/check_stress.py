@@ -13,7 +13,8 @@ of the one worker, in the order printed; else one size: --sizes D, else any).
 The runs of each CPU are numbered 1, 2, ... in order; the table's runs, errors and best, median and
 worst times must be those of the lines. --runs N: every CPU without an error did exactly N runs.
 --error: exactly that error, on that CPU and run (TEXT starts the message), and no other; its CPU did
-no run after it. With --quiet, --runs gives the number of runs in the last line. --stop-on-error:
+no run after it. A worker process that crashed, hung or was killed has the record of its run's
+status "crashed", "hung" or "killed". With --quiet, --runs gives the number of runs in the last line. --stop-on-error:
 after the error line no other CPU finished more than one run.
 --json: one record per run line, with its cpu, worker, run, total_ms and status. Exit status 1 and
 one line per fault when anything differs.
@@ -197,7 +198,7 @@ def main():
         records = [r for r in records if r.get("record") == "run"]
         if len(records) != total:
             faults.append(f"{len(records)} JSON records for {total} runs")
-        # Each worker writes its records itself, so two CPUs' records may come in either order.
+        # Each worker's watcher writes its records as they come, so two CPUs' records may come in either order.
         by_run = {(r.get("cpu"), r.get("run")): r for r in records}
         for (cpu, run, msec, error), (digits, path) in zip(runs, made):
             record = by_run.get((cpu, run), {})
@@ -212,6 +213,12 @@ def main():
                 phase = match.group(1) if match else "the largest rounding distance"
                 want.update(status="not_reproducible", exit_status=3, differing_phase=phase,
                             verified="(the checked digits are right)" in error)
+            elif error.startswith("the worker "):
+                # A worker process that did not end its run: the main process recorded its death.
+                status, exit_status = next(v for k, v in {"crashed": ("crashed", 3), "hung": ("hung", 3),
+                                                          "": ("killed", 1)}.items()
+                                           if error.startswith("the worker " + k))
+                want.update(status=status, exit_status=exit_status, worker_failure=error, phase_ms=[])
             for name, value in want.items():
                 if record.get(name) != value:
                     faults.append(f"record of cpu {cpu} run {run}: {name} is {record.get(name)!r}, not {value!r}")

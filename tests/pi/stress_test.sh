@@ -71,6 +71,8 @@ an error's path and size named | 1 $second 2 | --stress --workers 2 --repeat 3 -
 cycling over the CPUs | - | --stress --cpus $two --cycle 1 --repeat 2 --json runs.json 4K | 0 | --cpus $two --cycle --json runs.json
 a CPU that failed is skipped | 1 $second 1 | --stress --cpus $two --cycle 1 --repeat 3 --json runs.json 4K | 3 | --cpus $two --cycle --json runs.json --error $second:1:the digits differ
 cycling and every path in turn | - | --stress --cpus $two --cycle 1 --repeat 1 --simd all 4K | 0 | --cpus $two --cycle --paths $paths
+a worker that crashes | crash $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the worker crashed (
+a crash in a cycle skips its CPU | crash $second 1 | --stress --cpus $two --cycle 1 --repeat 2 --json runs.json 4K | 3 | --cpus $two --cycle --json runs.json --error $second:1:the worker crashed (
 CASES
 }
 while IFS='|' read -r case fault arguments want check; do
@@ -83,8 +85,9 @@ while IFS='|' read -r case fault arguments want check; do
   done
   [ -n "$second" ] || continue                                                    # one CPU only
   [ "$fault" = - ] || [ -n "$corrupt" ] || continue                               # no faulty build
-  case "${runner[*]}:$case" in  # Wine: these three
-    :* | *:"two workers for three seconds" | *:"cycling over the CPUs" | *:"every vector path in turn") ;;
+  case "${runner[*]}:$case" in  # Wine: these four
+    :* | *:"two workers for three seconds" | *:"cycling over the CPUs" | *:"every vector path in turn" | \
+      *:"a worker that crashes") ;;
     *) continue ;;
   esac
   new_dir
@@ -111,6 +114,25 @@ if [ -n "$corrupt" ] && [ -n "$second" ] && [ -z "${runner[*]}" ]; then
       --error "$second:1:not reproducible: iteration 3 differs from the known answer" && untouched &&
       passed=$((passed + 1))
   done
+fi
+
+# A worker that hangs in its second run, with a healthy one beside it: named as hung once it has
+# been silent for the hang limit (at 16K digits, whose phases last milliseconds, the least: 10 s),
+# and not much later; the healthy one does all its runs.
+if [ -n "$corrupt" ] && [ -n "$second" ] && [ -n "$native" ]; then
+  case="a worker that hangs is stopped at the limit"
+  new_dir
+  began=$(date +%s%N)
+  (cd "$dir" && PI_TEST_FAULT="hang 3 $second 2" "$corrupt" --stress --workers 2 --repeat 3 --json runs.json 16K \
+    </dev/null >stdout 2>stderr)
+  status=$? took=$((($(date +%s%N) - began) / 1000000))
+  if [ "$status" -ne 3 ] || [ "$took" -lt 10000 ] || [ "$took" -gt 14000 ]; then
+    fail "exit status $status after $took ms, expected 3 after 10 to 14 s: $(tail -n 3 "$dir/stdout")"
+  else
+    checked --cpus "$two" --runs 3 --json runs.json \
+      --error "$second:2:the worker hung: no phase ended within 10 s (the limit at this size), so it was stopped" &&
+      untouched && passed=$((passed + 1))
+  fi
 fi
 
 # The size classes from a machine described here (PI_AGM_CPU_SYSFS): the CPUs of the test on one
@@ -211,16 +233,30 @@ if [ -n "$native" ] && [ -n "$second" ]; then
     kill -0 "$pid" 2>/dev/null && { kill -KILL "$pid"; fail "still running a minute after the signal"; }
     wait "$pid"
   }
+  # workers_of PID: the worker processes the program started (its children).
+  workers_of() {
+    awk -v parent="$1" 'FNR == 1 { id = FILENAME; gsub(/[^0-9]/, "", id) } /^PPid:/ && $2 == parent { print id }' \
+      /proc/[0-9]*/status 2>/dev/null
+  }
+  # running PID...: those that still run (a zombie has ended: its parent may be gone).
+  running() {
+    local p
+    for p in "$@"; do [ -r "/proc/$p/stat" ] && [ "$(awk '{ print $3 }' "/proc/$p/stat" 2>/dev/null)" != Z ] && echo "$p"; done
+  }
 
   # A signal while every worker is inside a run that lasts seconds: the runs stop at their next
   # iteration boundary, none is counted, and the summary follows.
   while IFS='|' read -r case signal want name; do
     case=${case%"${case##*[! ]}"} signal=${signal// /} want=${want// /} name=${name// /}
     started --stress --workers 2 "$long_size"
+    workers=$(workers_of "$pid")
     kill -"$signal" "$pid"
     ended
     status=$?
     [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want"; continue; }
+    [ "$(wc -w <<<"$workers")" -eq 2 ] || { fail "worker processes before the signal: $workers"; continue; }
+    left=$(running $workers)
+    [ -z "$left" ] || { fail "worker processes left after the test: $left"; continue; }
     [ "$(grep -c '^cpu .* run ' "$dir/stdout")" -eq 0 ] || { fail "runs were finished: $(cat "$dir/stdout")"; continue; }
     checked --cpus "$two" --stopped-by "$name" && untouched && passed=$((passed + 1))
   done <<'CASES'
@@ -262,36 +298,39 @@ CASES
     fi
   fi
 
-  # The worker of --cpus is the one thread allowed on that CPU alone, and runs there (field 39 of
-  # its stat: the CPU it last ran on); the main thread keeps the process's CPUs.
+  # The worker of --cpus computes in a process of its own, whose thread is the one allowed on that
+  # CPU alone, and runs there (field 39 of its stat: the CPU it last ran on); the main process
+  # keeps the process's CPUs.
   case="the worker stays on its CPU"
   started --stress --cpus "$second" "$long_size"
-  pinned=0 elsewhere=0
-  for task in /proc/"$pid"/task/*; do
+  pinned=0 elsewhere=0 pinned_task=
+  for task in /proc/"$pid"/task/* $(for w in $(workers_of "$pid"); do echo /proc/"$w"/task/*; done); do
     list=$(awk '/^Cpus_allowed_list:/ { print $2 }' "$task/status")
     if [ "$list" = "$second" ]; then
-      pinned=$((pinned + 1))
+      pinned=$((pinned + 1)) pinned_task=$task
       [ "$(awk '{ print $39 }' "$task/stat")" = "$second" ] || elsewhere=$((elsewhere + 1))
     fi
   done
   kill -INT "$pid"
   ended
-  if [ "$pinned" -eq 1 ] && [ "$elsewhere" -eq 0 ]; then
+  if [ "$pinned" -eq 1 ] && [ "$elsewhere" -eq 0 ] && [ -n "$pinned_task" ] && [ "${pinned_task#/proc/$pid/}" = "$pinned_task" ]; then
     passed=$((passed + 1))
   else
-    fail "$pinned threads pinned to CPU $second, $elsewhere of them found on another CPU"
+    fail "$pinned threads pinned to CPU $second (the last $pinned_task), $elsewhere of them found on another CPU"
   fi
 fi
 
 if [ -n "$native" ] && [ -n "$second" ]; then
-  # The one worker of --cycle, sampled while it runs: exactly one thread is allowed on a single CPU
-  # at any time, and that CPU follows the order, first, second, first ...
+  # The one worker of --cycle, sampled while it runs: at most one thread (of a worker process) is
+  # allowed on a single CPU at any time, and that CPU follows the order, first, second, first ...
   case="the cycle's worker moves from CPU to CPU"
   started --stress --cpus "$two" --cycle 1 --seconds 5 16K
   visits=() last_visit=
   for _ in $(seq 1 45); do
-    single=$(cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^Cpus_allowed_list:/ && $2 ~ /^[0-9]+$/ { print $2 }')
-    [ -z "$single" ] && break  # the test has ended
+    kill -0 "$pid" 2>/dev/null || break  # the test has ended
+    single=$(for w in $pid $(workers_of "$pid"); do cat /proc/"$w"/task/*/status; done 2>/dev/null |
+      awk '/^Cpus_allowed_list:/ && $2 ~ /^[0-9]+$/ { print $2 }')
+    [ -z "$single" ] && { sleep 0.1; continue; }  # between two visits
     [ "$(wc -l <<<"$single")" -eq 1 ] || { visits=(more than one pinned thread); break; }
     [ "$last_visit" = "$single" ] || { visits+=("$single"); last_visit=$single; }
     sleep 0.1
@@ -305,14 +344,51 @@ if [ -n "$native" ] && [ -n "$second" ]; then
     fail "the pinned thread was seen on CPUs ${visits[*]}"
   fi
 
+  # A worker process killed from outside (as the kernel's memory killer does) while its run hangs:
+  # named as killed, not as a fault of its CPU (status 1); the other worker does all its runs.
+  if [ -n "$corrupt" ]; then
+    case="a worker killed from outside"
+    new_dir
+    (cd "$dir" && PI_TEST_FAULT="hang 1 $second 1" exec "$corrupt" --stress --workers 2 --repeat 3 --json runs.json 16K \
+      </dev/null >stdout 2>stderr) &
+    pid=$!
+    victim=
+    for _ in $(seq 1 100); do
+      for w in $(workers_of "$pid"); do
+        grep -q "^Cpus_allowed_list:[[:space:]]*$second\$" /proc/"$w"/task/*/status 2>/dev/null && victim=$w
+      done
+      [ -n "$victim" ] && break
+      sleep 0.05
+    done
+    sleep 0.3
+    [ -n "$victim" ] && kill -KILL "$victim"
+    ended
+    status=$?
+    if [ -z "$victim" ] || [ "$status" -ne 1 ]; then
+      fail "worker on CPU $second: '$victim', exit status $status: $(tail -n 3 "$dir/stdout")"
+    else
+      checked --cpus "$two" --runs 3 --json runs.json \
+        --error "$second:1:the worker was killed from outside (SIGKILL): not a fault of this processor" &&
+        untouched && passed=$((passed + 1))
+    fi
+  fi
+
   # A test killed as a crash kills it: every line of the record file is whole JSON, the start record
   # first, no end record, and every run printed has its record.
-  case="the records after kill -9"
+  # Its worker processes end with it, within a second.
+  case="the records after kill -9, and no worker left"
   started --stress --workers 2 --json runs.json 16K
   for _ in $(seq 1 200); do [ "$(wc -l <"$dir/runs.json")" -ge 8 ] && break; sleep 0.05; done
+  workers=$(workers_of "$pid")
   kill -KILL "$pid"
   wait "$pid" 2>/dev/null
-  if python3 - "$dir/runs.json" "$dir/stdout" >"$work/faults" <<'PY'; then
+  sleep 1
+  left=$(running $workers)
+  if [ "$(wc -w <<<"$workers")" -ne 2 ]; then
+    fail "worker processes before kill -9: $workers"
+  elif [ -n "$left" ]; then
+    fail "worker processes left a second after kill -9: $left"
+  elif python3 - "$dir/runs.json" "$dir/stdout" >"$work/faults" <<'PY'; then
 import json, re, sys
 records = [json.loads(line) for line in open(sys.argv[1])]
 kinds = [r.get("record") for r in records]

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "console/cpu_caches.h"
+#include "console/stress/cpu_caches.h"
 
 struct size_class_plan {
   std::vector<int32_t> sizes;      // the class's size, or blend's sizes in ascending order

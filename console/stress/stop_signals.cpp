@@ -1,4 +1,4 @@
-#include "console/stop_signals.h"
+#include "console/stress/stop_signals.h"
 
 #include <atomic>
 #include <csignal>

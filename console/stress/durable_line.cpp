@@ -1,4 +1,4 @@
-#include "console/durable_line.h"
+#include "console/stress/durable_line.h"
 
 #include <ctime>
 

@@ -1,11 +1,11 @@
-#include "console/cpu_caches.h"
+#include "console/stress/cpu_caches.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "console/cpu_set.h"
+#include "console/stress/cpu_set.h"
 
 #ifdef _WIN32
 #include <windows.h>

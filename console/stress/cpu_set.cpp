@@ -1,4 +1,4 @@
-#include "console/cpu_set.h"
+#include "console/stress/cpu_set.h"
 
 #include <algorithm>
 #include <cstdio>

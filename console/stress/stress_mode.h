@@ -1,6 +1,9 @@
-// The stress test of --stress: workers compute pi back to back, each a thread pinned to its own CPU,
-// each run checked as any run is (rounding margin, limb range, digits against the built-in table)
-// but in memory: pi.txt is never touched. The runs take their size and vector path in turn from the
+// The stress test of --stress: workers compute pi back to back, each a process of its own
+// (stress_worker.h) pinned to its own CPU, each run checked as any run is (rounding margin, limb
+// range, digits against the built-in table) but in memory: pi.txt is never touched. The main
+// process plans, starts the workers, watches each from a thread of its own, prints the lines and
+// writes the records; a worker that crashes, hangs or is killed ends only itself, and is an error
+// of its CPU in the run it was computing. The runs take their size and vector path in turn from the
 // plan's lists (one size, or the sizes of a blend; one path, or every path the processor has). With
 // --cycle one worker moves from CPU to CPU instead, so that each core is tested alone, at the clock
 // it reaches when the others idle. A run that fails a check is an error of the CPU it ran on: that
@@ -50,8 +53,9 @@ bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cp
 
 // Runs the test: one line per finished run, the summary table, a line per CPU that failed and a last
 // line on standard output, each flushed as written; Ctrl-C or SIGTERM stop every worker at its next
-// iteration boundary.
-// Returns the exit status: exit_not_verified when a run's digits were wrong or not reproducible,
-// else exit_failed when a run failed (memory, rounding), else 130 or 143 when stopped by a signal,
-// else exit_completed.
+// iteration boundary. No worker process outlives it.
+// Returns the exit status: exit_not_verified when a run's digits were wrong or not reproducible, or
+// a worker crashed or hung, else exit_failed when a run failed (memory, rounding) or a worker was
+// killed from outside or could not be started, else 130 or 143 when stopped by a signal, else
+// exit_completed.
 int run_stress_test(const stress_plan& plan);

@@ -1,33 +1,51 @@
-#include "console/stress_mode.h"
+#include "console/stress/stress_mode.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "console/build_info.h"
-#include "console/cpu_caches.h"
-#include "console/cpu_set.h"
-#include "console/durable_line.h"
+#include "console/stress/cpu_caches.h"
+#include "console/stress/cpu_set.h"
+#include "console/stress/durable_line.h"
 #include "console/json_record.h"
 #include "console/known_answer_text.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
-#include "console/stop_signals.h"
+#include "console/stress/stop_signals.h"
+#include "console/stress/stress_worker.h"
+#include "console/stress/worker_process.h"
 #include "core/fft/simd_path.h"
 
 namespace {
 
 using steady = std::chrono::steady_clock;
 
-enum class verdict { verified, failed, not_reproducible, not_pinned };
+enum class verdict {
+  verified,
+  failed,
+  not_reproducible,
+  not_pinned,   // the worker could not be pinned to its CPU: no run
+  not_started,  // no worker process (or no thread to watch it) could be started: no run
+  crashed,      // the worker process died of a fault (a signal, an exception) during the run
+  hung,         // the worker went silent for longer than the hang limit and was stopped
+  killed        // the worker process was ended from outside: not the processor's fault
+};
 
-// A run as its worker hands it to the main thread, which prints it.
+// A run as its watcher hands it to the main thread, which prints it.
 struct finished_run {
   int32_t slot;  // of the CPU it ran on
   int32_t run;   // 1-based on that CPU
@@ -38,6 +56,7 @@ struct finished_run {
   int exit_status;
   int32_t phases_done;
   pi_result result;
+  std::string worker_failure;  // crashed, hung, killed, not_started: what the error line says
 };
 
 // One CPU of the test.
@@ -50,10 +69,17 @@ struct worker_slot {
   std::vector<int32_t> error_sizes;  // the digits and paths of its errors, each once
   std::vector<simd_path> error_paths;
   int32_t lost_run = 0;  // a run whose end could not be handed over (no memory left), not yet printed
-  int32_t started = 0;   // runs started on this CPU; only the thread that runs there touches it
+  int32_t started = 0;   // runs started on this CPU; only the thread that watches it touches it
+  // While a worker process computes on this CPU:
+  worker_process* process = nullptr;
+  steady::time_point last_heard;  // its start, or its last report
+  int32_t running_digits = 0;     // the size of its run in progress
+  bool stop_sent = false;
+  int64_t hung_after_ms = 0;      // set when it was stopped as hung: the limit it passed
+  std::map<int32_t, int32_t> longest_phase_ms;  // by size: the longest phase heard on this CPU
 };
 
-// Everything the threads share. The slots (but `started`), the queue and the count of workers done
+// Everything the threads share. The slots (but `started`), the queue and the count of watchers done
 // are guarded by `lock`; the record stream by `json_lock`.
 struct stress_state {
   const stress_plan* plan;
@@ -68,25 +94,29 @@ struct stress_state {
   bool records_failed = false;  // a record could not be written or synced
 };
 
-// The events of one worker's runs.
-struct worker_events {
-  stress_state* state;
-  int32_t phases_done;
-};
-
-void count_phase(void* context, int32_t, int32_t, int32_t) {
-  ++static_cast<worker_events*>(context)->phases_done;
-}
-
 bool stop_requested(const stress_state& s) { return s.stop.load() || stop_signal_status() != 0; }
-
-bool stop_polled(void* context) { return stop_requested(*static_cast<worker_events*>(context)->state); }
 
 bool past_deadline(const stress_state& s) {
   return s.plan->seconds > 0 && steady::now() - s.start >= std::chrono::seconds(s.plan->seconds);
 }
 
 bool may_start_run(const stress_state& s) { return !stop_requested(s) && !past_deadline(s); }
+
+int64_t milliseconds_since(steady::time_point t) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(steady::now() - t).count();
+}
+
+// How long a worker may go without a sign of life (a phase that ended, a run that ended) before it
+// is stopped as hung: 20 times the longest phase heard on its CPU at the size it runs, and at least
+// 10 s, since the phases of one size take much the same time; before any phase of that size was
+// heard, 10 s for every 2^22 digits (a phase of a 2^22-digit run takes a fraction of a second on any
+// machine that runs it, and a phase's time grows a little faster than the size), at least 10 s.
+int64_t hang_limit_ms(const worker_slot& w) {
+  constexpr int64_t least_ms = 10000;
+  const auto heard = w.longest_phase_ms.find(w.running_digits);
+  if (heard != w.longest_phase_ms.end()) return std::max<int64_t>(least_ms, 20 * int64_t{heard->second});
+  return std::max<int64_t>(least_ms, least_ms * (w.running_digits >> 22));
+}
 
 // The verdict on a run that ended (not cancelled). The run itself compared every phase with the
 // known answer of its size, so it is judged on its own: never against another worker's run, which
@@ -117,8 +147,8 @@ void add_once(std::vector<T>* list, T value) {
   if (std::find(list->begin(), list->end(), value) == list->end()) list->push_back(value);
 }
 
-// Hands a run to the main thread and counts it; returns true when it was an error. A CPU that could
-// not be pinned counts as a run that failed, so that the last line's counts agree.
+// Hands a run to the main thread and counts it; returns true when it was an error. A worker that
+// could not be pinned or started counts as a run that failed, so that the last line's counts agree.
 bool post(stress_state* s, const finished_run& f) {
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[f.slot];
@@ -127,8 +157,9 @@ bool post(stress_state* s, const finished_run& f) {
   ++w.runs;
   if (error) {
     ++w.errors;
-    w.exit_status = f.exit_status;
-    if (f.outcome != verdict::not_pinned) add_once(&w.error_sizes, f.digits), add_once(&w.error_paths, f.path);
+    w.exit_status = std::max(w.exit_status, f.exit_status);
+    if (f.outcome != verdict::not_pinned && f.outcome != verdict::not_started)
+      add_once(&w.error_sizes, f.digits), add_once(&w.error_paths, f.path);
     if (s->plan->stop_on_error) s->stop = true;
   } else {
     w.verified_ms.push_back(f.result.total_ms);
@@ -137,44 +168,190 @@ bool post(stress_state* s, const finished_run& f) {
   return error;
 }
 
-// Pins the calling thread to the slot's CPU; an error of that CPU when the system refuses.
-bool pinned(stress_state* s, int32_t slot) {
-  if (pin_current_thread(s->workers[slot].cpu)) return true;
+// The record of a finished run, on the disk before the run is handed over.
+void record_run(stress_state* s, const finished_run& f) {
+  const stress_plan& plan = *s->plan;
+  if (!plan.json) return;
+  const std::string time = utc_time_text();
+  const char* worker_status = f.outcome == verdict::crashed ? "crashed"
+                              : f.outcome == verdict::hung  ? "hung"
+                              : f.outcome == verdict::killed ? "killed"
+                                                             : nullptr;
+  run_description description{plan.program->name, f.run, f.phases_done, f.status, f.exit_status, &f.result};
+  description.worker = plan.cycle_seconds > 0 ? 0 : f.slot;
+  description.cpu = s->workers[f.slot].cpu;
+  description.time = time.c_str();
+  description.vector_path = simd_path_name(f.path);
+  description.worker_status = worker_status;
+  description.worker_failure = worker_status ? f.worker_failure.c_str() : nullptr;
+  write_record(s, json_record(description));
+}
+
+// A worker that ended before a run could: it could not be pinned, or not be started.
+bool post_no_run(stress_state* s, int32_t slot, verdict outcome, const std::string& why) {
   finished_run f{};
   f.slot = slot;
-  f.outcome = verdict::not_pinned;
+  f.outcome = outcome;
   f.exit_status = exit_failed;
-  post(s, f);
-  return false;
+  f.worker_failure = why;
+  return post(s, f);
 }
 
 enum class run_end { verified, error, cancelled };
 
-// The worker's turn-th run (0-based, over all its CPUs), on the CPU of `slot`, where the calling
-// thread is pinned: its size and path in turn, its record on the disk before it is handed over.
-run_end run_once(stress_state* s, int32_t slot, int32_t turn, worker_events* context) {
-  const stress_plan& plan = *s->plan;
+// What the watcher heard of its worker: a sign of life, and the phases' times at the size it runs.
+void hear(stress_state* s, int32_t slot, const worker_report& r, int32_t next_digits) {
+  std::lock_guard<std::mutex> hold(s->lock);
+  worker_slot& w = s->workers[slot];
+  w.last_heard = steady::now();
+  int32_t& longest = w.longest_phase_ms[w.running_digits];
+  if (r.kind == worker_report_kind::phase_ended) longest = std::max(longest, r.phase_ms);
+  if (r.kind != worker_report_kind::run_ended) return;
+  for (int32_t phase = 0; phase < r.phases_done; ++phase) longest = std::max(longest, r.result.phase_ms[phase]);
+  w.running_digits = next_digits;
+}
+// The iterations of a run of D = 2^k digits: k - 1.
+int32_t iterations_of(int32_t digits) {
+  int32_t k = 0;
+  while ((int32_t{1} << k) < digits) ++k;
+  return k - 1;
+}
+
+// How the death of a worker process reads in its error line, and the exit status it stands for.
+void describe_death(const worker_end& end, int64_t hung_after_ms, finished_run* f) {
+  if (hung_after_ms > 0) {
+    f->outcome = verdict::hung, f->exit_status = exit_not_verified;
+    f->worker_failure = "the worker hung: no phase ended within " + std::to_string(hung_after_ms / 1000) +
+                        " s (the limit at this size), so it was stopped";
+  } else if (end.kind == worker_end_kind::crashed) {
+    f->outcome = verdict::crashed, f->exit_status = exit_not_verified;
+    f->worker_failure = "the worker crashed (" + end.name + "): the processor computed a wrong address or instruction";
+  } else if (end.kind == worker_end_kind::killed) {
+    f->outcome = verdict::killed, f->exit_status = exit_failed;
+    f->worker_failure = "the worker was killed from outside (" + end.name + "): not a fault of this processor";
+  } else {
+    f->outcome = verdict::killed, f->exit_status = exit_failed;
+    f->worker_failure = "the worker ended unexpectedly (exit status " + std::to_string(end.code) + ")";
+  }
+}
+
+// A worker process registered on its slot for the main thread, which may stop it or, when it is
+// silent past the hang limit, kill it; unregistered, killed if still running (the watcher is
+// leaving through an exception) and waited for however the watcher leaves.
+struct watched_process {
+  stress_state* s;
+  int32_t slot;
+  worker_process process;
+  bool waited = false;
+  worker_end end{};
+  int64_t hung_after_ms = 0;
+
+  void watch(int32_t digits) {
+    std::lock_guard<std::mutex> hold(s->lock);
+    worker_slot& w = s->workers[slot];
+    w.process = &process, w.last_heard = steady::now(), w.running_digits = digits;
+    w.stop_sent = false, w.hung_after_ms = 0;
+  }
+  void wait() {
+    {
+      std::lock_guard<std::mutex> hold(s->lock);
+      s->workers[slot].process = nullptr;
+      hung_after_ms = s->workers[slot].hung_after_ms;
+    }
+    end = wait_for_worker_process(&process);
+    waited = true;
+  }
+  ~watched_process() {
+    if (waited) return;
+    kill_worker_process(&process);
+    wait();
+  }
+};
+
+// Runs `job` in a worker process on the CPU of `slot` and hands each of its runs to the main thread
+// as it ends, its record on the disk first; a worker that died during a run is that run's error.
+// Returns how the last run ended; *turns: the turns of the job that were used (runs started).
+run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32_t* turns) {
+  *turns = 0;
+  const auto digits_of = [&](int32_t turn) { return job.sizes[(job.first_turn + turn) % job.sizes.size()]; };
+  const auto path_of = [&](int32_t turn) { return job.paths[(job.first_turn + turn) % job.paths.size()]; };
+  std::vector<std::string> arguments{stress_worker_option};
+  for (const std::string& a : worker_arguments(job)) arguments.push_back(a);
+
+  watched_process worker{s, slot, {}};
+  std::string why;
+  if (!start_worker_process(arguments, &worker.process, &why)) {
+    worker.waited = true;
+    post_no_run(s, slot, verdict::not_started, why);
+    return run_end::error;
+  }
+  worker.watch(digits_of(0));
+  run_end end = run_end::cancelled;
+  steady::time_point run_start = steady::now();
+  worker_report r;
+  while (receive_from_worker(&worker.process, &r, sizeof r)) {
+    hear(s, slot, r, digits_of(r.turn + 1));
+    if (r.kind == worker_report_kind::phase_ended) continue;
+    if (r.kind == worker_report_kind::not_pinned) {
+      post_no_run(s, slot, verdict::not_pinned, "this worker could not be pinned to its CPU");
+      end = run_end::error;
+      continue;
+    }
+    finished_run f{};
+    f.slot = slot;
+    f.run = ++s->workers[slot].started;
+    f.digits = digits_of(r.turn);
+    f.path = path_of(r.turn);
+    f.status = r.status;
+    f.phases_done = r.phases_done;
+    f.result = r.result;
+    judge(&f);
+    record_run(s, f);
+    end = post(s, f) ? run_end::error : run_end::verified;
+    *turns = r.turn + 1;
+    if (job.acknowledged) send_to_worker(&worker.process, record_written);
+    run_start = steady::now();
+  }
+  worker.wait();
+  if (worker.hung_after_ms == 0 && worker.end.kind == worker_end_kind::exited && worker.end.code == 0) return end;
+
+  // It died in the run after the last one it handed over.
   finished_run f{};
   f.slot = slot;
   f.run = ++s->workers[slot].started;
-  f.digits = plan.sizes[turn % plan.sizes.size()];
-  f.path = plan.paths[turn % plan.paths.size()];
-  select_thread_simd_path(f.path);
-  context->phases_done = 0;
-  const pi_events events{context, nullptr, count_phase, stop_polled, true};
-  f.status = plan.program->compute_pi(f.digits, &events, &f.result);
-  if (f.status == pi_status::cancelled) return run_end::cancelled;
-  f.phases_done = context->phases_done;
-  judge(&f);
-  if (plan.json) {
-    const std::string time = utc_time_text();
-    run_description description{plan.program->name, f.run, f.phases_done, f.status, f.exit_status, &f.result};
-    description.worker = plan.cycle_seconds > 0 ? 0 : slot;
-    description.cpu = s->workers[slot].cpu;
-    description.time = time.c_str();
-    write_record(s, json_record(description));
-  }
-  return post(s, f) ? run_end::error : run_end::verified;
+  f.digits = digits_of(*turns);
+  f.path = path_of(*turns);
+  f.result.digits = f.digits;
+  f.result.iterations = iterations_of(f.digits);
+  f.result.memory_bytes = pi_memory_bytes(f.digits);
+  f.result.total_ms = static_cast<int32_t>(milliseconds_since(run_start));
+  describe_death(worker.end, worker.hung_after_ms, &f);
+  ++*turns;
+  record_run(s, f);
+  post(s, f);
+  return run_end::error;
+}
+
+// The job of a worker from turn `turn` on, on the CPU of `slot`.
+worker_job job_for(const stress_state& s, int32_t slot, int32_t turn) {
+  const stress_plan& plan = *s.plan;
+  worker_job job;
+#ifdef _WIN32
+  job.parent = GetCurrentProcessId();
+#else
+  job.parent = getpid();
+#endif
+  job.cpu = s.workers[slot].cpu;
+  job.first_turn = turn;
+  job.runs = plan.cycle_seconds > 0 ? 0 : plan.runs_per_worker;
+  if (plan.seconds > 0)
+    job.start_for_ms = static_cast<int32_t>(std::max<int64_t>(1, int64_t{plan.seconds} * 1000 - milliseconds_since(s.start)));
+  if (plan.cycle_seconds > 0)
+    job.start_for_ms = job.start_for_ms > 0 ? std::min(job.start_for_ms, plan.cycle_seconds * 1000) : plan.cycle_seconds * 1000;
+  job.acknowledged = plan.json && plan.json_synced;
+  job.sizes = plan.sizes;
+  job.paths = plan.paths;
+  return job;
 }
 
 // A run lost for want of memory to hand it over: counted as a failed run of its CPU, and printed by
@@ -183,7 +360,7 @@ void lose_run(stress_state* s, int32_t slot) {
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[slot];
   ++w.runs, ++w.errors;
-  w.exit_status = exit_failed;
+  w.exit_status = std::max(w.exit_status, exit_failed);
   w.lost_run = std::max(w.started, 1);
 }
 
@@ -193,27 +370,22 @@ void worker_done(stress_state* s) {
   s->changed.notify_all();
 }
 
-// A worker of its own CPU for its whole life.
-void run_worker(stress_state* s, int32_t slot) {
-  const stress_plan& plan = *s->plan;
-  worker_events context{s, 0};
+// The watcher of one CPU's worker for the whole test.
+void watch_cpu(stress_state* s, int32_t slot) {
   try {
-    if (pinned(s, slot))
-      for (int32_t turn = 0; (plan.runs_per_worker == 0 || turn < plan.runs_per_worker) && may_start_run(*s); ++turn)
-        if (run_once(s, slot, turn, &context) != run_end::verified) break;
+    int32_t turns;
+    if (may_start_run(*s)) watch_worker(s, slot, job_for(*s, slot, 0), &turns);
   } catch (const std::bad_alloc&) {
     lose_run(s, slot);
   }
   worker_done(s);
 }
 
-// The one worker of --cycle: round after round over the CPUs in order, on each until cycle_seconds
-// have passed (at least one run), skipping the CPUs that failed.
+// The one worker of --cycle: round after round over the CPUs in order, a worker process on each
+// until cycle_seconds have passed (at least one run), skipping the CPUs that failed.
 void run_cycle(stress_state* s) {
   const stress_plan& plan = *s->plan;
   const int32_t cpus = static_cast<int32_t>(s->workers.size());
-  const auto stay = std::chrono::seconds(plan.cycle_seconds);
-  worker_events context{s, 0};
   std::vector<bool> failed(cpus);
   int32_t slot = 0, turn = 0;
   try {
@@ -222,15 +394,9 @@ void run_cycle(stress_state* s) {
       for (slot = 0; slot < cpus && may_start_run(*s); ++slot) {
         if (failed[slot]) continue;
         visited = true;
-        if (!pinned(s, slot)) {
-          failed[slot] = true;
-          continue;
-        }
-        const steady::time_point arrived = steady::now();
-        run_end end;
-        do end = run_once(s, slot, turn++, &context);
-        while (end == run_end::verified && steady::now() - arrived < stay && may_start_run(*s));
-        failed[slot] = end == run_end::error;
+        int32_t turns;
+        failed[slot] = watch_worker(s, slot, job_for(*s, slot, turn), &turns) == run_end::error;
+        turn += turns;
       }
       if (!visited || !may_start_run(*s)) break;
     }
@@ -240,12 +406,37 @@ void run_cycle(stress_state* s) {
   worker_done(s);
 }
 
+// What the main thread does for the workers between its lines, every tenth of a second: passes a
+// stop on to every worker process, and stops a worker that has been silent past its hang limit. A
+// main thread that was itself held (the whole test suspended) hears every worker anew.
+void tend_workers(stress_state* s, steady::time_point* last_tended) {
+  std::lock_guard<std::mutex> hold(s->lock);
+  const steady::time_point now = steady::now();
+  const bool held = now - *last_tended > std::chrono::seconds(2);
+  *last_tended = now;
+  const bool stop = stop_requested(*s);
+  for (worker_slot& w : s->workers) {
+    if (!w.process) continue;
+    if (held) w.last_heard = now;
+    if (stop && !w.stop_sent) send_to_worker(w.process, stop_request), w.stop_sent = true;
+    const int64_t limit = hang_limit_ms(w);
+    if (w.hung_after_ms == 0 && milliseconds_since(w.last_heard) > limit) {
+      w.hung_after_ms = limit;
+      kill_worker_process(w.process);
+    }
+  }
+}
+
 // What failed, for the error line: the check and the step where it failed.
 std::string failure_text(const finished_run& f) {
   char text[200];
   switch (f.outcome) {
     case verdict::not_pinned:
-      return "this worker could not be pinned to its CPU";
+    case verdict::not_started:
+    case verdict::crashed:
+    case verdict::hung:
+    case verdict::killed:
+      return f.worker_failure;
     case verdict::not_reproducible:
       return not_reproducible_text(f.result);  // names the phase that differed
     case verdict::verified:
@@ -272,7 +463,7 @@ std::string failure_text(const finished_run& f) {
 
 void print_run(const stress_state& s, const finished_run& f) {
   const int32_t cpu = s.workers[f.slot].cpu;
-  if (f.outcome == verdict::not_pinned) {
+  if (f.outcome == verdict::not_pinned || f.outcome == verdict::not_started) {
     std::printf("cpu %d  error: %s\n", cpu, failure_text(f).c_str());
   } else if (f.outcome != verdict::verified || !s.plan->quiet) {
     std::printf("cpu %d  run %d  %d digits  %s  %d msec  %s%s\n", cpu, f.run, f.digits, simd_path_name(f.path),
@@ -443,12 +634,15 @@ std::string end_record(const stress_state& s, int exit_status) {
   return out + "}";
 }
 
-// Joins every worker however the main thread leaves (a worker still running is asked to stop).
+// Joins every watcher however the main thread leaves (a worker process still running is asked to
+// stop).
 struct worker_threads {
   stress_state* state;
   std::vector<std::thread> threads;
   ~worker_threads() {
     state->stop = true;
+    steady::time_point now = steady::now();
+    tend_workers(state, &now);
     for (std::thread& t : threads)
       if (t.joinable()) t.join();
   }
@@ -506,7 +700,7 @@ int run_stress_test(const stress_plan& plan) {
     const int32_t workers = plan.cycle_seconds > 0 ? 1 : static_cast<int32_t>(plan.cpus.size());
     try {
       if (plan.cycle_seconds > 0) threads.threads.emplace_back(run_cycle, &s);
-      for (int32_t i = 0; plan.cycle_seconds == 0 && i < workers; ++i) threads.threads.emplace_back(run_worker, &s, i);
+      for (int32_t i = 0; plan.cycle_seconds == 0 && i < workers; ++i) threads.threads.emplace_back(watch_cpu, &s, i);
     } catch (const std::system_error& e) {
       // No thread for the rest: those CPUs are not tested, which is an error of theirs (a failed run).
       std::lock_guard<std::mutex> hold(s.lock);
@@ -521,10 +715,12 @@ int run_stress_test(const stress_plan& plan) {
       std::fflush(stdout);
     }
 
+    steady::time_point last_tended = steady::now(), last_drawn = last_tended;
     std::unique_lock<std::mutex> hold(s.lock);
     for (;;) {
-      // Woken by every finished run; once a second for the progress line.
-      s.changed.wait_for(hold, std::chrono::seconds(1),
+      // Woken by every finished run; ten times a second to tend the workers, once a second for the
+      // progress line.
+      s.changed.wait_for(hold, std::chrono::milliseconds(100),
                          [&] { return !s.finished.empty() || s.workers_done == workers; });
       std::deque<finished_run> batch;
       batch.swap(s.finished);
@@ -536,6 +732,12 @@ int run_stress_test(const stress_plan& plan) {
       for (const worker_slot& w : s.workers) runs += w.runs, errors += w.errors;
       hold.unlock();
 
+      tend_workers(&s, &last_tended);
+      if (batch.empty() && lost.empty() && !all_done && steady::now() - last_drawn < std::chrono::seconds(1)) {
+        hold.lock();
+        continue;
+      }
+      last_drawn = steady::now();
       erase_progress(&progress);
       for (const finished_run& f : batch) print_run(s, f);
       for (const auto& [cpu, run] : lost)

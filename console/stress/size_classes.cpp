@@ -1,4 +1,4 @@
-#include "console/size_classes.h"
+#include "console/stress/size_classes.h"
 
 #include <algorithm>
 
