@@ -204,12 +204,17 @@ void hear(stress_state* s, int32_t slot, const worker_report& r, int32_t next_di
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[slot];
   w.last_heard = steady::now();
-  int32_t& longest = w.longest_phase_ms[w.running_digits];
-  if (r.kind == worker_report_kind::phase_ended) longest = std::max(longest, r.phase_ms);
+  // A size has its entry only once one of its phases was heard.
+  const auto heard = [&](int32_t phase_ms) {
+    int32_t& longest = w.longest_phase_ms[w.running_digits];
+    longest = std::max(longest, phase_ms);
+  };
+  if (r.kind == worker_report_kind::phase_ended) heard(r.phase_ms);
   if (r.kind != worker_report_kind::run_ended) return;
-  for (int32_t phase = 0; phase < r.phases_done; ++phase) longest = std::max(longest, r.result.phase_ms[phase]);
+  for (int32_t phase = 0; phase < r.phases_done; ++phase) heard(r.result.phase_ms[phase]);
   w.running_digits = next_digits;
 }
+
 // The iterations of a run of D = 2^k digits: k - 1.
 int32_t iterations_of(int32_t digits) {
   int32_t k = 0;
@@ -344,10 +349,10 @@ worker_job job_for(const stress_state& s, int32_t slot, int32_t turn) {
   job.cpu = s.workers[slot].cpu;
   job.first_turn = turn;
   job.runs = plan.cycle_seconds > 0 ? 0 : plan.runs_per_worker;
-  if (plan.seconds > 0)
-    job.start_for_ms = static_cast<int32_t>(std::max<int64_t>(1, int64_t{plan.seconds} * 1000 - milliseconds_since(s.start)));
-  if (plan.cycle_seconds > 0)
-    job.start_for_ms = job.start_for_ms > 0 ? std::min(job.start_for_ms, plan.cycle_seconds * 1000) : plan.cycle_seconds * 1000;
+  // A visit of the cycle ends after cycle_seconds, and no run starts once the test's seconds are up.
+  if (plan.seconds > 0) job.start_for_ms = std::max<int64_t>(1, int64_t{plan.seconds} * 1000 - milliseconds_since(s.start));
+  const int64_t visit_ms = int64_t{plan.cycle_seconds} * 1000;
+  if (visit_ms > 0) job.start_for_ms = job.start_for_ms > 0 ? std::min(job.start_for_ms, visit_ms) : visit_ms;
   job.acknowledged = plan.json && plan.json_synced;
   job.sizes = plan.sizes;
   job.paths = plan.paths;

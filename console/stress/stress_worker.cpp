@@ -124,7 +124,7 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
     else if (name == "cpu") ok = read_int32(value, &job->cpu) && job->cpu <= largest_cpu_number;
     else if (name == "first-turn") ok = read_int32(value, &job->first_turn);
     else if (name == "runs") ok = read_int32(value, &job->runs);
-    else if (name == "start-for-ms") ok = read_int32(value, &job->start_for_ms);
+    else if (name == "start-for-ms") ok = read_number(value, INT64_MAX, &job->start_for_ms);
     else if (name == "acknowledged") ok = read_int32(value, &acknowledged) && acknowledged <= 1;
     else if (name == "sizes") ok = read_list(value, &job->sizes, read_size);
     else if (name == "paths") ok = read_list(value, &job->paths, read_path);

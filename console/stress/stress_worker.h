@@ -21,7 +21,7 @@ struct worker_job {
   int32_t cpu = 0;
   int32_t first_turn = 0;
   int32_t runs = 0;
-  int32_t start_for_ms = 0;
+  int64_t start_for_ms = 0;
   bool acknowledged = false;  // after each run, wait until the main process has its record on the disk
   std::vector<int32_t> sizes;
   std::vector<simd_path> paths;
