@@ -215,13 +215,6 @@ void hear(stress_state* s, int32_t slot, const worker_report& r, int32_t next_di
   w.running_digits = next_digits;
 }
 
-// The iterations of a run of D = 2^k digits: k - 1.
-int32_t iterations_of(int32_t digits) {
-  int32_t k = 0;
-  while ((int32_t{1} << k) < digits) ++k;
-  return k - 1;
-}
-
 // How the death of a worker process reads in its error line, and the exit status it stands for.
 void describe_death(const worker_end& end, int64_t hung_after_ms, finished_run* f) {
   if (hung_after_ms > 0) {
@@ -327,7 +320,7 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
   f.digits = digits_of(*turns);
   f.path = path_of(*turns);
   f.result.digits = f.digits;
-  f.result.iterations = iterations_of(f.digits);
+  f.result.iterations = pi_iterations(f.digits);
   f.result.memory_bytes = pi_memory_bytes(f.digits);
   f.result.total_ms = static_cast<int32_t>(milliseconds_since(run_start));
   describe_death(worker.end, worker.hung_after_ms, &f);

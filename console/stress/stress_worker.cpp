@@ -46,7 +46,6 @@ bool read_list(const char* text, std::vector<T>* items, Read read) {
 }
 
 struct worker_state {
-  const worker_job* job;
   worker_report report;   // of the run in progress
   steady::time_point last_report;
   bool stop = false;      // asked by the main process
@@ -138,7 +137,7 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
 int run_stress_worker(int argc, const char* const* argv, const console_program& program) {
   worker_job job;
   if (!parse_worker_arguments(argc, argv, &job) || !become_worker_process(job.parent)) return 1;
-  worker_state w{&job, {}, steady::now()};
+  worker_state w{{}, steady::now()};
   if (!pin_current_thread(job.cpu)) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
 
   const steady::time_point start = steady::now();

@@ -69,6 +69,7 @@ constexpr int32_t pi_rounding_differs = -1;
 constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
 
 int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
+int32_t pi_iterations(int32_t digits);     // k - 1, with k the smallest integer >= 1 such that 2^k >= D
 pi_status compute_pi_direct(int32_t digits, const pi_events* events,
                             pi_result* result);  // Gauss-Legendre on a and b
 pi_status compute_pi_squared(int32_t digits, const pi_events* events,

@@ -59,14 +59,18 @@ pi_status end_run(pi_run* run, pi_status status) {
 
 int64_t pi_memory_bytes(int32_t digits) { return 42 * int64_t{digits / 4} + 40; }
 
+int32_t pi_iterations(int32_t digits) {
+  int32_t k = 1;
+  while (digits > (int32_t{1} << k)) ++k;
+  return k - 1;
+}
+
 pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events,
                       pi_result* result) {
   run->start_ms = clock_ms();
   run->digits = D;
   run->n = D / 4;
-  int32_t k = 1;
-  while (D > (int32_t{1} << k)) ++k;
-  run->iterations = k - 1;
+  run->iterations = pi_iterations(D);
   run->events = events;
   run->result = result ? result : &run->own_result;
   *run->result = pi_result{};
