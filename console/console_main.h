@@ -19,6 +19,8 @@ constexpr int exit_failed = 1;        // memory (also too little physical memory
 constexpr int exit_refused = 2;       // the command line or the length was refused; nothing computed
 constexpr int exit_not_verified = 3;  // the digits differ from pi, or a phase of the run differs
                                       // from its known answer; pi.txt not replaced
+constexpr int exit_hardware_error = 4;  // a stress test whose runs all verified while the hardware
+                                        // reported errors (machine checks, memory controllers)
 // A stress test stopped by a signal without an error returns 128 + its number: 130, 143.
 
 // What differs between the two console programs.

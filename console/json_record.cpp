@@ -115,5 +115,6 @@ std::string json_record(const run_description& run) {
     add_json_member(&out, "record", json_string("run"));
     if (run.time) add_json_member(&out, "time", json_string(run.time));
   }
+  if (run.more_members && *run.more_members) out += std::string(", ") + run.more_members;
   return out + "}";
 }

@@ -30,6 +30,8 @@ struct run_description {
   // place of the status, with the error line's text as "worker_failure".
   const char* worker_status = nullptr;
   const char* worker_failure = nullptr;
+  // Stress tests: more members, as they are ("\"a\": 1, \"b\": 2"), after the others.
+  const char* more_members = nullptr;
 };
 
 // The record of one run, without a line end. The largest rounding distance is written with 6

@@ -37,7 +37,10 @@ void print_help(const char* program, const char* variant) {
       "                     the known answers; pi.txt is not written. One line per\n"
       "                     run, a summary per CPU at the end; without --seconds or\n"
       "                     --repeat it runs until Ctrl-C. A worker that crashes or\n"
-      "                     hangs is an error of its CPU\n"
+      "                     hangs is an error of its CPU, and so is a machine check\n"
+      "                     that the CPU reports (the hardware's reports are read\n"
+      "                     about once a second: machine checks, EDAC, temperatures,\n"
+      "                     clocks, throttling)\n"
       "      --workers N    N workers on the first N CPUs\n"
       "      --cpus LIST    the CPUs to test, e.g. 0,2,4-7\n"
       "      --seconds S    start no run after S seconds; the runs in progress finish\n"
@@ -68,7 +71,8 @@ void print_help(const char* program, const char* variant) {
       "verified), 1 a run failed (memory, pi.txt, rounding) or standard output could\n"
       "not be written, 2 the command line, the length or the --json file was\n"
       "refused, 3 the digits differ from pi, or a phase of a run differs from its\n"
-      "known answer (not reproducible), or a stress worker crashed or hung, 130 or\n"
+      "known answer (not reproducible), or a stress worker crashed or hung, 4 a\n"
+      "stress test whose runs all verified while the hardware reported errors, 130 or\n"
       "143 a stress test stopped by Ctrl-C or SIGTERM without an error.\n");
 }
 

@@ -21,6 +21,7 @@
 #include "console/stress/cpu_caches.h"
 #include "console/stress/cpu_set.h"
 #include "console/stress/durable_line.h"
+#include "console/stress/hardware/hardware_watch.h"
 #include "console/json_record.h"
 #include "console/known_answer_text.h"
 #include "console/progress.h"
@@ -57,6 +58,7 @@ struct finished_run {
   int32_t phases_done;
   pi_result result;
   std::string worker_failure;  // crashed, hung, killed, not_started: what the error line says
+  hardware_figures hardware;   // what the hardware reported on its CPU during the run
 };
 
 // One CPU of the test.
@@ -64,7 +66,8 @@ struct worker_slot {
   int32_t cpu;
   cpu_place place;
   std::vector<int32_t> verified_ms;  // total times of the verified runs
-  int32_t runs = 0, errors = 0;
+  int32_t runs = 0, errors = 0;    // errors: the runs that failed
+  int64_t hardware_errors = 0;      // reported by the hardware, in its runs or between them
   int exit_status = exit_completed;  // of its error
   std::vector<int32_t> error_sizes;  // the digits and paths of its errors, each once
   std::vector<simd_path> error_paths;
@@ -79,19 +82,22 @@ struct worker_slot {
   std::map<int32_t, int32_t> longest_phase_ms;  // by size: the longest phase heard on this CPU
 };
 
-// Everything the threads share. The slots (but `started`), the queue and the count of watchers done
+// Everything the threads share. The slots (but `started`), the queues and the count of watchers done
 // are guarded by `lock`; the record stream by `json_lock`.
 struct stress_state {
   const stress_plan* plan;
+  std::unique_ptr<hardware_watch> hardware;  // thread-safe itself
   steady::time_point start;
   std::atomic<bool> stop{false};  // set at the first error with --stop-on-error
   std::mutex lock;
   std::condition_variable changed;
   std::deque<finished_run> finished;  // not printed yet
+  std::deque<hardware_notice> notices;  // not printed yet
   std::vector<worker_slot> workers;
   int32_t workers_done = 0;
   std::mutex json_lock;
   bool records_failed = false;  // a record could not be written or synced
+  std::vector<std::string> source_failures;  // the main thread's: the lines of sources that failed
 };
 
 bool stop_requested(const stress_state& s) { return s.stop.load() || stop_signal_status() != 0; }
@@ -125,7 +131,7 @@ void judge(finished_run* f) {
   switch (f->status) {
     case pi_status::ok:
       f->outcome = verdict::verified;
-      f->exit_status = exit_completed;
+      f->exit_status = f->hardware.errors() > 0 ? exit_hardware_error : exit_completed;
       return;
     case pi_status::not_reproducible:
       f->outcome = verdict::not_reproducible;
@@ -147,25 +153,39 @@ void add_once(std::vector<T>* list, T value) {
   if (std::find(list->begin(), list->end(), value) == list->end()) list->push_back(value);
 }
 
-// Hands a run to the main thread and counts it; returns true when it was an error. A worker that
-// could not be pinned or started counts as a run that failed, so that the last line's counts agree.
+// Hands a run to the main thread and counts it; returns true when it was an error of its CPU: it
+// failed, or the hardware reported errors during it. A worker that could not be pinned or started
+// counts as a run that failed, so that the last line's counts agree.
 bool post(stress_state* s, const finished_run& f) {
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[f.slot];
   s->finished.push_back(f);  // first: the only step that may throw
-  const bool error = f.outcome != verdict::verified;
+  const bool failed = f.outcome != verdict::verified;
   ++w.runs;
-  if (error) {
+  w.hardware_errors += f.hardware.errors();
+  if (failed) {
     ++w.errors;
     w.exit_status = std::max(w.exit_status, f.exit_status);
     if (f.outcome != verdict::not_pinned && f.outcome != verdict::not_started)
       add_once(&w.error_sizes, f.digits), add_once(&w.error_paths, f.path);
-    if (s->plan->stop_on_error) s->stop = true;
   } else {
     w.verified_ms.push_back(f.result.total_ms);
   }
+  const bool error = failed || f.hardware.errors() > 0;
+  if (error && s->plan->stop_on_error) s->stop = true;
   s->changed.notify_all();
   return error;
+}
+
+// Hands a line of the hardware's reports to the main thread; its errors count as errors of its
+// CPU, or of the machine.
+void post_notice(stress_state* s, const hardware_notice& notice) {
+  std::lock_guard<std::mutex> hold(s->lock);
+  s->notices.push_back(notice);
+  for (worker_slot& w : s->workers)
+    if (w.cpu == notice.cpu) w.hardware_errors += notice.errors;
+  if (notice.errors > 0 && s->plan->stop_on_error) s->stop = true;
+  s->changed.notify_all();
 }
 
 // The record of a finished run, on the disk before the run is handed over.
@@ -184,6 +204,8 @@ void record_run(stress_state* s, const finished_run& f) {
   description.vector_path = simd_path_name(f.path);
   description.worker_status = worker_status;
   description.worker_failure = worker_status ? f.worker_failure.c_str() : nullptr;
+  const std::string hardware = hardware_json_members(*s->hardware, description.cpu, f.hardware);
+  description.more_members = hardware.c_str();
   write_record(s, json_record(description));
 }
 
@@ -204,6 +226,7 @@ void hear(stress_state* s, int32_t slot, const worker_report& r, int32_t next_di
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[slot];
   w.last_heard = steady::now();
+  if (r.kind != worker_report_kind::not_pinned) s->hardware->learn_apic_id(w.cpu, r.apic_id);
   // A size has its entry only once one of its phases was heard.
   const auto heard = [&](int32_t phase_ms) {
     int32_t& longest = w.longest_phase_ms[w.running_digits];
@@ -284,6 +307,8 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     return run_end::error;
   }
   worker.watch(digits_of(0));
+  const int32_t cpu = s->workers[slot].cpu;
+  s->hardware->run_started(cpu, s->workers[slot].started + 1);
   run_end end = run_end::cancelled;
   steady::time_point run_start = steady::now();
   worker_report r;
@@ -303,18 +328,29 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     f.status = r.status;
     f.phases_done = r.phases_done;
     f.result = r.result;
+    // The worker goes on to its next run at once, unless this one failed.
+    f.hardware = s->hardware->run_ended(cpu, r.status == pi_status::ok ? f.run + 1 : 0);
     judge(&f);
     record_run(s, f);
     end = post(s, f) ? run_end::error : run_end::verified;
+    // A run that verified while the hardware reported errors does not end the worker by itself.
+    if (end == run_end::error && f.outcome == verdict::verified) send_to_worker(&worker.process, stop_request);
     *turns = r.turn + 1;
     if (job.acknowledged) send_to_worker(&worker.process, record_written);
     run_start = steady::now();
   }
   worker.wait();
-  if (worker.hung_after_ms == 0 && worker.end.kind == worker_end_kind::exited && worker.end.code == 0) return end;
+  hardware_figures after = s->hardware->run_ended(cpu, 0);
+  if (worker.hung_after_ms == 0 && worker.end.kind == worker_end_kind::exited && worker.end.code == 0) {
+    // Errors heard after its last run, before it ended.
+    if (after.errors() > 0)
+      post_notice(s, {cpu, after.errors(), cpu_hardware_line(cpu, after, "after its last run")});
+    return end;
+  }
 
   // It died in the run after the last one it handed over.
   finished_run f{};
+  f.hardware = std::move(after);
   f.slot = slot;
   f.run = ++s->workers[slot].started;
   f.digits = digits_of(*turns);
@@ -379,8 +415,14 @@ void watch_cpu(stress_state* s, int32_t slot) {
   worker_done(s);
 }
 
+int64_t hardware_errors_of(stress_state* s, int32_t slot) {
+  std::lock_guard<std::mutex> hold(s->lock);
+  return s->workers[slot].hardware_errors;
+}
+
 // The one worker of --cycle: round after round over the CPUs in order, a worker process on each
-// until cycle_seconds have passed (at least one run), skipping the CPUs that failed.
+// until cycle_seconds have passed (at least one run), skipping the CPUs that failed or whose
+// hardware reported errors.
 void run_cycle(stress_state* s) {
   const stress_plan& plan = *s->plan;
   const int32_t cpus = static_cast<int32_t>(s->workers.size());
@@ -390,7 +432,7 @@ void run_cycle(stress_state* s) {
     for (int32_t round = 1; plan.runs_per_worker == 0 || round <= plan.runs_per_worker; ++round) {
       bool visited = false;
       for (slot = 0; slot < cpus && may_start_run(*s); ++slot) {
-        if (failed[slot]) continue;
+        if (failed[slot] || hardware_errors_of(s, slot) > 0) continue;
         visited = true;
         int32_t turns;
         failed[slot] = watch_worker(s, slot, job_for(*s, slot, turn), &turns) == run_end::error;
@@ -468,7 +510,14 @@ void print_run(const stress_state& s, const finished_run& f) {
                 f.result.total_ms, f.outcome == verdict::verified ? "verified" : "error: ",
                 f.outcome == verdict::verified ? "" : failure_text(f).c_str());
   }
+  if (f.hardware.errors() > 0)
+    std::printf("%s\n", cpu_hardware_line(cpu, f.hardware, "during run " + std::to_string(f.run)).c_str());
   std::fflush(stdout);
+}
+
+// A line of the hardware's reports outside a run's; with --quiet only those that report errors.
+void print_notice(const stress_state& s, const hardware_notice& n) {
+  if (n.errors > 0 || !s.plan->quiet) std::printf("%s\n", n.text.c_str());
 }
 
 std::string place_text(int32_t value) { return value >= 0 ? std::to_string(value) : "-"; }
@@ -490,15 +539,32 @@ std::vector<std::string> time_texts(const worker_slot& w, const std::string& non
   return {std::to_string(t.best_ms), std::to_string(t.median_ms), std::to_string(t.worst_ms)};
 }
 
+// The table: one row per CPU, with the hardware's figures over the test in the columns of the
+// sources found, each as wide as its widest cell.
 void print_summary(const stress_state& s) {
-  std::printf("%4s %5s %8s %6s %7s %8s %10s %9s\n", "cpu", "core", "package", "runs", "errors", "best ms",
-              "median ms", "worst ms");
+  const std::vector<std::string> columns = hardware_columns(*s.hardware);
+  std::vector<std::vector<std::string>> cells;
+  std::vector<size_t> widths;
+  for (const std::string& c : columns) widths.push_back(c.size());
   for (const worker_slot& w : s.workers) {
+    cells.push_back(hardware_cells(*s.hardware, w.cpu, s.hardware->test_figures(w.cpu)));
+    for (size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], cells.back()[i].size());
+  }
+  const auto print_extra = [&](const std::vector<std::string>& row) {
+    for (size_t i = 0; i < row.size(); ++i) std::printf(" %*s", static_cast<int>(widths[i]), row[i].c_str());
+    std::printf("\n");
+  };
+  std::printf("%4s %5s %8s %6s %7s %8s %10s %9s", "cpu", "core", "package", "runs", "errors", "best ms",
+              "median ms", "worst ms");
+  print_extra(columns);
+  for (size_t row = 0; row < s.workers.size(); ++row) {
+    const worker_slot& w = s.workers[row];
     const std::vector<std::string> t = time_texts(w, "-");
     const std::string &best = t[0], &median = t[1], &worst = t[2];
-    std::printf("%4d %5s %8s %6d %7d %8s %10s %9s\n", w.cpu, place_text(w.place.core).c_str(),
+    std::printf("%4d %5s %8s %6d %7d %8s %10s %9s", w.cpu, place_text(w.place.core).c_str(),
                 place_text(w.place.package).c_str(), w.runs, w.errors, best.c_str(), median.c_str(),
                 worst.c_str());
+    print_extra(cells[row]);
   }
   // "cpu 5: 2 errors, at 32768 digits on avx2": where each failed CPU failed.
   for (const worker_slot& w : s.workers) {
@@ -510,6 +576,35 @@ void print_summary(const stress_state& s) {
                   listed(w.error_paths, simd_path_name).c_str());
     std::printf("\n");
   }
+  // "cpu 3: the hardware reported 2 corrected errors (THR) during the test": every hardware error.
+  for (const worker_slot& w : s.workers) {
+    const hardware_figures f = s.hardware->test_figures(w.cpu);
+    if (f.errors() > 0)
+      std::printf("cpu %d: the hardware reported %s during the test\n", w.cpu, machine_checks_text(f).c_str());
+  }
+  int64_t elsewhere = s.hardware->errors_elsewhere();
+  for (const memory_error_count& m : s.hardware->memory_rises()) {
+    std::printf("%s during the test\n", memory_errors_text(m).c_str());
+    elsewhere -= m.corrected + m.uncorrected;
+  }
+  if (elsewhere > 0)
+    std::printf("the hardware reported %lld %s on CPUs not under test\n", static_cast<long long>(elsewhere),
+                elsewhere == 1 ? "error" : "errors");
+}
+
+// Who reported the hardware errors of the test: "CPU 1, memory controller mc0 and CPUs not under
+// test"; "" when none did.
+std::string hardware_error_sources(const stress_state& s) {
+  std::vector<std::string> sources;
+  for (const worker_slot& w : s.workers)
+    if (w.hardware_errors > 0) sources.push_back("CPU " + std::to_string(w.cpu));
+  int64_t elsewhere = s.hardware->errors_elsewhere();
+  for (const memory_error_count& m : s.hardware->memory_rises()) {
+    add_once(&sources, "memory controller " + m.controller);
+    elsewhere -= m.corrected + m.uncorrected;
+  }
+  if (elsewhere > 0) sources.push_back("CPUs not under test");
+  return listed(sources, [](const std::string& t) { return t; });
 }
 
 // "all 54 runs verified on 2 CPUs", or the CPUs that failed.
@@ -522,16 +617,20 @@ std::string last_line(const stress_state& s) {
   }
   const size_t cpus = s.workers.size();
   const std::string on = std::to_string(cpus) + (cpus == 1 ? " CPU" : " CPUs");
+  const std::string hardware = hardware_error_sources(s);
   if (errors == 0)
-    return runs == 0 ? "no run finished on " + on
-                     : "all " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " verified on " + on;
+    return (runs == 0 ? "no run finished on " + on
+                      : "all " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " verified on " + on) +
+           (hardware.empty() ? "" : ", but the hardware reported errors: " + hardware);
   std::string list;
   for (int32_t cpu : failed) list += (list.empty() ? "" : ", ") + std::to_string(cpu);
   return std::string(failed.size() == 1 ? "errors on CPU " : "errors on CPUs ") + list + ": " +
-         std::to_string(errors) + " of " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " failed";
+         std::to_string(errors) + " of " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " failed" +
+         (hardware.empty() ? "" : "; the hardware reported errors: " + hardware);
 }
 
-// Wrong digits outrank a failed run, which outranks a stop by a signal.
+// Wrong digits outrank a failed run, which outranks the hardware's errors (they are the verdict of
+// a test whose runs all verified), which outrank a stop by a signal.
 int exit_status_of(const stress_state& s) {
   const auto any = [&](int status) {
     return std::any_of(s.workers.begin(), s.workers.end(),
@@ -539,6 +638,7 @@ int exit_status_of(const stress_state& s) {
   };
   if (any(exit_not_verified)) return exit_not_verified;
   if (any(exit_failed)) return exit_failed;
+  if (!hardware_error_sources(s).empty()) return exit_hardware_error;
   return stop_signal_status() != 0 ? stop_signal_status() : exit_completed;
 }
 
@@ -586,8 +686,10 @@ std::string json_numbers(const std::vector<int32_t>& values) {
 
 // The record before any run: the plan, and the machine as read (its processor and the caches of the
 // test's CPUs).
-std::string start_record(const stress_plan& plan) {
-  std::vector<std::string> paths, classes, caches;
+std::string start_record(const stress_plan& plan, const hardware_watch& hardware) {
+  std::vector<std::string> paths, classes, caches, found, not_found;
+  for (const hardware_source& h : hardware.sources())
+    (h.found ? found : not_found).push_back(json_string((h.name + (h.detail.empty() ? "" : " (" + h.detail + ")")).c_str()));
   for (simd_path p : plan.paths) paths.push_back(json_string(simd_path_name(p)));
   for (const std::string& line : plan.classes) classes.push_back(json_string(line.c_str()));
   for (int32_t cpu : plan.cpus)
@@ -610,6 +712,8 @@ std::string start_record(const stress_plan& plan) {
   add_json_member(&out, "processor", json_string(processor_name().c_str()));
   add_json_member(&out, "os", json_string(operating_system_name().c_str()));
   add_json_member(&out, "caches", json_list(caches));
+  add_json_member(&out, "hardware_sources", json_list(found));
+  add_json_member(&out, "hardware_not_found", json_list(not_found));
   return out + "}";
 }
 
@@ -621,12 +725,25 @@ std::string end_record(const stress_state& s, int exit_status) {
     const std::vector<std::string> t = time_texts(w, "null");
     cpus.push_back("{\"cpu\": " + std::to_string(w.cpu) + ", \"runs\": " + std::to_string(w.runs) +
                    ", \"errors\": " + std::to_string(w.errors) + ", \"best_ms\": " + t[0] +
-                   ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + "}");
+                   ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + ", " +
+                   hardware_json_members(*s.hardware, w.cpu, s.hardware->test_figures(w.cpu)) + "}");
   }
+  std::vector<std::string> memory;
+  for (const memory_error_count& m : s.hardware->memory_rises())
+    memory.push_back("{\"controller\": " + json_string(m.controller.c_str()) + ", \"dimm\": " +
+                     (m.dimm.empty() ? "null" : json_string(m.dimm.c_str())) + ", \"corrected\": " +
+                     std::to_string(m.corrected) + ", \"uncorrected\": " + std::to_string(m.uncorrected) + "}");
+  int64_t hardware_errors = s.hardware->errors_elsewhere();
+  for (const worker_slot& w : s.workers) hardware_errors += w.hardware_errors;
   std::string out = "{";
   add_json_member(&out, "record", json_string("end"));
   add_json_member(&out, "time", json_string(utc_time_text().c_str()));
   add_json_member(&out, "cpus", json_list(cpus));
+  add_json_member(&out, "hardware_errors", std::to_string(hardware_errors));
+  add_json_member(&out, "memory_errors", json_list(memory));
+  std::vector<std::string> failures;
+  for (const std::string& f : s.source_failures) failures.push_back(json_string(f.c_str()));
+  add_json_member(&out, "hardware_source_failures", json_list(failures));
   add_json_member(&out, "last_line", json_string(last_line(s).c_str()));
   add_json_member(&out, "exit_status", std::to_string(exit_status));
   return out + "}";
@@ -683,12 +800,14 @@ int run_stress_test(const stress_plan& plan) {
     s.workers.emplace_back();
     s.workers.back().cpu = cpu, s.workers.back().place = cpu_topology(cpu);
   }
+  s.hardware = std::make_unique<hardware_watch>(open_hardware_readers(plan.cpus), plan.cpus);
   if (!plan.quiet) {
     std::printf("%s\n", start_line(plan).c_str());
     for (const std::string& line : plan.classes) std::printf("%s\n", line.c_str());
+    std::printf("%s\n", s.hardware->sources_line().c_str());
     std::fflush(stdout);
   }
-  if (plan.json) write_record(&s, start_record(plan));
+  if (plan.json) write_record(&s, start_record(plan, *s.hardware));
   progress_line progress;
   progress.enabled = plan.progress && !plan.quiet;
 
@@ -713,31 +832,45 @@ int run_stress_test(const stress_plan& plan) {
       std::fflush(stdout);
     }
 
-    steady::time_point last_tended = steady::now(), last_drawn = last_tended;
+    steady::time_point last_tended = steady::now(), last_drawn = last_tended, last_sampled = last_tended;
     std::unique_lock<std::mutex> hold(s.lock);
     for (;;) {
-      // Woken by every finished run; ten times a second to tend the workers, once a second for the
-      // progress line.
+      // Woken by every finished run; ten times a second to tend the workers, once a second to read
+      // the hardware's reports and for the progress line.
       s.changed.wait_for(hold, std::chrono::milliseconds(100),
-                         [&] { return !s.finished.empty() || s.workers_done == workers; });
+                         [&] { return !s.finished.empty() || !s.notices.empty() || s.workers_done == workers; });
+      // Once every worker is done, a last reading of the hardware's reports, then the last lines.
+      const bool all_done = s.workers_done == workers;
+      hold.unlock();
+      tend_workers(&s, &last_tended);
+      if (all_done || steady::now() - last_sampled >= std::chrono::seconds(1)) {
+        last_sampled = steady::now();
+        for (const hardware_notice& n : s.hardware->sample()) post_notice(&s, n);
+      }
+      hold.lock();
       std::deque<finished_run> batch;
       batch.swap(s.finished);
+      std::deque<hardware_notice> notices;
+      notices.swap(s.notices);
       std::vector<std::pair<int32_t, int32_t>> lost;  // (cpu, run)
       for (worker_slot& w : s.workers)
         if (w.lost_run) lost.emplace_back(w.cpu, w.lost_run), w.lost_run = 0;
-      const bool all_done = s.workers_done == workers;
       int32_t runs = 0, errors = 0;
       for (const worker_slot& w : s.workers) runs += w.runs, errors += w.errors;
       hold.unlock();
 
-      tend_workers(&s, &last_tended);
-      if (batch.empty() && lost.empty() && !all_done && steady::now() - last_drawn < std::chrono::seconds(1)) {
+      if (batch.empty() && notices.empty() && lost.empty() && !all_done &&
+          steady::now() - last_drawn < std::chrono::seconds(1)) {
         hold.lock();
         continue;
       }
       last_drawn = steady::now();
       erase_progress(&progress);
       for (const finished_run& f : batch) print_run(s, f);
+      for (const hardware_notice& n : notices) {
+        print_notice(s, n);
+        if (n.errors == 0) s.source_failures.push_back(n.text);
+      }
       for (const auto& [cpu, run] : lost)
         std::printf("cpu %d  run %d  error: Memory Allocation Failure! (no memory left to report the run)\n",
                     cpu, run);

@@ -54,8 +54,11 @@ bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cp
 // Runs the test: one line per finished run, the summary table, a line per CPU that failed and a last
 // line on standard output, each flushed as written; Ctrl-C or SIGTERM stop every worker at its next
 // iteration boundary. No worker process outlives it.
+// The main process also reads the hardware's own reports (hardware/hardware_watch.h): a machine
+// check that a CPU reports, or a memory controller's error, is a hardware error, of that CPU (which
+// is then tested no more, as after a failed run) or of the machine.
 // Returns the exit status: exit_not_verified when a run's digits were wrong or not reproducible, or
 // a worker crashed or hung, else exit_failed when a run failed (memory, rounding) or a worker was
-// killed from outside or could not be started, else 130 or 143 when stopped by a signal, else
-// exit_completed.
+// killed from outside or could not be started, else exit_hardware_error when the hardware reported
+// errors, else 130 or 143 when stopped by a signal, else exit_completed.
 int run_stress_test(const stress_plan& plan);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/stress/cpu_set.h"
+#include "console/stress/hardware/apic_id.h"
 #include "console/stress/worker_process.h"
 
 namespace {
@@ -140,6 +141,7 @@ int run_stress_worker(int argc, const char* const* argv, const console_program& 
   worker_state w{{}, steady::now()};
   if (!pin_current_thread(job.cpu)) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
 
+  const int64_t apic_id = current_apic_id();
   const steady::time_point start = steady::now();
   const pi_events events{&w, nullptr, on_phase, stop_polled, true};
   for (int32_t turn = 0; job.runs == 0 || turn < job.runs; ++turn) {
@@ -147,6 +149,7 @@ int run_stress_worker(int argc, const char* const* argv, const console_program& 
       break;
     w.report = worker_report{};
     w.report.turn = turn;
+    w.report.apic_id = apic_id;
     const uint32_t at = static_cast<uint32_t>(job.first_turn) + static_cast<uint32_t>(turn);
     select_thread_simd_path(job.paths[at % job.paths.size()]);
     const pi_status status = program.compute_pi(job.sizes[at % job.sizes.size()], &events, &w.report.result);

@@ -45,6 +45,7 @@ struct worker_report {
   int32_t phase_ms;
   pi_status status;
   int32_t phases_done;  // result.phase_ms[0 .. phases_done - 1] ran
+  int64_t apic_id;      // of the CPU it is pinned to, by which the hardware's reports name it
   pi_result result;
 };
 

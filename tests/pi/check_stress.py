@@ -4,7 +4,8 @@
   check_stress.py STDOUT --cpus 0,1 [--runs N] [--quiet] [--error CPU:RUN:TEXT] [--stop-on-error]
                   [--stopped-by NAME] [--json FILE] [--sizes D,D..] [--paths P,P..] [--cycle]
 
-Without --quiet STDOUT must hold the start line, the lines of the size classes, one line per
+Without --quiet STDOUT must hold the start line, the lines of the size classes, the line of the
+hardware report sources ("hardware reports: ..."), one line per
 finished run ("cpu C  run R  D digits  PATH  T msec  verified", or "... error: TEXT"), optionally
 "stopped by NAME", the summary table (one row per CPU of --cpus, in that order), one line per CPU
 that failed ("cpu C: E errors, at D digits on PATH") and the last line; with --quiet only the error
@@ -27,7 +28,7 @@ import sys
 faults = []
 RUN = re.compile(r"cpu (\d+)  run (\d+)  (\d+) digits  (\w+)  (\d+) msec  (verified|error: (.*))")
 CLASS = re.compile(r"(l2|l3|ram|blend): .*")
-ROW = re.compile(r"\s*(\d+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)")
+ROW = re.compile(r"\s*(\d+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)(?:\s+.*)?")
 
 
 def median(times):
@@ -61,6 +62,9 @@ def main():
         lines = lines[1:]
         while lines and CLASS.fullmatch(lines[0]):
             lines = lines[1:]
+        if not lines or not lines[0].startswith("hardware reports: "):
+            faults.append(f"no line of the hardware report sources: {lines[:1]!r}")
+        lines = lines[1:]
     runs = []  # (cpu, run, msec, error text or None) in the order printed
     made = []  # (digits, path) of each
     at = 0
@@ -134,7 +138,7 @@ def main():
 
     if not args.quiet:
         header = lines[at].split() if at < len(lines) else []
-        if header != ["cpu", "core", "package", "runs", "errors", "best", "ms", "median", "ms", "worst", "ms"]:
+        if header[:11] != ["cpu", "core", "package", "runs", "errors", "best", "ms", "median", "ms", "worst", "ms"]:
             faults.append(f"line {at + 2}: {lines[at:at + 1]!r} is not the table's header")
         at += 1
         for cpu in cpus:
