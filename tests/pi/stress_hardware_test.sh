@@ -70,13 +70,16 @@ sensor() {
   done
 }
 
-# Runs the program on both CPUs with records in runs.json; once the second CPU has a run's record,
-# runs the command given (the change to the machine) and waits for the program's end.
+# Runs the program on both CPUs (for 3 seconds unless the options say otherwise) with records in
+# runs.json and the options given (a word); once the second CPU has a run's record, runs the command
+# given (the change to the machine) and waits for the program's end.
 run_changing() {
-  local seconds=$1
+  local options
+  read -r -a options <<<"$1"
+  [[ "$1" == *--seconds* ]] || options+=(--seconds 3)
   shift
   (cd "$dir" && PI_AGM_HARDWARE_ROOT=$root PI_AGM_CPU_SYSFS=$root/sys/devices/system/cpu \
-    "$program" --stress --cpus "$two" --seconds "$seconds" --json runs.json 64K </dev/null >stdout 2>stderr) &
+    "$program" --stress --cpus "$two" --json runs.json "${options[@]}" 64K </dev/null >stdout 2>stderr) &
   local pid=$! waited=0
   until grep -q "\"cpu\": $second, \"record\": \"run\"" "$dir/runs.json" 2>/dev/null || [ $waited -ge 200 ]; do
     sleep 0.05
@@ -130,6 +133,12 @@ for want in wants:
             faults.append(f"the end record {end}")
         if lines[-1] != f"all {len(runs)} runs verified on 2 CPUs, but the hardware reported errors: CPU {second}":
             faults.append(f"the last line {lines[-1]!r}")
+    elif kind == "after":  # after the second CPU's hardware line, no run of it and of the first at
+        # most N runs, or some
+        error = next(i for i, line in enumerate(lines) if line.startswith(f"cpu {second}: the hardware reported"))
+        later = [line.split()[1] for line in lines[error + 1:] if re.match(r"cpu \d+  run ", line)]
+        if str(second) in later or (value == "some" and not later) or (value != "some" and len(later) > int(value)):
+            faults.append(f"runs of CPUs {later} after the error, expected {value} of cpu {first}")
     elif kind == "memory":
         # The line when it is heard, and again under the table.
         line = "memory controller mc0 (DIMM_A1): 3 corrected errors during the test"
@@ -156,23 +165,25 @@ sys.exit(1 if faults else 0)
 PY
 }
 
-# name | machine | change while it runs | exit status | checks (kind=value; ...)
-while IFS='|' read -r case machine change want checks; do
+# name | options | machine | change while it runs | exit status | checks (kind=value; ...)
+while IFS='|' read -r case options machine change want checks; do
   case=${case%"${case##*[! ]}"}
   new_machine
   eval "$machine"
-  run_changing 3 eval "$change"
+  run_changing "$options" eval "$change"
   IFS=';' read -r -a wanted <<<"$checks"
   checked $want "${wanted[@]}" && passed=$((passed + 1))
 done <<CASES
-a THR rise on the second CPU | : | interrupts 2 | 4 | sources=machine checks (MCE THR DFR);thr-run
-an EDAC rise | mkdir -p \$root/sys/devices/system/edac/mc/mc0/dimm0 && (cd \$root/sys/devices/system/edac/mc/mc0 && echo 0 >ce_count && echo 0 >ue_count && echo DIMM_A1 >dimm0/dimm_label && echo 0 >dimm0/dimm_ce_count && echo 0 >dimm0/dimm_ue_count) | (cd \$root/sys/devices/system/edac/mc/mc0 && echo 3 >ce_count && echo 3 >dimm0/dimm_ce_count) | 4 | sources=EDAC (mc0);memory
-k10temp sensors of the CCDs | sensor hwmon0 k10temp Tctl=70000 Tccd1=61500 Tccd2=66250 | : | 0 | sources=temperatures (k10temp);temperature=$first:Tccd1:61.5;temperature=$second:Tccd2:66.25
-coretemp sensors of a core and a package | sensor hwmon0 nct6775 SYSTIN=30000 && sensor hwmon1 coretemp Package\ id\ 0=80000 Core\ 0=71000 Core\ 1=72000 | : | 0 | sources=temperatures (coretemp);temperature=$first:core 0:71;temperature=$second:package 0:80
-clocks and throttle counts | for c in $first $second; do mkdir -p \$root/sys/devices/system/cpu/cpu\$c/cpufreq \$root/sys/devices/system/cpu/cpu\$c/thermal_throttle && echo 3500000 >\$root/sys/devices/system/cpu/cpu\$c/cpufreq/scaling_cur_freq && echo 0 >\$root/sys/devices/system/cpu/cpu\$c/thermal_throttle/core_throttle_count && echo 0 >\$root/sys/devices/system/cpu/cpu\$c/thermal_throttle/package_throttle_count; done | echo 5 >\$root/sys/devices/system/cpu/cpu$second/thermal_throttle/core_throttle_count | 0 | sources=clocks (cpufreq);sources=throttle counts;end=$second:throttles:{"TRM":0,"core":5,"package":0};end=$first:clock_mhz:{"lowest":3500,"median":3500,"highest":3500}
-a source removed in the middle | sensor hwmon0 k10temp Tctl=70000 | rm -r \$root/sys/class/hwmon/hwmon0 | 0 | line=hardware reports: temperatures (k10temp) could no longer be read;failures=1
-a file of garbage in the middle | : | echo garbage >\$root/proc/interrupts | 0 | line=hardware reports: machine checks (MCE THR DFR) and thermal events (TRM) could no longer be read;failures=1
-a file of garbage at the start | mkdir -p \$root/sys/devices/system/edac/mc/mc0 && printf '\\x01zz\\n' >\$root/sys/devices/system/edac/mc/mc0/ce_count && echo 0 >\$root/sys/devices/system/edac/mc/mc0/ue_count | : | 0 | sources=EDAC (unreadable:;failures=0
+a THR rise on the second CPU |  | : | interrupts 2 | 4 | sources=machine checks (MCE THR DFR);thr-run
+--stop-on-error stops every CPU | --stop-on-error | : | interrupts 2 | 4 | sources=machine checks (MCE THR DFR);thr-run;after=1
+--cycle skips the CPU | --cycle 1 --seconds 5 | : | interrupts 2 | 4 | sources=machine checks (MCE THR DFR);end=$second:hardware_errors:2;after=some
+an EDAC rise |  | mkdir -p \$root/sys/devices/system/edac/mc/mc0/dimm0 && (cd \$root/sys/devices/system/edac/mc/mc0 && echo 0 >ce_count && echo 0 >ue_count && echo DIMM_A1 >dimm0/dimm_label && echo 0 >dimm0/dimm_ce_count && echo 0 >dimm0/dimm_ue_count) | (cd \$root/sys/devices/system/edac/mc/mc0 && echo 3 >ce_count && echo 3 >dimm0/dimm_ce_count) | 4 | sources=EDAC (mc0);memory
+k10temp sensors of the CCDs |  | sensor hwmon0 k10temp Tctl=70000 Tccd1=61500 Tccd2=66250 | : | 0 | sources=temperatures (k10temp);temperature=$first:Tccd1:61.5;temperature=$second:Tccd2:66.25
+coretemp sensors of a core and a package |  | sensor hwmon0 nct6775 SYSTIN=30000 && sensor hwmon1 coretemp Package\ id\ 0=80000 Core\ 0=71000 Core\ 1=72000 | : | 0 | sources=temperatures (coretemp);temperature=$first:core 0:71;temperature=$second:package 0:80
+clocks and throttle counts |  | for c in $first $second; do mkdir -p \$root/sys/devices/system/cpu/cpu\$c/cpufreq \$root/sys/devices/system/cpu/cpu\$c/thermal_throttle && echo 3500000 >\$root/sys/devices/system/cpu/cpu\$c/cpufreq/scaling_cur_freq && echo 0 >\$root/sys/devices/system/cpu/cpu\$c/thermal_throttle/core_throttle_count && echo 0 >\$root/sys/devices/system/cpu/cpu\$c/thermal_throttle/package_throttle_count; done | echo 5 >\$root/sys/devices/system/cpu/cpu$second/thermal_throttle/core_throttle_count | 0 | sources=clocks (cpufreq);sources=throttle counts;end=$second:throttles:{"TRM":0,"core":5,"package":0};end=$first:clock_mhz:{"lowest":3500,"median":3500,"highest":3500}
+a source removed in the middle |  | sensor hwmon0 k10temp Tctl=70000 | rm -r \$root/sys/class/hwmon/hwmon0 | 0 | line=hardware reports: temperatures (k10temp) could no longer be read;failures=1
+a file of garbage in the middle |  | : | echo garbage >\$root/proc/interrupts | 0 | line=hardware reports: machine checks (MCE THR DFR) and thermal events (TRM) could no longer be read;failures=1
+a file of garbage at the start |  | mkdir -p \$root/sys/devices/system/edac/mc/mc0 && printf '\\x01zz\\n' >\$root/sys/devices/system/edac/mc/mc0/ce_count && echo 0 >\$root/sys/devices/system/edac/mc/mc0/ue_count | : | 0 | sources=EDAC (unreadable:;failures=0
 CASES
 
 echo "$passed passed, $failed failed"

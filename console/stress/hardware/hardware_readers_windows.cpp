@@ -18,15 +18,19 @@ using next_function = BOOL(WINAPI*)(EVT_HANDLE, DWORD, EVT_HANDLE*, DWORD, DWORD
 using render_function = BOOL(WINAPI*)(EVT_HANDLE, EVT_HANDLE, DWORD, DWORD, PVOID, PDWORD, PDWORD);
 using close_function = BOOL(WINAPI*)(EVT_HANDLE);
 
-// "error 1722 (The RPC server is unavailable.)"
+// ": error 1722 (The RPC server is unavailable.)", in English, whose text is the same in every code
+// page (the records are UTF-8); the number alone where the system has no English text, nothing for
+// no error code at all.
 std::string error_text(DWORD error) {
+  if (error == 0) return "";
   char text[256] = "";
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, sizeof text,
-                 nullptr);
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                 MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
   std::string message = text;
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
     message.pop_back();
-  return "error " + std::to_string(error) + (message.empty() ? "" : " (" + message + ")");
+  const bool ascii = std::all_of(message.begin(), message.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+  return ": error " + std::to_string(error) + (message.empty() || !ascii ? "" : " (" + message + ")");
 }
 
 class windows_readers final : public hardware_readers {
@@ -84,14 +88,14 @@ class windows_readers final : public hardware_readers {
         L"*[System[Provider[@Name='Microsoft-Windows-WHEA-Logger'] and (EventID=17 or EventID=18 or EventID=19)" +
         condition + L"]]";
     EVT_HANDLE results = query_(nullptr, L"System", xpath.c_str(), flags);
-    if (!results) return *why = "the event log query failed: " + error_text(GetLastError()), false;
+    if (!results) return *why = "the event log query failed" + error_text(GetLastError()), false;
     bool ok = true;
     for (bool more = true; more && ok && (limit == 0 || events->size() < limit);) {
       EVT_HANDLE batch[16];
       DWORD returned = 0;
       if (!next_(results, 16, batch, INFINITE, 0, &returned)) {
         const DWORD error = GetLastError();
-        if (error != ERROR_NO_MORE_ITEMS) ok = false, *why = "the event log query failed: " + error_text(error);
+        if (error != ERROR_NO_MORE_ITEMS) ok = false, *why = "the event log query failed" + error_text(error);
         break;
       }
       for (DWORD i = 0; i < returned; ++i) {
