@@ -582,14 +582,12 @@ void print_summary(const stress_state& s) {
     if (f.errors() > 0)
       std::printf("cpu %d: the hardware reported %s during the test\n", w.cpu, machine_checks_text(f).c_str());
   }
-  int64_t elsewhere = s.hardware->errors_elsewhere();
-  for (const memory_error_count& m : s.hardware->memory_rises()) {
+  for (const memory_error_count& m : s.hardware->memory_rises())
     std::printf("%s during the test\n", memory_errors_text(m).c_str());
-    elsewhere -= m.corrected + m.uncorrected;
-  }
-  if (elsewhere > 0)
-    std::printf("the hardware reported %lld %s on CPUs not under test\n", static_cast<long long>(elsewhere),
-                elsewhere == 1 ? "error" : "errors");
+  const int64_t others = s.hardware->errors_on_other_cpus();
+  if (others > 0)
+    std::printf("the hardware reported %lld %s on CPUs not under test\n", static_cast<long long>(others),
+                others == 1 ? "error" : "errors");
 }
 
 // Who reported the hardware errors of the test: "CPU 1, memory controller mc0 and CPUs not under
@@ -598,12 +596,8 @@ std::string hardware_error_sources(const stress_state& s) {
   std::vector<std::string> sources;
   for (const worker_slot& w : s.workers)
     if (w.hardware_errors > 0) sources.push_back("CPU " + std::to_string(w.cpu));
-  int64_t elsewhere = s.hardware->errors_elsewhere();
-  for (const memory_error_count& m : s.hardware->memory_rises()) {
-    add_once(&sources, "memory controller " + m.controller);
-    elsewhere -= m.corrected + m.uncorrected;
-  }
-  if (elsewhere > 0) sources.push_back("CPUs not under test");
+  for (const memory_error_count& m : s.hardware->memory_rises()) add_once(&sources, "memory controller " + m.controller);
+  if (s.hardware->errors_on_other_cpus() > 0) sources.push_back("CPUs not under test");
   return listed(sources, [](const std::string& t) { return t; });
 }
 
@@ -733,8 +727,9 @@ std::string end_record(const stress_state& s, int exit_status) {
     memory.push_back("{\"controller\": " + json_string(m.controller.c_str()) + ", \"dimm\": " +
                      (m.dimm.empty() ? "null" : json_string(m.dimm.c_str())) + ", \"corrected\": " +
                      std::to_string(m.corrected) + ", \"uncorrected\": " + std::to_string(m.uncorrected) + "}");
-  int64_t hardware_errors = s.hardware->errors_elsewhere();
+  int64_t hardware_errors = s.hardware->errors_on_other_cpus();
   for (const worker_slot& w : s.workers) hardware_errors += w.hardware_errors;
+  for (const memory_error_count& m : s.hardware->memory_rises()) hardware_errors += m.corrected + m.uncorrected;
   std::string out = "{";
   add_json_member(&out, "record", json_string("end"));
   add_json_member(&out, "time", json_string(utc_time_text().c_str()));

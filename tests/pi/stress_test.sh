@@ -219,12 +219,14 @@ CASES
 fi
 
 if [ -n "$native" ] && [ -n "$second" ]; then
-  # started ARGS...: the program in the background, once it has printed its start line.
+  # started ARGS...: the program in the background, once it has printed its start line and started
+  # its workers (on a loaded machine that may take longer than half a second).
   started() {
     new_dir
     (cd "$dir" && exec "$program" "$@" </dev/null >stdout 2>stderr) &
     pid=$!
     for _ in $(seq 1 200); do grep -q '^stress test: ' "$dir/stdout" 2>/dev/null && break; sleep 0.05; done
+    for _ in $(seq 1 100); do [ -n "$(workers_of "$pid")" ] && break; sleep 0.1; done
     sleep 0.5
   }
   # ended: the status of the background program, which must end within a minute.

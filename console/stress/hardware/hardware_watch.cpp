@@ -151,7 +151,7 @@ std::vector<hardware_notice> hardware_watch::sample() {
     const auto mine = cpus_.find(cpu);
     if (mine == cpus_.end()) {
       if (f.errors() == 0) continue;
-      errors_elsewhere_ += f.errors();
+      errors_on_other_cpus_ += f.errors();
       notices.push_back({-1, f.errors(), cpu_hardware_line(cpu, f, "during the test, on a CPU not under test")});
       continue;
     }
@@ -176,7 +176,7 @@ std::vector<hardware_notice> hardware_watch::sample() {
     const auto mine = std::find_if(cpus_.begin(), cpus_.end(),
                                    [&](const auto& c) { return e.apic_id >= 0 && c.second.apic_id == e.apic_id; });
     if (mine == cpus_.end()) {
-      ++errors_elsewhere_;
+      ++errors_on_other_cpus_;
       notices.push_back({-1, 1, "the hardware reported 1 " + std::string(text) + " during the test" +
                                     (e.apic_id >= 0 ? ", reported by APIC id " + std::to_string(e.apic_id) +
                                                           ", not a CPU under test"
@@ -201,11 +201,8 @@ std::vector<hardware_notice> hardware_watch::sample() {
     }
     for (const memory_error_count& r : rises) {
       if (r.corrected + r.uncorrected == 0) continue;
-      const memory_error_count& m = r;
-      if (!m.dimm.empty() || !dimm_rose(rises, m.controller)) {
-        errors_elsewhere_ += r.corrected + r.uncorrected;
+      if (!r.dimm.empty() || !dimm_rose(rises, r.controller))
         notices.push_back({-1, r.corrected + r.uncorrected, memory_errors_text(r) + " during the test"});
-      }
     }
   }
   // A source that failed is read no more: keep its last counts out of the next comparison.
@@ -255,9 +252,9 @@ std::vector<memory_error_count> hardware_watch::memory_rises() const {
   return rose;
 }
 
-int64_t hardware_watch::errors_elsewhere() const {
+int64_t hardware_watch::errors_on_other_cpus() const {
   std::lock_guard<std::mutex> hold(lock_);
-  return errors_elsewhere_;
+  return errors_on_other_cpus_;
 }
 
 std::string hardware_json_members(const hardware_watch& watch, int32_t cpu, const hardware_figures& f) {

@@ -63,7 +63,8 @@ class hardware_watch {
   hardware_figures test_figures(int32_t cpu) const;
   // The memory controllers' and DIMMs' rises over the test, those that rose.
   std::vector<memory_error_count> memory_rises() const;
-  int64_t errors_elsewhere() const;  // reported by no CPU of the test
+  // The errors reported by CPUs not under test, or by a processor whose APIC id no worker had.
+  int64_t errors_on_other_cpus() const;
 
  private:
   struct cpu_state {
@@ -79,7 +80,7 @@ class hardware_watch {
   mutable std::mutex lock_;    // guards what follows
   std::map<int32_t, cpu_state> cpus_;
   std::vector<memory_error_count> memory_rises_;  // as last_.memory
-  int64_t errors_elsewhere_ = 0;
+  int64_t errors_on_other_cpus_ = 0;
 };
 
 // "2 corrected errors (THR) and 1 machine check exception (MCE)": what the figures count.
