@@ -1,130 +1,21 @@
 // Linux: machine checks and thermal events from /proc/interrupts, the memory controllers' counts
 // from EDAC, temperatures from hwmon (k10temp, coretemp), clocks from cpufreq or /proc/cpuinfo,
 // throttle counts from thermal_throttle. Every file holds text that anyone may read.
-#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
 #include <sstream>
 
-#include "console/stress/cpu_caches.h"
-#include "console/stress/cpu_set.h"
+#include "console/stress/hardware/cpu_sensors_linux.h"
 #include "console/stress/hardware/hardware_readers.h"
 #include "console/stress/hardware/interrupt_counts.h"
+#include "console/stress/hardware/linux_files.h"
 
 namespace {
-
-// The directory that stands for / ("" for / itself).
-std::string hardware_root() {
-  const char* stand_in = std::getenv("PI_AGM_HARDWARE_ROOT");
-  std::string root = stand_in ? stand_in : "";
-  while (!root.empty() && root.back() == '/') root.pop_back();
-  return root;
-}
-
-bool read_text(const std::string& path, std::string* text) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return false;
-  text->clear();
-  char block[4096];
-  for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) text->append(block, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-// A file of one decimal number (a line end after it); false for anything else, with *why.
-bool read_number(const std::string& path, int64_t* value, std::string* why) {
-  std::string text;
-  if (!read_text(path, &text)) {
-    *why = path + ": " + std::strerror(errno);
-    return false;
-  }
-  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  char* end = nullptr;
-  errno = 0;
-  const long long v = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0) {
-    *why = path + ": not a number";
-    return false;
-  }
-  *value = v;
-  return true;
-}
-
-// The first line of a file, without its line end; "" when it cannot be read.
-std::string first_line(const std::string& path) {
-  std::string text;
-  if (!read_text(path, &text)) return "";
-  return text.substr(0, text.find('\n'));
-}
-
-// The entries of a directory named PREFIX, a number and SUFFIX, by number: (number, name).
-std::vector<std::pair<int32_t, std::string>> numbered_entries(const std::string& directory, const char* prefix,
-                                                              const char* suffix = "") {
-  std::vector<std::pair<int32_t, std::string>> entries;
-  DIR* d = opendir(directory.c_str());
-  if (!d) return entries;
-  const size_t length = std::strlen(prefix);
-  while (const dirent* e = readdir(d)) {
-    const char* number = e->d_name + length;
-    const size_t digits = std::strspn(number, "0123456789");
-    if (std::strncmp(e->d_name, prefix, length) != 0 || digits == 0 || digits > 6 ||
-        std::strcmp(number + digits, suffix) != 0)
-      continue;
-    entries.emplace_back(std::atoi(number), e->d_name);
-  }
-  closedir(d);
-  std::sort(entries.begin(), entries.end());
-  return entries;
-}
-
-// A temperature sensor of hwmon: its input file (millidegrees) and what it covers.
-struct sensor {
-  std::string chip;   // "k10temp", "coretemp"
-  std::string label;  // "Tccd1", "Core 3", "Package id 0", "Tctl"
-  std::string input;
-};
-
-// The sensors of one hwmon chip directory, by label.
-std::map<std::string, sensor> chip_sensors(const std::string& directory, const std::string& chip) {
-  std::map<std::string, sensor> sensors;
-  for (const auto& [number, name] : numbered_entries(directory, "temp", "_label")) {
-    (void)name;
-    const std::string base = directory + "/temp" + std::to_string(number);
-    const std::string label = first_line(base + "_label");
-    if (!label.empty()) sensors[label] = {chip, label, base + "_input"};
-  }
-  return sensors;
-}
-
-// The CPUs of the machine's CPU directory (cpu_sysfs_directory()), which the tests may describe.
-std::vector<int32_t> every_cpu() {
-  std::vector<int32_t> cpus;
-  for (const auto& entry : numbered_entries(cpu_sysfs_directory(), "cpu")) cpus.push_back(entry.first);
-  return cpus;
-}
-
-// The L3 groups of a package, by their lowest CPU: an AMD package has one per CCX, and from Zen 3
-// on one CCX per CCD, whose sensor k10temp calls TccdN in that order.
-std::vector<std::vector<int32_t>> l3_groups(int32_t package) {
-  std::set<std::vector<int32_t>> groups;
-  for (int32_t cpu : every_cpu()) {
-    if (cpu_topology(cpu).package != package) continue;
-    for (const cpu_cache& c : cpu_caches(cpu))
-      if (c.level == 3) {
-        std::vector<int32_t> sharing = c.cpus;
-        std::sort(sharing.begin(), sharing.end());
-        groups.insert(sharing);
-      }
-  }
-  return {groups.begin(), groups.end()};
-}
 
 class linux_readers final : public hardware_readers {
  public:
@@ -162,12 +53,7 @@ class linux_readers final : public hardware_readers {
 
   std::string sensor_of(int32_t cpu) const override {
     const auto s = sensors_.find(cpu);
-    if (s == sensors_.end()) return "";
-    const std::string& label = s->second.label;
-    // coretemp's "Core 3" and "Package id 0" as "core 3" and "package 0"; k10temp's as they are.
-    if (label.compare(0, 5, "Core ") == 0) return "core " + label.substr(5);
-    if (label.compare(0, 11, "Package id ") == 0) return "package " + label.substr(11);
-    return label;
+    return s == sensors_.end() ? "" : sensor_name(s->second);
   }
 
  private:
@@ -270,53 +156,11 @@ class linux_readers final : public hardware_readers {
     return true;
   }
 
-  // hwmon: for each CPU of the test the sensor that covers it most closely. coretemp has one
-  // directory per package ("Package id P"), with a sensor per core ("Core C", C the core id);
-  // k10temp one per package, in the order of the packages, with the package's control temperature
-  // (Tctl, or Tdie where it is given) and, from Zen 2 on, one per CCD (TccdN). A CCD's sensor is
-  // taken only where the package has as many L3 groups as CCD sensors (one CCX per CCD); else the
-  // package's.
+  // hwmon: for each CPU of the test the sensor that covers it most closely.
   void find_temperatures() {
-    const std::string hwmon = path("/sys/class/hwmon");
-    std::map<int32_t, std::map<std::string, sensor>> coretemp;  // by package
-    std::vector<std::map<std::string, sensor>> k10temp;         // in package order
-    for (const auto& [number, name] : numbered_entries(hwmon, "hwmon")) {
-      (void)number;
-      const std::string directory = hwmon + "/" + name;
-      const std::string chip = first_line(directory + "/name");
-      if (chip == "k10temp") k10temp.push_back(chip_sensors(directory, chip));
-      if (chip != "coretemp") continue;
-      std::map<std::string, sensor> sensors = chip_sensors(directory, chip);
-      int32_t package = -1;
-      for (const auto& [label, s] : sensors)
-        if (label.compare(0, 11, "Package id ") == 0) package = std::atoi(label.c_str() + 11);
-      coretemp[package] = sensors;
-    }
+    sensors_ = cpu_temperature_sensors(path("/sys/class/hwmon"), cpus_);
     std::set<std::string> chips;
-    for (int32_t cpu : cpus_) {
-      const cpu_place place = cpu_topology(cpu);
-      const int32_t package = std::max(place.package, 0);
-      const sensor* chosen = nullptr;
-      const auto pick = [&](const std::map<std::string, sensor>& sensors, const std::string& label) {
-        const auto s = sensors.find(label);
-        if (!chosen && s != sensors.end()) chosen = &s->second;
-      };
-      if (coretemp.count(package)) {
-        if (place.core >= 0) pick(coretemp[package], "Core " + std::to_string(place.core));
-        pick(coretemp[package], "Package id " + std::to_string(package));
-      }
-      if (package < static_cast<int32_t>(k10temp.size())) {
-        const std::map<std::string, sensor>& sensors = k10temp[package];
-        const auto ccds = std::count_if(sensors.begin(), sensors.end(),
-                                        [](const auto& s) { return s.first.compare(0, 4, "Tccd") == 0; });
-        const std::vector<std::vector<int32_t>> groups = l3_groups(package);
-        for (size_t g = 0; ccds > 0 && groups.size() == static_cast<size_t>(ccds) && g < groups.size(); ++g)
-          if (std::binary_search(groups[g].begin(), groups[g].end(), cpu)) pick(sensors, "Tccd" + std::to_string(g + 1));
-        pick(sensors, "Tdie");
-        pick(sensors, "Tctl");
-      }
-      if (chosen) sensors_[cpu] = *chosen, chips.insert(chosen->chip);
-    }
+    for (const auto& entry : sensors_) chips.insert(entry.second.chip);
     std::string detail;
     for (const std::string& chip : chips) detail += (detail.empty() ? "" : " ") + chip;
     if (sensors_.empty()) return add_source("temperatures", "", false);
@@ -408,7 +252,7 @@ class linux_readers final : public hardware_readers {
   std::vector<machine_check_kind> check_rows_;
   bool thermal_row_ = false;
   std::vector<edac_counter> edac_;
-  std::map<int32_t, sensor> sensors_;
+  std::map<int32_t, temperature_sensor> sensors_;
   bool from_cpufreq_ = true;
 };
 
