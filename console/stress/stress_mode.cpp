@@ -683,7 +683,7 @@ std::string json_numbers(const std::vector<int32_t>& values) {
 std::string start_record(const stress_plan& plan, const hardware_watch& hardware) {
   std::vector<std::string> paths, classes, caches, found, not_found;
   for (const hardware_source& h : hardware.sources())
-    (h.found ? found : not_found).push_back(json_string((h.name + (h.detail.empty() ? "" : " (" + h.detail + ")")).c_str()));
+    (h.found ? found : not_found).push_back(json_string(source_text(h).c_str()));
   for (simd_path p : plan.paths) paths.push_back(json_string(simd_path_name(p)));
   for (const std::string& line : plan.classes) classes.push_back(json_string(line.c_str()));
   for (int32_t cpu : plan.cpus)

@@ -80,17 +80,24 @@ class linux_readers final : public hardware_readers {
       add_source(name, "unreadable: " + why, false);
   }
 
+  // The rows of /proc/interrupts that the readers take; false with *why when it cannot be read.
+  bool interrupt_table(interrupt_counts* counts, std::string* why) const {
+    std::string text;
+    const std::string file = path("/proc/interrupts");
+    if (!read_text(file, &text)) return *why = file + ": " + std::strerror(errno), false;
+    if (!parse_interrupt_counts(text, {"MCE", "THR", "DFR", "TRM"}, counts))
+      return *why = file + ": not a table of counts", false;
+    return true;
+  }
+
   // /proc/interrupts: the rows of machine checks and the thermal row, as far as the kernel has them.
   void find_interrupts() {
-    std::string text;
     interrupt_counts counts;
-    if (!read_text(path("/proc/interrupts"), &text)) {
-      add_source("machine checks", "", false), add_source("thermal events", "", false);
-      return;
-    }
-    if (!parse_interrupt_counts(text, {"MCE", "THR", "DFR", "TRM"}, &counts)) {
-      const std::string why = "unreadable: " + path("/proc/interrupts") + ": not a table of counts";
-      add_source("machine checks", why, false), add_source("thermal events", why, false);
+    std::string why;
+    const bool absent = access(path("/proc/interrupts").c_str(), F_OK) != 0;
+    if (absent || !interrupt_table(&counts, &why)) {
+      const std::string detail = absent ? "" : "unreadable: " + why;
+      add_source("machine checks", detail, false), add_source("thermal events", detail, false);
       return;
     }
     std::string rows;
@@ -105,12 +112,9 @@ class linux_readers final : public hardware_readers {
   }
 
   bool read_interrupts(hardware_reading* reading, std::string* why) {
-    std::string text;
     interrupt_counts counts;
+    if (!interrupt_table(&counts, why)) return false;
     const std::string file = path("/proc/interrupts");
-    if (!read_text(file, &text)) return *why = file + ": " + std::strerror(errno), false;
-    if (!parse_interrupt_counts(text, {"MCE", "THR", "DFR", "TRM"}, &counts))
-      return *why = file + ": not a table of counts", false;
     for (machine_check_kind kind : check_rows_) {
       const auto row = counts.find(machine_check_names[kind]);
       if (row == counts.end()) return *why = file + ": no row " + machine_check_names[kind], false;

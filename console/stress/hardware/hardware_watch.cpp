@@ -106,8 +106,15 @@ hardware_watch::hardware_watch(std::unique_ptr<hardware_readers> readers, const 
     if (!sensor.empty()) sensors_[cpu] = sensor;
   }
   readers_->read(&last_, &start_failures_);
+  for (const auto& entry : last_.cpus)
+    for (int k = check_mce; k <= check_dfr; ++k) reads_[k] = reads_[k] || entry.second.machine_checks[k] >= 0;
+  reads_[check_whea] = found("WHEA events");
   memory_rises_ = last_.memory;
   for (memory_error_count& m : memory_rises_) m.corrected = m.uncorrected = 0;
+}
+
+std::string source_text(const hardware_source& source) {
+  return source.name + (source.detail.empty() ? "" : " (" + source.detail + ")");
 }
 
 bool hardware_watch::found(const char* name) const {
@@ -117,7 +124,7 @@ bool hardware_watch::found(const char* name) const {
 std::string hardware_watch::sources_line() const {
   std::vector<std::string> found_list, missing;
   for (const hardware_source& s : sources_)
-    (s.found ? found_list : missing).push_back(s.name + (s.detail.empty() ? "" : " (" + s.detail + ")"));
+    (s.found ? found_list : missing).push_back(source_text(s));
   const auto commas = [](const std::vector<std::string>& items) {
     std::string out;
     for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
@@ -259,18 +266,15 @@ int64_t hardware_watch::errors_on_other_cpus() const {
 
 std::string hardware_json_members(const hardware_watch& watch, int32_t cpu, const hardware_figures& f) {
   std::string out = "{";
-  add_json_member(&out, "apic_id", number_or_null(watch.apic_id(cpu) >= 0, std::to_string(watch.apic_id(cpu))));
+  const int64_t apic_id = watch.apic_id(cpu);
+  add_json_member(&out, "apic_id", number_or_null(apic_id >= 0, std::to_string(apic_id)));
   add_json_member(&out, "hardware_errors", std::to_string(f.errors()));
   std::string checks = "{";
-  if (watch.found("machine checks"))
-    for (const hardware_source& s : watch.sources())
-      if (s.name == "machine checks")
-        for (int k = check_mce; k <= check_dfr; ++k)
-          if (s.detail.find(machine_check_names[k]) != std::string::npos)
-            add_json_member(&checks, machine_check_names[k], std::to_string(f.machine_checks[k]));
-  if (watch.found("WHEA events")) add_json_member(&checks, "WHEA", std::to_string(f.machine_checks[check_whea]));
+  for (int k = check_mce; k < machine_check_kinds; ++k)
+    if (watch.reads(static_cast<machine_check_kind>(k)))
+      add_json_member(&checks, machine_check_names[k], std::to_string(f.machine_checks[k]));
   add_json_member(&out, "machine_checks", checks + "}");
-  if (watch.found("WHEA events")) {
+  if (watch.reads(check_whea)) {
     std::string events = "[";
     for (const std::string& e : f.events) events += (events.size() > 1 ? ", " : "") + json_string(e.c_str());
     add_json_member(&out, "whea_events", events + "]");

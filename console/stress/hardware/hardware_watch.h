@@ -47,6 +47,9 @@ class hardware_watch {
   const std::vector<hardware_source>& sources() const { return sources_; }
   std::string sources_line() const;
   bool found(const char* name) const;
+  // Whether the start's reading had this kind of count (MCE, THR, DFR: a row of its own; WHEA: the
+  // event log).
+  bool reads(machine_check_kind kind) const { return reads_[kind]; }
   std::string sensor_of(int32_t cpu) const { return sensors_.count(cpu) ? sensors_.at(cpu) : ""; }
 
   // Reads every source and attributes what rose since the last reading; the main thread's.
@@ -76,6 +79,7 @@ class hardware_watch {
   std::vector<hardware_source> sources_;
   std::map<int32_t, std::string> sensors_;
   std::vector<std::string> start_failures_;
+  bool reads_[machine_check_kinds] = {};
   hardware_reading last_;      // the main thread's only
   mutable std::mutex lock_;    // guards what follows
   std::map<int32_t, cpu_state> cpus_;
@@ -85,6 +89,9 @@ class hardware_watch {
 
 // "2 corrected errors (THR) and 1 machine check exception (MCE)": what the figures count.
 std::string machine_checks_text(const hardware_figures& f);
+
+// "machine checks (MCE THR DFR)", "EDAC (unreadable: ...)": a source as its line and records name it.
+std::string source_text(const hardware_source& source);
 
 // "memory controller mc0 (DIMM_A1): 3 corrected errors": a memory controller's or DIMM's rise.
 std::string memory_errors_text(const memory_error_count& rise);
