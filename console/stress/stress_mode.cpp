@@ -22,6 +22,7 @@
 #include "console/stress/cpu_set.h"
 #include "console/stress/durable_line.h"
 #include "console/stress/hardware/hardware_watch.h"
+#include "console/stress/text_list.h"
 #include "console/json_record.h"
 #include "console/known_answer_text.h"
 #include "console/progress.h"
@@ -522,15 +523,6 @@ void print_notice(const stress_state& s, const hardware_notice& n) {
 
 std::string place_text(int32_t value) { return value >= 0 ? std::to_string(value) : "-"; }
 
-// "32768 and 65536", "a, b and c".
-template <typename T, typename Text>
-std::string listed(const std::vector<T>& items, Text text) {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i)
-    out += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + std::string(text(items[i]));
-  return out;
-}
-
 // The best, median and worst time of a CPU's verified runs, as `none` where it has none.
 std::vector<std::string> time_texts(const worker_slot& w, const std::string& none) {
   if (w.verified_ms.empty()) return {none, none, none};
@@ -598,7 +590,7 @@ std::string hardware_error_sources(const stress_state& s) {
     if (w.hardware_errors > 0) sources.push_back("CPU " + std::to_string(w.cpu));
   for (const memory_error_count& m : s.hardware->memory_rises()) add_once(&sources, "memory controller " + m.controller);
   if (s.hardware->errors_on_other_cpus() > 0) sources.push_back("CPUs not under test");
-  return listed(sources, [](const std::string& t) { return t; });
+  return listed(sources);
 }
 
 // "all 54 runs verified on 2 CPUs", or the CPUs that failed.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "console/json_record.h"
+#include "console/stress/text_list.h"
 
 const char* const machine_check_names[machine_check_kinds] = {"MCE", "THR", "DFR", "WHEA"};
 
@@ -11,14 +12,6 @@ namespace {
 
 std::string counted(int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// "a", "a and b", "a, b and c".
-std::string listed(const std::vector<std::string>& items) {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i)
-    out += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
-  return out;
 }
 
 // A bank's error may be logged on any CPU that shares the bank's part (a core's L2, a package's L3
@@ -29,13 +22,19 @@ std::string reported_by(int32_t cpu) {
 
 int64_t rise(int64_t before, int64_t now) { return before >= 0 && now > before ? now - before : 0; }
 
-
-// Whether a DIMM of `controller` has errors in `counts`: then the DIMM's line says more than the
-// controller's, which counts the same errors.
-bool dimm_rose(const std::vector<memory_error_count>& counts, const std::string& controller) {
-  return std::any_of(counts.begin(), counts.end(), [&](const memory_error_count& d) {
-    return !d.dimm.empty() && d.controller == controller && d.corrected + d.uncorrected > 0;
-  });
+// The rises in `counts` that their lines name: a controller's own count only where none of its DIMMs
+// rose, since a DIMM's line says more than the controller's, which counts the same errors.
+std::vector<memory_error_count> named_rises(const std::vector<memory_error_count>& counts) {
+  const auto rose = [](const memory_error_count& m) { return m.corrected + m.uncorrected > 0; };
+  std::vector<memory_error_count> named;
+  for (const memory_error_count& m : counts) {
+    const bool dimm_says_more =
+        m.dimm.empty() && std::any_of(counts.begin(), counts.end(), [&](const memory_error_count& d) {
+          return !d.dimm.empty() && d.controller == m.controller && rose(d);
+        });
+    if (rose(m) && !dimm_says_more) named.push_back(m);
+  }
+  return named;
 }
 
 std::string number_or_null(bool known, const std::string& value) { return known ? value : "null"; }
@@ -135,6 +134,15 @@ std::string hardware_watch::sources_line() const {
   return line;
 }
 
+void hardware_watch::charge(int32_t cpu, cpu_state& c, const hardware_figures& f,
+                            std::vector<hardware_notice>* notices) {
+  if (c.running)
+    c.run.add(f);
+  else if (f.errors() > 0)
+    notices->push_back({cpu, f.errors(), cpu_hardware_line(cpu, f, "while no run was on it")});
+  c.test.add(f);
+}
+
 std::vector<hardware_notice> hardware_watch::sample() {
   hardware_reading now;
   std::vector<std::string> failures;
@@ -162,15 +170,11 @@ std::vector<hardware_notice> hardware_watch::sample() {
       notices.push_back({-1, f.errors(), cpu_hardware_line(cpu, f, "during the test, on a CPU not under test")});
       continue;
     }
-    cpu_state& c = mine->second;
-    if (c.running) {
+    if (mine->second.running) {
       if (!std::isnan(r.temperature_c)) f.largest_temperature_c = r.temperature_c;
       if (r.clock_mhz > 0) f.clocks_mhz.push_back(r.clock_mhz);
-      c.run.add(f);
-    } else if (f.errors() > 0) {
-      notices.push_back({cpu, f.errors(), cpu_hardware_line(cpu, f, "while no run was on it")});
     }
-    c.test.add(f);
+    charge(cpu, mine->second, f, &notices);
   }
   // The WHEA events, each of the CPU whose APIC id it carries.
   for (const whea_event& e : now.events) {
@@ -190,12 +194,7 @@ std::vector<hardware_notice> hardware_watch::sample() {
                                                     : "")});
       continue;
     }
-    cpu_state& c = mine->second;
-    if (c.running)
-      c.run.add(f);
-    else
-      notices.push_back({mine->first, 1, cpu_hardware_line(mine->first, f, "while no run was on it")});
-    c.test.add(f);
+    charge(mine->first, mine->second, f, &notices);
   }
   // The memory controllers: machine-wide. A controller's own count is named only where none of its
   // DIMMs tells more.
@@ -206,11 +205,8 @@ std::vector<hardware_notice> hardware_watch::sample() {
       rises.push_back({m.controller, m.dimm, rise(b.corrected, m.corrected), rise(b.uncorrected, m.uncorrected)});
       memory_rises_[i].corrected += rises[i].corrected, memory_rises_[i].uncorrected += rises[i].uncorrected;
     }
-    for (const memory_error_count& r : rises) {
-      if (r.corrected + r.uncorrected == 0) continue;
-      if (!r.dimm.empty() || !dimm_rose(rises, r.controller))
-        notices.push_back({-1, r.corrected + r.uncorrected, memory_errors_text(r) + " during the test"});
-    }
+    for (const memory_error_count& r : named_rises(rises))
+      notices.push_back({-1, r.corrected + r.uncorrected, memory_errors_text(r) + " during the test"});
   }
   // A source that failed is read no more: keep its last counts out of the next comparison.
   last_ = now;
@@ -252,11 +248,7 @@ hardware_figures hardware_watch::test_figures(int32_t cpu) const {
 
 std::vector<memory_error_count> hardware_watch::memory_rises() const {
   std::lock_guard<std::mutex> hold(lock_);
-  std::vector<memory_error_count> rose;
-  for (const memory_error_count& m : memory_rises_)
-    if (m.corrected + m.uncorrected > 0 && (!m.dimm.empty() || !dimm_rose(memory_rises_, m.controller)))
-      rose.push_back(m);
-  return rose;
+  return named_rises(memory_rises_);
 }
 
 int64_t hardware_watch::errors_on_other_cpus() const {

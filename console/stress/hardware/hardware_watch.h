@@ -75,6 +75,10 @@ class hardware_watch {
     int32_t running = 0;  // the run on it; 0: none
     int64_t apic_id = -1;
   };
+  // What rose on a CPU of the test: the run's on it, else a line of its own (errors only); the test's.
+  static void charge(int32_t cpu, cpu_state& c, const hardware_figures& f,
+                     std::vector<hardware_notice>* notices);
+
   std::unique_ptr<hardware_readers> readers_;
   std::vector<hardware_source> sources_;
   std::map<int32_t, std::string> sensors_;
