@@ -16,6 +16,7 @@
 
 #include "console/console_options.h"
 #include "console/stress/cpu_caches.h"
+#include "console/stress/cpu_set.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
@@ -94,6 +95,13 @@ int run_console_program(int argc, const char* const* argv, const console_program
     return exit_completed;
   }
 
+  int32_t threads = 1;
+  if (std::string refusal; !thread_count(options.threads, static_cast<int32_t>(allowed_cpus().size()), &threads,
+                                         &refusal)) {
+    std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
+    return exit_refused;
+  }
+
   typed_length asked = options.digits_asked;
   if (options.digits_given) {
     const std::string refusal = length_refusal(asked);
@@ -137,7 +145,8 @@ int run_console_program(int argc, const char* const* argv, const console_program
   const int32_t digits = sizes.back();  // the largest
   const int32_t runs_at_once =
       options.stress && options.cycle_seconds == 0 ? static_cast<int32_t>(cpus.size()) : 1;
-  if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits))) return exit_failed;
+  if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits) + (threads - 1) * pi_thread_bytes))
+    return exit_failed;
 
   // The record file is opened only once the run is accepted: a refusal leaves it as it was.
   std::FILE* json = nullptr;
@@ -170,7 +179,7 @@ int run_console_program(int argc, const char* const* argv, const console_program
     plan.json_synced = json && !json_to_stdout;
     exit_status = run_stress_test(plan);
   } else {
-    const run_series series{&program, digits, &options, json, standard_error_is_terminal()};
+    const run_series series{&program, digits, &options, json, standard_error_is_terminal(), threads};
     exit_status = run_repeatedly(series);
   }
 

@@ -116,6 +116,13 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
         return false;
       }
       options->simd = value;
+    } else if (takes_value(argument, "--threads")) {
+      const char* value = option_value(argc, argv, &i, "--threads");
+      if (!value || *value == '\0') {
+        *error = "option '--threads' needs a number of threads, or all";
+        return false;
+      }
+      options->threads = value;
     } else if (takes_value(argument, "--cycle-order")) {
       const char* value = option_value(argc, argv, &i, "--cycle-order");
       if (!value || (std::strcmp(value, "cores") != 0 && std::strcmp(value, "alternate") != 0)) {
@@ -161,5 +168,25 @@ bool parse_options(int argc, const char* const* argv, console_options* options, 
     *error = "options '--cycle' and '--workers' exclude each other: --cycle runs one worker";
     return false;
   }
+  return true;
+}
+
+bool thread_count(const std::string& asked, int32_t allowed_cpus, int32_t* threads, std::string* refusal) {
+  if (asked.empty() || asked == "all") {
+    *threads = asked.empty() ? 1 : allowed_cpus;
+    return true;
+  }
+  int32_t count = 0;
+  if (!parse_count(asked.c_str(), INT32_MAX, &count)) {
+    *refusal = "invalid number of threads for '--threads': '" + asked + "' (a count from 1 to " +
+               std::to_string(allowed_cpus) + ", or all)";
+    return false;
+  }
+  if (count > allowed_cpus) {
+    *refusal = "--threads " + asked + " refused: this process may use " + std::to_string(allowed_cpus) +
+               (allowed_cpus == 1 ? " CPU" : " CPUs");
+    return false;
+  }
+  *threads = count;
   return true;
 }

@@ -6,6 +6,8 @@
 //   --repeat N          N runs of the same size (N >= 1); with --stress, N runs per worker
 //   --json FILE         one JSON record per run into FILE ("-": standard output after each run)
 //   --simd PATH         the transforms' vector path: sse2, avx2, avx512 (with --stress also all)
+//   --threads N         one computation on N threads (N >= 1, or all: the CPUs the process may use);
+//                       with --stress, each worker one computation on N CPUs
 //   --stress            workers compute back to back, one pinned to each CPU, in memory
 //   --workers N         with --stress: N workers on the first N CPUs
 //   --cpus LIST         with --stress: the CPUs, e.g. 0,2,4-7
@@ -32,6 +34,7 @@ struct console_options {
   int32_t repeat = 0;          // 0: not asked; the plain single run
   std::string json_path;       // empty: no JSON record
   std::string simd;            // --simd as given: a path's name or "all"; empty: not given
+  std::string threads;         // --threads as given: a count or "all"; empty: not given (one thread)
   bool digits_given = false;   // false: the length is asked for on standard input (or, with
                                // --stress, the default stress length)
   typed_length digits_asked;   // DIGITS as given, before rounding
@@ -49,3 +52,8 @@ struct console_options {
 // option value, bad or second DIGITS, or an option of --stress without it, with *error saying which
 // (no program name, no line end). Whether the CPUs exist is not checked here.
 bool parse_options(int argc, const char* const* argv, console_options* options, std::string* error);
+
+// The thread count of --threads as given (empty: 1; "all": allowed_cpus), at most allowed_cpus, the
+// CPUs the process may use. False with *refusal saying why (no program name, no line end) for 0, a
+// word that is not a count, or more threads than CPUs.
+bool thread_count(const std::string& asked, int32_t allowed_cpus, int32_t* threads, std::string* refusal);

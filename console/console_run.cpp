@@ -78,6 +78,9 @@ int report(pi_status status, const pi_result& result, bool quiet) {
     case pi_status::cancelled:
       std::printf("cancelled: pi.txt not replaced\n");
       return exit_failed;
+    case pi_status::threads:
+      std::printf("the %d threads of the computation could not be created\n", static_cast<int>(result.threads));
+      return exit_failed;
   }
   return exit_failed;
 }
@@ -87,7 +90,8 @@ int report(pi_status status, const pi_result& result, bool quiet) {
 run_outcome run_and_report(pi_driver compute_pi, int32_t digits, const run_display& display) {
   run_context context{display, progress_line{}, 0, 0, 0};
   context.progress.enabled = display.progress && !display.quiet;
-  const pi_events events{&context, on_started, on_phase_done, nullptr};
+  pi_events events{&context, on_started, on_phase_done, nullptr};
+  events.threads = display.threads;
   run_outcome outcome{};
   outcome.status = compute_pi(digits, &events, &outcome.result);
   erase_progress(&context.progress);

@@ -10,6 +10,7 @@ struct run_display {
   bool progress;  // draw the progress line (standard error is a terminal)
   int32_t run;    // 1-based number of this run, for the progress line
   int32_t runs;   // runs in the series; 1 without --repeat
+  int32_t threads = 1;  // the threads of the computation (--threads)
 };
 
 struct run_outcome {

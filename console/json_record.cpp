@@ -28,6 +28,8 @@ const char* status_name(pi_status status) {
       return "not_reproducible";
     case pi_status::cancelled:
       return "cancelled";
+    case pi_status::threads:
+      return "threads";
   }
   return "unknown";
 }
@@ -97,6 +99,7 @@ std::string json_record(const run_description& run) {
   add_json_member(&out, "digits", number(result.digits));
   add_json_member(&out, "iterations", number(result.iterations));
   add_json_member(&out, "memory_bytes", number(result.memory_bytes));
+  add_json_member(&out, "threads", number(result.threads > 1 ? result.threads : 1));
   add_json_member(&out, "phase_ms", phases);
   add_json_member(&out, "total_ms", number(result.total_ms));
   add_json_member(&out, "max_rounding_distance", distance);

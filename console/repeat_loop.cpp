@@ -20,7 +20,7 @@ int run_repeatedly(const run_series& series) {
   std::vector<int32_t> times;
 
   for (int32_t run = 1; run <= runs; ++run) {
-    const run_display display{options.quiet, series.progress, run, runs};
+    const run_display display{options.quiet, series.progress, run, runs, series.threads};
     const run_outcome outcome = run_and_report(series.program->compute_pi, series.digits, display);
     // Digits that differ from pi end the run with pi_status::verification, and a state that differs
     // from the known answer with pi_status::not_reproducible: a run that did not verify is a failed

@@ -13,6 +13,7 @@ struct run_series {
   const console_options* options;
   std::FILE* json;  // where the records go, or null
   bool progress;    // standard error is a terminal
+  int32_t threads;  // of each computation (--threads)
 };
 
 // The best, median and worst of `count` total times (count >= 1); the median of an even count is

@@ -18,6 +18,7 @@
 #include "core/arith/conversions.h"
 #include "core/fft/complex_vector.h"
 #include "core/numbers/carry_chains.h"
+#include "core/parallel/work_team.h"
 
 namespace {
 
@@ -40,24 +41,65 @@ void regular_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t carry, dou
   }
 }
 
-template <class V>
-void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles) {
+// a[lo..hi] := the balanced digits of P[lo..hi] (lo >= 1), limb hi receiving `carry` from the limbs
+// after it; returns the carry out of limb lo. The blocks of kBlock limbs only decide which loop runs:
+// the digits are the same wherever they are cut.
+inline int32_t balanced_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t carry, double* a) {
   constexpr int32_t kBlock = 256;
-  int32_t carry = 0;  // floor((v + 5000) / 10000): 0 or 1 for limbs in 0..9999, -3..3 in general
-  for (int32_t hi = limbs - 1; hi >= 1; hi -= kBlock) {
-    const int32_t lo = std::max(1, hi - kBlock + 1);
-    if ((carry == 0 || carry == 1) && regular_block(P, lo, hi)) {
-      regular_digits(P, lo, hi, carry, a);
-      carry = P[lo] >= 5000 ? 1 : 0;
+  // carry: floor((v + 5000) / 10000), 0 or 1 for limbs in 0..9999, -3..3 in general
+  for (int32_t top = hi; top >= lo; top -= kBlock) {
+    const int32_t bottom = std::max(lo, top - kBlock + 1);
+    if ((carry == 0 || carry == 1) && regular_block(P, bottom, top)) {
+      regular_digits(P, bottom, top, carry, a);
+      carry = P[bottom] >= 5000 ? 1 : 0;
       continue;
     }
-    for (int32_t i = hi; i >= lo; --i) {
+    for (int32_t i = top; i >= bottom; --i) {
       const int32_t v = P[i] + carry;  // -32771 <= v <= 32770
       // v + 45000 > 0, so the division truncates as a floor would.
       carry = (v + 45000) / 10000 - 4;
       a[i] = static_cast<double>(v - 10000 * carry);  // -5000 <= a[i] <= 4999
     }
   }
+  return carry;
+}
+
+// Threads: limbs 1.. in parts of their own, each finding the carry into its last limb from the limbs
+// after it, as balanced_head does: while those lie in 0..9999, the first that is not 4999 decides it
+// alone. A part that finds a limb outside 0..9999 (never in a limb number) sends the whole conversion
+// back to the serial walk, which gives the same digits.
+constexpr int32_t threaded_conversion_limbs = int32_t{1} << 15;
+constexpr int32_t conversion_parts = 64;
+
+inline bool limbs_in_range(const int16_t* P, int32_t lo, int32_t hi) {
+  int outside = 0;
+  for (int32_t i = lo; i <= hi; ++i) outside |= P[i] < 0 || P[i] > 9999;
+  return outside == 0;
+}
+
+template <class V>
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team) {
+  if (team_threads(team) > 1 && limbs >= threaded_conversion_limbs) {
+    const int32_t digits = limbs - 1;  // limbs 1 .. limbs - 1
+    int32_t carries[conversion_parts];
+    bool in_range[conversion_parts];
+    for_each_unit(team, conversion_parts, [&](int32_t u) {
+      const int32_t lo = 1 + static_cast<int32_t>(unit_first(digits, conversion_parts, u));
+      const int32_t hi = static_cast<int32_t>(unit_first(digits, conversion_parts, u + 1));
+      int32_t j = hi + 1;
+      while (j < limbs && P[j] == 4999) ++j;
+      in_range[u] = limbs_in_range(P, lo, hi);
+      carries[u] = balanced_digits(P, lo, hi, j < limbs && P[j] >= 5000 ? 1 : 0, a);
+      const int64_t zeros = doubles > limbs ? doubles - limbs : 0;
+      std::fill(a + limbs + unit_first(zeros, conversion_parts, u), a + limbs + unit_first(zeros, conversion_parts, u + 1),
+                0.0);
+    });
+    if (std::all_of(in_range, in_range + conversion_parts, [](bool b) { return b; })) {
+      a[0] = static_cast<double>(P[0] + carries[0]);
+      return;
+    }
+  }
+  const int32_t carry = limbs > 1 ? balanced_digits(P, 1, limbs - 1, 0, a) : 0;
   // Limb 0 keeps its sign and range and takes the last carry: the value is unchanged.
   if (limbs > 0) a[0] = static_cast<double>(P[0] + carry);
   for (int32_t i = limbs > 0 ? limbs : 0; i < doubles; ++i) a[i] = 0.0;
@@ -89,9 +131,12 @@ int64_t tail_carry(const double* a, int32_t first, int32_t doubles, Next next) {
 }
 
 // Out[0..out_limbs-1] := the limbs of the convolution whose terms c[0..doubles-1] are the integers in
-// a (integer_convolution or round_to_integers has rounded them; |c| < 2^51).
+// a (integer_convolution or round_to_integers has rounded them; |c| < 2^51). Threads release the
+// stored limbs in parts, each from carry 0 (release_carries); a short serial pass then hands each part,
+// from the last, the true carry into it, which its normalised limbs absorb within a few limbs, as
+// release_carries joins its own chains. The limbs are those of the serial walk.
 template <class V>
-void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles) {
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles, work_team* team) {
   assert(out_limbs >= 1 && doubles >= out_limbs + 1);
   // Every a[idx] is an integer below 2^51 in magnitude: exact as int64_t.
   auto rounded = [a](int32_t idx) { return static_cast<int64_t>(a[idx]); };
@@ -116,8 +161,23 @@ void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t dou
   // makes Out the exact truncation of the convolution's value: with balanced digits the terms beyond
   // the stored limbs may be negative, and dropping them would leave Out one unit above or below it.
   const int64_t tail = tail_carry(a, out_limbs - 1, doubles, next);
-  // Limb 0 keeps the integer part: 0 <= carry <= 32767.
-  Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
+  const int32_t stored = out_limbs - 1;  // terms 0 .. out_limbs - 2
+  if (team_threads(team) == 1 || stored < threaded_conversion_limbs) {
+    // Limb 0 keeps the integer part: 0 <= carry <= 32767.
+    Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
+    return;
+  }
+  int64_t carries[conversion_parts];  // out of each part, from carry 0
+  auto part_first = [&](int32_t u) { return static_cast<int32_t>(unit_first(stored, conversion_parts, u)); };
+  for_each_unit(team, conversion_parts, [&](int32_t u) {
+    carries[u] = release_carries<int64_t>(part_first(u), part_first(u + 1) - 1, 0, store, absorb);
+  });
+  int64_t carry = tail;
+  for (int32_t u = conversion_parts - 1; u >= 0; --u) {
+    for (int32_t idx = part_first(u + 1) - 1; carry != 0 && idx >= part_first(u); --idx) carry = absorb(idx, carry);
+    carry += carries[u];
+  }
+  Out[0] = static_cast<int16_t>(carry);
 }
 
 template <class V>

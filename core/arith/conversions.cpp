@@ -13,10 +13,10 @@ const limb_conversions& selected_conversions() {
 
 }  // namespace
 
-void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles) {
-  selected_conversions().limbs_to_doubles(P, limbs, a, doubles);
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team) {
+  selected_conversions().limbs_to_doubles(P, limbs, a, doubles, team);
 }
 
-void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles) {
-  selected_conversions().release_limbs(Out, out_limbs, a, doubles);
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles, work_team* team) {
+  selected_conversions().release_limbs(Out, out_limbs, a, doubles, team);
 }

@@ -4,10 +4,11 @@
 #pragma once
 #include <cstdint>
 
+struct work_team;
 
 struct limb_conversions {
-  void (*limbs_to_doubles)(const int16_t* P, int32_t limbs, double* a, int32_t doubles);
-  void (*release_limbs)(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles);
+  void (*limbs_to_doubles)(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team);
+  void (*release_limbs)(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles, work_team* team);
 };
 
 extern const limb_conversions sse2_conversions;

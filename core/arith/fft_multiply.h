@@ -42,6 +42,8 @@
 
 #include "core/arith/rounding_margin.h"
 
+struct work_team;
+
 // Out[0..n+3] := P * Q from P[0..n-1] and Q[0..n-1] (n = limbs); the factors' guard limbs are not read.
 // Limbs 1..n+3 come from c[0..n+2], limb 0 is the final carry; c[n+3..2n-1] are rounded and only
 // feed the carry. So Out is exactly the truncation of P Q to n + 4 limbs.
@@ -49,19 +51,19 @@
 // the same array the square takes one forward transform instead of two, with the same doubles.
 // limbs: a power of two, 8 <= limbs <= 2^26. Precondition: the product is below 3.2768 (limb 0 <= 32767).
 void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limbs, double* W,
-                  rounding_margin* margin);
+                  rounding_margin* margin, work_team* team = nullptr);
 
 // The two halves of fft_multiply (the test build's fault hook changes the spectrum between them):
 // a[0..2 limbs - 1] := the spectrum of P[0..limbs-1] zero-padded to 2 limbs doubles;
-void limbs_spectrum(const int16_t* P, int32_t limbs, double* a);
+void limbs_spectrum(const int16_t* P, int32_t limbs, double* a, work_team* team = nullptr);
 // Out[0..limbs+3] := the limbs of the product whose spectrum (multiply_spectra or square_spectrum of
 // two such spectra) is a[0..2 limbs - 1] (a destroyed).
-void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin);
+void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin, work_team* team = nullptr);
 
 // a[0..limbs-1] := the balanced digits of P[0..limbs-1]: the same value sum a[i] 10000^-(i+1), with
 // a[1..limbs-1] in -5000..4999 (for limbs 1.. in 0..9999) and a[0] = P[0] or P[0] + 1;
 // a[i] := 0 for limbs <= i < doubles.
-void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles);
+void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team = nullptr);
 
 // Out[0..out_limbs-1] := the limbs of the convolution c whose terms are the integers a[0..doubles-1]
 // (integer_convolution or round_to_integers rounded them, core/fft/convolution.h; terms may be
@@ -69,7 +71,7 @@ void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t double
 // 1 <= k < out_limbs, reduced to 0..9999, Out[0] = the final carry, not reduced. The terms
 // c[out_limbs-1..doubles-1] beyond the ones stored only feed the carry, so Out is the exact truncation
 // of sum_k c[k] 10000^-(k+2) to out_limbs limbs. Precondition: the final carry is in 0..32767.
-void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles);
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles, work_team* team = nullptr);
 
 // The largest distance of a product's terms from integers (as integer_convolution returns it) raised
 // into the record.

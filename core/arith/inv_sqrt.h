@@ -28,6 +28,8 @@
 
 #include "core/arith/rounding_margin.h"
 
+struct work_team;
+
 // Y[0..n+3] := 1 / sqrt(10000 X) from X[0..n+3] (n = limbs). X, Y and T are distinct arrays of n + 4
 // limbs; T is scratch (destroyed). limbs: a power of two, 8 <= limbs <= 2^25. W: 5n doubles; on return
 // W[0..2n-1] holds the spectrum of X[0..n+3] as a factor of a cyclic convolution of 2n terms
@@ -41,7 +43,7 @@
 // finds Y less precise than that, it starts again from the estimate, so the result is the same in
 // precision either way (its last limbs may differ).
 void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
-              int32_t correct_limbs = 0);
+              int32_t correct_limbs = 0, work_team* team = nullptr);
 
 // One Newton step at working length m = limbs: reads X[0..m+3] and Y[0..m/2+3], writes Y[0..m+3],
 // uses T[0..m+3] as scratch. Y[m+4..] is neither read nor written. W: 5m doubles, left as inv_sqrt says.
@@ -50,4 +52,4 @@ void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W
 // the schedule, zero_limbs = m/2 always holds; a start from another value asks for m/2 + 2, so that
 // the step's result has the full precision of one that followed the schedule.
 bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
-                   int32_t zero_limbs);
+                   int32_t zero_limbs, work_team* team = nullptr);

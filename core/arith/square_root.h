@@ -15,6 +15,8 @@
 
 #include "core/arith/rounding_margin.h"
 
+struct work_team;
+
 // X[0..n+3] := sqrt(X) (n = limbs), for 0.1 <= X < 3.2768 (so 1/sqrt(X) fits a limb number). Y and T
 // are scratch arrays of n + 4 limbs, distinct from X and from each other. limbs: a power of two,
 // 16 <= limbs <= 2^26. W: 4n doubles. margin: the computation's record of the rounding margin.
@@ -25,4 +27,4 @@
 // iterations): the inverse square root then starts from the kept one and skips the Newton steps below
 // (inv_sqrt's correct_limbs). 0: nothing is kept from an earlier call.
 void square_root(int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
-                 int32_t agreeing_limbs = 0);
+                 int32_t agreeing_limbs = 0, work_team* team = nullptr);

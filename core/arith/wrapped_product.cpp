@@ -41,19 +41,19 @@ void balanced_head(const int16_t* P, int32_t limbs, int32_t count, int64_t* head
   for (int32_t i = digits; i < count; ++i) head[i] = 0;
 }
 
-void factor_spectrum(const int16_t* P, int32_t limbs, double* a, int32_t doubles) {
+void factor_spectrum(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team) {
   if (2 * limbs <= doubles) {
-    limbs_to_doubles(P, limbs, a, doubles / 2);
-    convolution_spectrum_upper_half_zero(doubles, a);
+    limbs_to_doubles(P, limbs, a, doubles / 2, team);
+    convolution_spectrum_upper_half_zero(doubles, a, team);
   } else {
-    limbs_to_doubles(P, limbs, a, doubles);
-    complex_forward(doubles, a);
+    limbs_to_doubles(P, limbs, a, doubles, team);
+    complex_forward(doubles, a, team);
   }
   count_transform(doubles);
 }
 
 void release_wrapped(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, const int16_t* P, int32_t p,
-                     const int16_t* Q, int32_t q, rounding_margin* margin) {
+                     const int16_t* Q, int32_t q, rounding_margin* margin, work_team* team) {
   const int32_t wrapped = std::max(0, p + q - 1 - doubles);
   assert(wrapped <= wrapped_terms_max);
   int64_t head_p[wrapped_terms_max], head_q[wrapped_terms_max];
@@ -61,12 +61,12 @@ void release_wrapped(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles
     balanced_head(P, p, wrapped, head_p);
     balanced_head(Q, q, wrapped, head_q);
   }
-  release_wrapped_heads(Out, out_limbs, a, doubles, head_p, head_q, wrapped, margin);
+  release_wrapped_heads(Out, out_limbs, a, doubles, head_p, head_q, wrapped, margin, team);
 }
 
 void release_wrapped_heads(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, const int64_t* head_p,
-                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin) {
-  record_rounding(margin, integer_convolution(doubles, a));
+                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin, work_team* team) {
+  record_rounding(margin, integer_convolution(doubles, a, team));
   count_transform(doubles);
   int64_t tail[wrapped_terms_max];
   for (int32_t k = 0; k < wrapped; ++k) {
@@ -89,17 +89,17 @@ void release_wrapped_heads(int16_t* Out, int32_t out_limbs, double* a, int32_t d
   const int64_t carry = walk_terms(Out, out_limbs, low, terms - 1, 0, term);
   a[low - 1] += static_cast<double>(carry);
   std::fill(a + low, a + doubles, 0.0);
-  release_limbs(Out, std::min(out_limbs, low + 1), a, doubles);
+  release_limbs(Out, std::min(out_limbs, low + 1), a, doubles, team);
 }
 
 void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out, int32_t out_limbs,
-                      int32_t doubles, double* W, rounding_margin* margin) {
-  factor_spectrum(P, p, W, doubles);
+                      int32_t doubles, double* W, rounding_margin* margin, work_team* team) {
+  factor_spectrum(P, p, W, doubles, team);
   if (P == Q && p == q) {
-    square_spectrum(doubles, W, W);
+    square_spectrum(doubles, W, W, team);
   } else {
-    factor_spectrum(Q, q, W + doubles, doubles);
-    multiply_spectra(doubles, W, W, W + doubles);
+    factor_spectrum(Q, q, W + doubles, doubles, team);
+    multiply_spectra(doubles, W, W, W + doubles, team);
   }
-  release_wrapped(Out, out_limbs, W, doubles, P, p, Q, q, margin);
+  release_wrapped(Out, out_limbs, W, doubles, P, p, Q, q, margin, team);
 }

@@ -19,28 +19,30 @@
 
 #include "core/arith/rounding_margin.h"
 
+struct work_team;
+
 constexpr int32_t wrapped_terms_max = 8;
 
 // a[0..doubles-1] := the spectrum of P[0..limbs-1] as a factor of a cyclic convolution of `doubles`
 // terms (limbs <= doubles; the rest zero): the unseparated spectrum of core/fft/convolution.h.
-void factor_spectrum(const int16_t* P, int32_t limbs, double* a, int32_t doubles);
+void factor_spectrum(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team = nullptr);
 
 // Out[0..out_limbs-1] := P[0..p-1] * Q[0..q-1], the exact truncation to out_limbs limbs, from a, the
 // spectrum of their product (multiply_spectra or square_spectrum of their factor spectra, `doubles`
 // each); a is destroyed. P and Q are read only for their first digits, before Out is written: Out may
 // overlap them. Preconditions: p + q - 1 - doubles <= wrapped_terms_max; the product is below 3.2768.
 void release_wrapped(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, const int16_t* P, int32_t p,
-                     const int16_t* Q, int32_t q, rounding_margin* margin);
+                     const int16_t* Q, int32_t q, rounding_margin* margin, work_team* team = nullptr);
 
 // release_wrapped for factors given by their first balanced digits (balanced_head): head_p and
 // head_q hold at least `wrapped` = p + q - 1 - doubles of them, for a factor whose limbs are gone.
 void release_wrapped_heads(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, const int64_t* head_p,
-                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin);
+                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin, work_team* team = nullptr);
 
 // Out[0..out_limbs-1] := P[0..p-1] * Q[0..q-1] through a cyclic convolution of `doubles` terms, with
 // W[0..2 doubles - 1] (P == Q: one forward transform and W[0..doubles - 1]). As release_wrapped.
 void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out, int32_t out_limbs,
-                      int32_t doubles, double* W, rounding_margin* margin);
+                      int32_t doubles, double* W, rounding_margin* margin, work_team* team = nullptr);
 
 // head[0..count-1] := the first count balanced digits of P[0..limbs-1], those that limbs_to_doubles
 // writes (zero beyond limb limbs - 1). Reads P from limb count on only as far as the first limb

@@ -120,23 +120,37 @@ void with_side(int32_t side, Body body) {
   }
 }
 
+// The shape of the tiled permutation of `doubles` doubles: t bits per side, b - 2t middle bits.
+struct tile_shape {
+  int t, middle_bits;
+  explicit tile_shape(int32_t doubles) {
+    int bits = 0;  // b = log2 N
+    while ((int32_t{2} << bits) < doubles) ++bits;
+    t = bits / 2 < largest_tile_bits ? bits / 2 : largest_tile_bits;
+    middle_bits = bits - 2 * t;
+  }
+  int32_t middles() const { return int32_t{1} << middle_bits; }
+};
+
 // Store(z) gives what is stored of each vector z of points (plain_store: z itself; rounding_store: z
-// rounded to integers, rounding_body.h).
-template <class V, bool conjugate, class Store = plain_store>
-void bit_reverse_tiles(int32_t doubles, double* a, Store&& store = Store()) {
+// rounded to integers, rounding_body.h). A part of the permutation takes the middle values
+// first .. last - 1: each tile pair is exchanged by the part that holds the smaller of its two
+// middle values, so the parts of one permutation touch disjoint tiles.
+template <class V, bool conjugate, class Store>
+void bit_reverse_tiles_part(int32_t doubles, double* a, Store& store, int32_t first, int32_t last) {
   assert(doubles >= 4);
-  int bits = 0;  // b = log2 N
-  while ((int32_t{2} << bits) < doubles) ++bits;
-  const int t = bits / 2 < largest_tile_bits ? bits / 2 : largest_tile_bits;
-  const int middle_bits = bits - 2 * t;
+  const tile_shape shape(doubles);
+  const int t = shape.t;
   const int32_t side = int32_t{1} << t;
-  const int32_t row_stride = int32_t{1} << (t + middle_bits);  // points from one row A to the next
+  const int32_t row_stride = int32_t{1} << (t + shape.middle_bits);  // points from one row A to the next
 
   alignas(64) tile_buffer tile, partner;
-  const int32_t middles = int32_t{1} << middle_bits;
+  const int32_t middles = shape.middles();
   int32_t mid_rev = 0;  // rev(mid), kept as a counter in bit-reversed order
-  for (int32_t mid = 0; mid < middles; ++mid) {
-    if (mid > 0) {
+  for (int b = 0; b < shape.middle_bits; ++b)
+    if (first >> b & 1) mid_rev |= middles >> (b + 1);
+  for (int32_t mid = first; mid < last; ++mid) {
+    if (mid > first) {
       int32_t bit = middles >> 1;
       for (; mid_rev & bit; bit >>= 1) mid_rev ^= bit;
       mid_rev |= bit;
@@ -153,6 +167,11 @@ void bit_reverse_tiles(int32_t doubles, double* a, Store&& store = Store()) {
       write_transposed<V, conjugate, s>(a, partner_base, row_stride, tile, store);
     });
   }
+}
+
+template <class V, bool conjugate, class Store = plain_store>
+void bit_reverse_tiles(int32_t doubles, double* a, Store&& store = Store()) {
+  bit_reverse_tiles_part<V, conjugate>(doubles, a, store, 0, tile_shape(doubles).middles());
 }
 
 // The permutations of the small transforms (8 and 16 points), through a copy of the block.

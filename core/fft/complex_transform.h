@@ -14,5 +14,9 @@
 #pragma once
 #include <cstdint>
 
-void complex_forward(int32_t doubles, double* a);
+struct work_team;
+
+// team: the threads of the computation that share the transform's passes (core/parallel/work_team.h);
+// null, or a team of one thread, runs it on the caller's thread. The doubles are the same either way.
+void complex_forward(int32_t doubles, double* a, work_team* team = nullptr);
 void complex_backward(int32_t doubles, double* a);

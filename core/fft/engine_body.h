@@ -30,6 +30,7 @@
 #include "core/fft/separation_body.h"
 #include "core/fft/stage_body.h"
 #include "core/fft/transform_engine.h"
+#include "core/parallel/work_team.h"
 
 namespace {
 
@@ -158,8 +159,10 @@ struct engine {
   // Every size above 32 doubles: the first pass (split or stage) reading as Input says, then the
   // blocks; the result is left in bit-reversed order.
   template <input_kind Input>
-  static void transform_staged(int32_t doubles, double* a) {
+  static void transform_staged(int32_t doubles, double* a, work_team* team) {
     const leaf_factors leaf(doubles);
+    if (team_threads(team) > 1 && doubles >= threaded_transform_doubles)
+      return transform_by_units<Input>(doubles, a, leaf, team);
     if ((__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0) {  // 2^even doubles
       const int32_t half = doubles / 2;
       if (half == 32) {
@@ -175,6 +178,79 @@ struct engine {
     }
     plain_stage<V, Input>(doubles, a, plain_factors(doubles));
     finish_staged_block(doubles, block_kind::plain, a, leaf);
+  }
+
+  // Threads: the same stages and leaf blocks, in passes of units (work_team.h). The first pass and the
+  // stages of the levels above the unit blocks are cut into parts of their factor batches; then each
+  // unit block, one of at least unit_blocks blocks of its level, is finished depth first by one thread.
+  // Every stage and leaf block does what it does in the serial order, so the doubles are the same.
+  // Sizes up to threaded_transform_doubles, and one thread, take the serial order, which keeps each
+  // block in the caches of one core from its stage to its leaves.
+  static constexpr int32_t threaded_transform_doubles = int32_t{1} << 16;
+  static constexpr int32_t unit_blocks = 16;   // blocks of the last level: enough to keep 5 threads busy
+  static constexpr int32_t stage_parts = 64;   // units of a pass of stages, at most
+
+  static bool is_even_power(int32_t doubles) { return (__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0; }
+
+  // The kind of block b of a level `depth` quarterings below the top blocks (two halves of an array of
+  // 2^even doubles, plain and shifted; else the whole array, plain).
+  static block_kind kind_at(int32_t b, int32_t depth, bool halves) {
+    block_kind kind = halves && (b >> (2 * depth)) == 1 ? block_kind::shifted : block_kind::plain;
+    for (int32_t d = depth - 1; d >= 0; --d) kind = quarter_kind(kind, (b >> (2 * d)) & 3);
+    return kind;
+  }
+
+  template <input_kind Input>
+  static void transform_by_units(int32_t doubles, double* a, const leaf_factors& leaf, work_team* team) {
+    const bool halves = is_even_power(doubles);
+    {
+      const int32_t batches = halves ? split_batches(doubles) : stage_batches(doubles);
+      const int32_t parts = std::min(batches, stage_parts);
+      for_each_unit(team, parts, [&](int32_t u) {
+        const int32_t first = static_cast<int32_t>(unit_first(batches, parts, u));
+        const int32_t last = static_cast<int32_t>(unit_first(batches, parts, u + 1));
+        if (halves)
+          split_and_stage_halves_part<V, Input>(doubles, a, first, last);
+        else
+          plain_stage_part<V, Input>(doubles, a, plain_factors(doubles), first, last);
+      });
+    }
+    int32_t block = halves ? doubles / 2 : doubles, blocks = halves ? 2 : 1, depth = 0;
+    for (; blocks < unit_blocks; block /= 4, blocks *= 4, ++depth) {  // stage the quarters of every block
+      const int32_t quarter = block / 4, batches = stage_batches(quarter);
+      const int32_t parts = std::max(1, std::min(batches, stage_parts / (4 * blocks)));
+      const stage_factor_sets* arrays = leaf.of_size(quarter);
+      for_each_unit(team, 4 * blocks * parts, [&](int32_t u) {
+        const int32_t q = u / parts, part = u % parts;
+        stage_part_of_kind<V>(kind_at(q, depth + 1, halves), quarter, a + int64_t{q} * quarter, arrays,
+                              static_cast<int32_t>(unit_first(batches, parts, part)),
+                              static_cast<int32_t>(unit_first(batches, parts, part + 1)));
+      });
+    }
+    for_each_unit(team, blocks, [&](int32_t b) {
+      finish_staged_block(block, kind_at(b, depth, halves), a + int64_t{b} * block, leaf);
+    });
+  }
+
+  // The bit reversal, the last pass of a transform, in parts of its middle values; each part keeps its
+  // own Store, handed back in part order.
+  static constexpr int32_t reversal_parts = 64;
+  template <bool conjugate, class Store>
+  static void bit_reverse(int32_t doubles, double* a, work_team* team, Store* stores, int32_t* parts_used) {
+    const int32_t middles = tile_shape(doubles).middles();
+    const int32_t parts = team_threads(team) > 1 && doubles >= threaded_transform_doubles
+                              ? std::min(middles, reversal_parts) : 1;
+    *parts_used = parts;
+    for_each_unit(team, parts, [&](int32_t u) {
+      bit_reverse_tiles_part<V, conjugate>(doubles, a, stores[u], static_cast<int32_t>(unit_first(middles, parts, u)),
+                                           static_cast<int32_t>(unit_first(middles, parts, u + 1)));
+    });
+  }
+  template <bool conjugate>
+  static void bit_reverse_plain(int32_t doubles, double* a, work_team* team) {
+    plain_store stores[reversal_parts];
+    int32_t parts;
+    bit_reverse<conjugate>(doubles, a, team, stores, &parts);
   }
 
   // Up to 32 doubles: the kernels, then for 8 and 16 points their permutation (negated indices for the
@@ -194,15 +270,15 @@ struct engine {
     }
   }
 
-  static void complex_forward(int32_t doubles, double* a) {
+  static void complex_forward(int32_t doubles, double* a, work_team* team) {
     if (doubles <= 32) return small_transform<false>(doubles, a);
-    transform_staged<input_kind::as_is>(doubles, a);
-    bit_reverse_tiles<V, false>(doubles, a);
+    transform_staged<input_kind::as_is>(doubles, a, team);
+    bit_reverse_plain<false>(doubles, a, team);
   }
 
   static void complex_backward(int32_t doubles, double* a) {
     if (doubles <= 32) return small_transform<true>(doubles, a);
-    transform_staged<input_kind::conjugated>(doubles, a);
+    transform_staged<input_kind::conjugated>(doubles, a, nullptr);
     bit_reverse_tiles<V, true>(doubles, a);
   }
 
@@ -214,7 +290,7 @@ struct engine {
   }
 
   static void real_forward(int32_t doubles, double* a) {
-    if (doubles >= 4) complex_forward(doubles, a);
+    if (doubles >= 4) complex_forward(doubles, a, nullptr);
     if (doubles > 4) separation_pass<V, false>(doubles, a);
     finish_bins_0_and_half(a);
   }
@@ -228,40 +304,58 @@ struct engine {
 
   // complex_forward of points whose upper half is zero: that half is not read, and the doubles are
   // those of complex_forward on the zero-padded array.
-  static void complex_forward_upper_half_zero(int32_t doubles, double* a) {
+  static void complex_forward_upper_half_zero(int32_t doubles, double* a, work_team* team) {
     if (doubles <= 32) {  // small sizes: fill the padding and take the general transform
       std::fill(a + doubles / 2, a + doubles, 0.0);
-      return complex_forward(doubles, a);
+      return complex_forward(doubles, a, nullptr);
     }
-    transform_staged<input_kind::upper_half_zero>(doubles, a);
-    bit_reverse_tiles<V, false>(doubles, a);
+    transform_staged<input_kind::upper_half_zero>(doubles, a, team);
+    bit_reverse_plain<false>(doubles, a, team);
   }
 
   static void real_forward_upper_half_zero(int32_t doubles, double* a) {
-    complex_forward_upper_half_zero(doubles, a);
+    complex_forward_upper_half_zero(doubles, a, nullptr);
     if (doubles > 4) separation_pass<V, false>(doubles, a);
     finish_bins_0_and_half(a);
   }
 
   // a := (2/doubles) complex_backward(a), rounded to integers; returns the largest distance. The
   // rounding is the last step of the final permutation, which stores every point once anyway.
-  static double integer_convolution(int32_t doubles, double* a) {
+  // The largest distance is a maximum over the parts of the rounding permutation: the same whatever their order.
+  static double integer_convolution(int32_t doubles, double* a, work_team* team) {
     const double scale = 2.0 / doubles;  // exact: doubles is a power of two
     if (doubles <= 32) {
       complex_backward(doubles, a);
       return round_to_integers<V>(doubles, a, scale);
     }
-    transform_staged<input_kind::conjugated>(doubles, a);
-    rounding_store<V> store{scale};
-    bit_reverse_tiles<V, true>(doubles, a, store);
-    return store.largest();
+    transform_staged<input_kind::conjugated>(doubles, a, team);
+    rounding_store<V> stores[reversal_parts];
+    int32_t parts;
+    for (rounding_store<V>& store : stores) store.scale = scale;
+    bit_reverse<true>(doubles, a, team, stores, &parts);
+    double largest = 0.0;
+    for (int32_t u = 0; u < parts; ++u) largest = std::max(largest, stores[u].largest());
+    return largest;
   }
 
-  static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y) {
-    product_of_spectra<V, false>(doubles, out, x, y);
+  // The parts of a product's batches of bins, for threads, above threaded_transform_doubles.
+  template <bool Square>
+  static void product_of_spectra_by_units(int32_t doubles, double* out, const double* x, const double* y,
+                                          work_team* team) {
+    if (team_threads(team) == 1 || doubles < threaded_transform_doubles)
+      return product_of_spectra<V, Square>(doubles, out, x, y);
+    product_of_lone_bins<Square>(doubles, out, x, y);
+    const int32_t batches = weight_batches<V>(doubles), parts = std::min(batches, stage_parts);
+    for_each_unit(team, parts, [&](int32_t u) {
+      product_of_spectra_part<V, Square>(doubles, out, x, y, static_cast<int32_t>(unit_first(batches, parts, u)),
+                                         static_cast<int32_t>(unit_first(batches, parts, u + 1)));
+    });
   }
-  static void square_spectrum(int32_t doubles, double* out, const double* x) {
-    product_of_spectra<V, true>(doubles, out, x, x);
+  static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y, work_team* team) {
+    product_of_spectra_by_units<false>(doubles, out, x, y, team);
+  }
+  static void square_spectrum(int32_t doubles, double* out, const double* x, work_team* team) {
+    product_of_spectra_by_units<true>(doubles, out, x, x, team);
   }
 
   static constexpr transform_engine entries() {

@@ -32,10 +32,17 @@ inline shifted_stage_factors shifted_factors(int32_t doubles) {
 
 // Calls body(p0, count) for the batches of the points 1 .. points - 1: p0 = 0, factor_batch, ..., each
 // batch covering the points p0 + 1 .. p0 + count.
+// The batches numbered first .. last - 1 only, of factor_batches(points) in all: a stage cut into parts
+// (a pass of a threaded transform) runs every batch exactly as the whole stage does.
+inline int32_t factor_batches(int32_t points) { return (points - 2 + factor_batch) / factor_batch; }
+template <class Body>
+inline void for_each_factor_batch(int32_t points, int32_t first, int32_t last, Body&& body) {
+  for (int32_t p0 = first * factor_batch; p0 < points - 1 && p0 < last * factor_batch; p0 += factor_batch)
+    body(p0, points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch);
+}
 template <class Body>
 inline void for_each_factor_batch(int32_t points, Body&& body) {
-  for (int32_t p0 = 0; p0 < points - 1; p0 += factor_batch)
-    body(p0, points - 1 - p0 < factor_batch ? points - 1 - p0 : factor_batch);
+  for_each_factor_batch(points, 0, factor_batches(points), body);
 }
 
 // Point position `lane` of V (a move).

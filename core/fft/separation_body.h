@@ -53,14 +53,28 @@ PI_BATCH_LOOP void separate_bins(int32_t doubles, double* a, int32_t first, int3
 // Calls body(first, count, w) for the batches of bins n/4 - 1 down to 1 (n >= 8), w holding the weights
 // of the bins first .. first + count - 1 (weight_body.h); the middle bin n/4 needs nothing, bins 0
 // and N/2 are the caller's.
+//
+// Every batch but the last covers batch_blocks<V> whole blocks, so batch b starts at position
+// i = n/2 - 256 batch_blocks<V> b: a part of a pass (the batches first_batch .. last_batch - 1 of
+// weight_batches) starts there directly, and its batches are those of the whole pass.
+template <class V>
+int32_t weight_batches(int32_t doubles) {
+  const int32_t top = doubles / 2;  // batch 0 starts there; batch b >= 1 while top - 256 batch_blocks b > 4
+  return top < 4 ? 0 : 1 + (top - 5) / (256 * batch_blocks<V>);
+}
 template <class V, class Body>
-void for_each_weight_batch(int32_t doubles, Body&& body) {
+void for_each_weight_batch(int32_t doubles, int32_t first_batch, int32_t last_batch, Body&& body) {
   double w[separation_batch_doubles];
-  for (int32_t i = doubles / 2; i >= 4; i = 2 * batch_first<V>(i)) {
+  int32_t i = doubles / 2 - 256 * batch_blocks<V> * first_batch;
+  for (int32_t b = first_batch; b < last_batch; ++b, i = 2 * batch_first<V>(i)) {
     const int32_t first = batch_first<V>(i);
     weight_batch<V>(doubles, i, w);
     body(first, i / 2 - first, static_cast<const double*>(w));
   }
+}
+template <class V, class Body>
+void for_each_weight_batch(int32_t doubles, Body&& body) {
+  for_each_weight_batch<V>(doubles, 0, weight_batches<V>(doubles), body);
 }
 
 template <class V, bool Inverse>
@@ -112,8 +126,9 @@ PI_BATCH_LOOP void product_bins(int32_t doubles, double* out, const double* x, c
   });
 }
 
-template <class V, bool Square>
-void product_of_spectra(int32_t doubles, double* out, const double* x, const double* y) {
+// Bins 0, N/2 and n/4 of product_of_spectra, which its weight batches leave out.
+template <bool Square>
+void product_of_lone_bins(int32_t doubles, double* out, const double* x, const double* y) {
   // Bins 0 and N/2 from Z_0 = (sum of even x) + i (sum of odd x), multiplied, and joined again.
   const double x0 = x[0] + x[1], x1 = x[0] - x[1];
   const double y0 = Square ? x0 : y[0] + y[1], y1 = Square ? x1 : y[0] - y[1];
@@ -124,9 +139,22 @@ void product_of_spectra(int32_t doubles, double* out, const double* x, const dou
   // The middle bin n/4 is the same in both forms.
   const int32_t middle = doubles / 4;
   store_vector(out, middle, complex_product(load_vector(x, middle), load_vector(Square ? x : y, middle)));
-  for_each_weight_batch<V>(doubles, [&](int32_t first, int32_t count, const double* w) {
+}
+
+// The bins of the weight batches first_batch .. last_batch - 1 of product_of_spectra; the parts of one
+// product write disjoint bins.
+template <class V, bool Square>
+void product_of_spectra_part(int32_t doubles, double* out, const double* x, const double* y, int32_t first_batch,
+                             int32_t last_batch) {
+  for_each_weight_batch<V>(doubles, first_batch, last_batch, [&](int32_t first, int32_t count, const double* w) {
     product_bins<V, Square>(doubles, out, x, y, first, count, w);
   });
+}
+
+template <class V, bool Square>
+void product_of_spectra(int32_t doubles, double* out, const double* x, const double* y) {
+  product_of_lone_bins<Square>(doubles, out, x, y);
+  if (doubles >= 4) product_of_spectra_part<V, Square>(doubles, out, x, y, 0, weight_batches<V>(doubles));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 // consecutive too, in the opposite order); each butterfly reads and writes only its own four points, so
 // the grouping changes no double. In place; nothing outside [a, a + doubles) is touched.
 #pragma once
+#include <algorithm>
+
 #include "core/fft/butterfly_body.h"
 #include "core/fft/complex_vector.h"
 #include "core/fft/factor_body.h"
@@ -141,38 +143,49 @@ PI_BATCH_LOOP void shifted_butterflies(double* a, int32_t quarter, int32_t first
 }
 
 // The butterflies at p = 1 .. Q/2 - 1 with the factors in the arrays of `factors`, or, without arrays,
-// computed a batch at a time into local buffers as the stage reaches them.
+// computed a batch at a time into local buffers as the stage reaches them. A part of a stage runs the
+// factor batches first .. last - 1 of factor_batches(Q/2) (for_each_factor_batch), the butterfly at
+// p = 0 with batch 0 and the one at Q/2 with the last batch; the parts of a stage write disjoint points.
 template <class V, input_kind Input>
-void plain_stage(int32_t doubles, double* a, const plain_stage_factors& factors) {
+void plain_stage_part(int32_t doubles, double* a, const plain_stage_factors& factors, int32_t first,
+                      int32_t last) {
   const int32_t quarter = doubles / 8;
-  plain_butterfly_at<complex_vector, Input>(a, quarter, 0, unit_plain_factors{});
+  if (first == 0) plain_butterfly_at<complex_vector, Input>(a, quarter, 0, unit_plain_factors{});
   if (factors.f) {
-    plain_butterflies<V, Input>(a, quarter, 1, quarter / 2 - 1, {factors.f + 2, factors.g + 2, factors.step});
+    const int32_t p0 = first * factor_batch, end = std::min(last * factor_batch, quarter / 2 - 1);
+    if (end > p0)
+      plain_butterflies<V, Input>(a, quarter, p0 + 1, end - p0,
+                                  {factors.f + 2 + 2 * p0, factors.g + 2 + 2 * p0, factors.step});
   } else {
     double f[2 * factor_batch], g[2 * factor_batch];
-    for_each_factor_batch(quarter / 2, [&](int32_t p0, int32_t count) {
+    for_each_factor_batch(quarter / 2, first, last, [&](int32_t p0, int32_t count) {
       plain_factor_batch<V>(doubles, factors.step, p0, count, {f, g});
       plain_butterflies<V, Input>(a, quarter, p0 + 1, count, {f, g, factors.step});
     });
   }
-  plain_butterfly_at<complex_vector, Input>(a, quarter, quarter / 2, rho_plain_factors{});
+  if (last == factor_batches(quarter / 2))
+    plain_butterfly_at<complex_vector, Input>(a, quarter, quarter / 2, rho_plain_factors{});
 }
 
 template <class V>
-void shifted_stage(int32_t doubles, double* a, const shifted_stage_factors& factors) {
+void shifted_stage_part(int32_t doubles, double* a, const shifted_stage_factors& factors, int32_t first,
+                        int32_t last) {
   const int32_t quarter = doubles / 8;
-  shifted_butterfly_at<complex_vector>(a, quarter, 0, unit_shifted_factors{});
+  if (first == 0) shifted_butterfly_at<complex_vector>(a, quarter, 0, unit_shifted_factors{});
   if (factors.a) {
-    shifted_butterflies<V>(
-        a, quarter, 1, quarter / 2 - 1,
-        {factors.a + 2, factors.a_rho + 2, factors.b + 2, factors.b_rho3 + 2, factors.step});
+    const int32_t p0 = first * factor_batch, end = std::min(last * factor_batch, quarter / 2 - 1);
+    if (end > p0)
+      shifted_butterflies<V>(a, quarter, p0 + 1, end - p0,
+                             {factors.a + 2 + 2 * p0, factors.a_rho + 2 + 2 * p0, factors.b + 2 + 2 * p0,
+                              factors.b_rho3 + 2 + 2 * p0, factors.step});
   } else {
     double f[4][2 * factor_batch];
-    for_each_factor_batch(quarter / 2, [&](int32_t p0, int32_t count) {
+    for_each_factor_batch(quarter / 2, first, last, [&](int32_t p0, int32_t count) {
       shifted_factor_batch<V>(doubles, factors.step, p0, count, {f[0], f[1], f[2], f[3]});
       shifted_butterflies<V>(a, quarter, p0 + 1, count, {f[0], f[1], f[2], f[3], factors.step});
     });
   }
+  if (last != factor_batches(quarter / 2)) return;
   // Q/2 has psi = pi/8.
   typedef complex_vector C;
   shifted_butterfly_at<C>(a, quarter, quarter / 2,
@@ -180,6 +193,19 @@ void shifted_stage(int32_t doubles, double* a, const shifted_stage_factors& fact
                                                     spread_constant<C>(sin_pi_8, cos_pi_8),
                                                     spread_constant<C>(sin_pi_8, cos_pi_8),
                                                     spread_constant<C>(-cos_pi_8, -sin_pi_8)});
+}
+
+// The factor batches of a stage of `doubles` doubles (of its parts).
+inline int32_t stage_batches(int32_t doubles) { return factor_batches(doubles / 16); }
+
+template <class V, input_kind Input>
+void plain_stage(int32_t doubles, double* a, const plain_stage_factors& factors) {
+  plain_stage_part<V, Input>(doubles, a, factors, 0, stage_batches(doubles));
+}
+
+template <class V>
+void shifted_stage(int32_t doubles, double* a, const shifted_stage_factors& factors) {
+  shifted_stage_part<V>(doubles, a, factors, 0, stage_batches(doubles));
 }
 
 // The split of a block of `doubles` doubles into halves (split_halves) and the stages of both halves,
@@ -226,18 +252,23 @@ PI_BATCH_LOOP void split_butterflies(double* a, int32_t quarter, int32_t p0, int
   });
 }
 
+// The split and the halves' stages of the factor batches first .. last - 1 of split_batches(doubles),
+// as a part of a stage runs them (plain_stage_part).
+inline int32_t split_batches(int32_t doubles) { return factor_batches(doubles / 32); }
+
 template <class V, input_kind Input>
-void split_and_stage_halves(int32_t doubles, double* a) {
+void split_and_stage_halves_part(int32_t doubles, double* a, int32_t first, int32_t last) {
   typedef complex_vector C;
   const int32_t half = doubles / 2, quarter = half / 8;
   const complex_value plain_step = plain_factors(half).step, shifted_step = shifted_factors(half).step;
-  split_butterflies_at<C, Input>(a, quarter, 0, unit_plain_factors{}, unit_shifted_factors{});
+  if (first == 0) split_butterflies_at<C, Input>(a, quarter, 0, unit_plain_factors{}, unit_shifted_factors{});
   double f[2][2 * factor_batch], g[4][2 * factor_batch];
-  for_each_factor_batch(quarter / 2, [&](int32_t p0, int32_t count) {
+  for_each_factor_batch(quarter / 2, first, last, [&](int32_t p0, int32_t count) {
     plain_factor_batch<V>(half, plain_step, p0, count, {f[0], f[1]});
     shifted_factor_batch<V>(half, shifted_step, p0, count, {g[0], g[1], g[2], g[3]});
     split_butterflies<V, Input>(a, quarter, p0, count, f, g);
   });
+  if (last != split_batches(doubles)) return;
   split_butterflies_at<C, Input>(a, quarter, quarter / 2, rho_plain_factors{},
                                  spread_shifted_factors<C>{spread_constant<C>(cos_pi_8, sin_pi_8),
                                                            spread_constant<C>(sin_pi_8, cos_pi_8),
@@ -245,14 +276,25 @@ void split_and_stage_halves(int32_t doubles, double* a) {
                                                            spread_constant<C>(-cos_pi_8, -sin_pi_8)});
 }
 
+template <class V, input_kind Input>
+void split_and_stage_halves(int32_t doubles, double* a) {
+  split_and_stage_halves_part<V, Input>(doubles, a, 0, split_batches(doubles));
+}
+
 // The stage of a block of the given kind, plain blocks reading their input as it is, with the factors
 // in `arrays`, or computed as it goes when there are none.
 template <class V>
-void stage_of_kind(block_kind kind, int32_t doubles, double* a, const stage_factor_sets* arrays) {
+void stage_part_of_kind(block_kind kind, int32_t doubles, double* a, const stage_factor_sets* arrays,
+                        int32_t first, int32_t last) {
   if (kind == block_kind::plain)
-    plain_stage<V, input_kind::as_is>(doubles, a, arrays ? arrays->plain : plain_factors(doubles));
+    plain_stage_part<V, input_kind::as_is>(doubles, a, arrays ? arrays->plain : plain_factors(doubles), first,
+                                           last);
   else
-    shifted_stage<V>(doubles, a, arrays ? arrays->shifted : shifted_factors(doubles));
+    shifted_stage_part<V>(doubles, a, arrays ? arrays->shifted : shifted_factors(doubles), first, last);
+}
+template <class V>
+void stage_of_kind(block_kind kind, int32_t doubles, double* a, const stage_factor_sets* arrays) {
+  stage_part_of_kind<V>(kind, doubles, a, arrays, 0, stage_batches(doubles));
 }
 
 }  // namespace

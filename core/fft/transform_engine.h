@@ -4,16 +4,19 @@
 #pragma once
 #include <cstdint>
 
+struct work_team;
+
+// The entries that a product calls take the computation's team of threads (null: the caller's thread).
 struct transform_engine {
-  void (*complex_forward)(int32_t doubles, double* a);
+  void (*complex_forward)(int32_t doubles, double* a, work_team* team);
   void (*complex_backward)(int32_t doubles, double* a);
-  void (*complex_forward_upper_half_zero)(int32_t doubles, double* a);
+  void (*complex_forward_upper_half_zero)(int32_t doubles, double* a, work_team* team);
   void (*real_forward)(int32_t doubles, double* a);  // real_transform(doubles, +1, a)
   void (*real_inverse)(int32_t doubles, double* a);  // real_transform(doubles, -1, a)
   void (*real_forward_upper_half_zero)(int32_t doubles, double* a);
-  void (*multiply_spectra)(int32_t doubles, double* out, const double* x, const double* y);
-  void (*square_spectrum)(int32_t doubles, double* out, const double* x);
-  double (*integer_convolution)(int32_t doubles, double* a);
+  void (*multiply_spectra)(int32_t doubles, double* out, const double* x, const double* y, work_team* team);
+  void (*square_spectrum)(int32_t doubles, double* out, const double* x, work_team* team);
+  double (*integer_convolution)(int32_t doubles, double* a, work_team* team);
   double (*round_to_integers)(int32_t doubles, double* a, double scale);
 };
 

@@ -4,7 +4,9 @@
 #include "core/fft/real_transform.h"
 #include "core/fft/simd_path.h"
 
-void complex_forward(int32_t doubles, double* a) { selected_engine().complex_forward(doubles, a); }
+void complex_forward(int32_t doubles, double* a, work_team* team) {
+  selected_engine().complex_forward(doubles, a, team);
+}
 
 void complex_backward(int32_t doubles, double* a) { selected_engine().complex_backward(doubles, a); }
 
@@ -17,20 +19,20 @@ void real_forward_upper_half_zero(int32_t doubles, double* a) {
   selected_engine().real_forward_upper_half_zero(doubles, a);
 }
 
-void convolution_spectrum_upper_half_zero(int32_t doubles, double* a) {
-  selected_engine().complex_forward_upper_half_zero(doubles, a);
+void convolution_spectrum_upper_half_zero(int32_t doubles, double* a, work_team* team) {
+  selected_engine().complex_forward_upper_half_zero(doubles, a, team);
 }
 
-void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y) {
-  selected_engine().multiply_spectra(doubles, out, x, y);
+void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y, work_team* team) {
+  selected_engine().multiply_spectra(doubles, out, x, y, team);
 }
 
-void square_spectrum(int32_t doubles, double* out, const double* x) {
-  selected_engine().square_spectrum(doubles, out, x);
+void square_spectrum(int32_t doubles, double* out, const double* x, work_team* team) {
+  selected_engine().square_spectrum(doubles, out, x, team);
 }
 
-double integer_convolution(int32_t doubles, double* a) {
-  return selected_engine().integer_convolution(doubles, a);
+double integer_convolution(int32_t doubles, double* a, work_team* team) {
+  return selected_engine().integer_convolution(doubles, a, team);
 }
 
 double round_to_integers(int32_t doubles, double* a, double scale) {

@@ -38,11 +38,12 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
   rounding_margin* margin = &run.margin;
+  work_team* team = run.team;
 
   limb_set(A, 10000, n + 4);  // a = 1
   limb_set(T, 2500, n + 4);   // t = 1/4
   limb_set(B, 5000, n + 4);   // 1/2
-  square_root(B, P, S, n, W, margin);  // b0 = 1/sqrt(2)
+  square_root(B, P, S, n, W, margin, 0, team);  // b0 = 1/sqrt(2)
   if (const pi_status s = finish_phase(&run, 0, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
 
   int32_t w = 1;  // 2^(j-1) in iteration j, at most 2^26 (2^28 digits, 27 iterations)
@@ -53,16 +54,16 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   int32_t agreeing_limbs = 0;
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);         // P = a + b, about 1.7
-    fft_multiply(P, P, B, n, W, margin);  // B = (a + b)^2
+    fft_multiply(P, P, B, n, W, margin, team);  // B = (a + b)^2
     limb_half(P, n);              // P = a' = (a + b)/2
     limb_sub(A, P, A, n);         // A = a - a'
     const int32_t next_agreeing_limbs = 2 * limb_leading_zeros(A, n) - 1;
-    fft_multiply(A, A, A, n, W, margin);  // A = (a - a')^2
+    fft_multiply(A, A, A, n, W, margin, team);  // A = (a - a')^2
     limb_quarter(B, n + 4);
     limb_sub(B, A, B, n + 4);     // B = ab = ((a + b)/2)^2 - ((a - b)/2)^2, all n + 4 limbs
     limb_mul_small(A, w, n);
     limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
-    square_root(B, A, S, n, W, margin, agreeing_limbs);  // B = b' = sqrt(ab)
+    square_root(B, A, S, n, W, margin, agreeing_limbs, team);  // B = b' = sqrt(ab)
     agreeing_limbs = next_agreeing_limbs;
     std::swap(A, P);              // A = a'; P's array is free again
     w *= 2;
@@ -76,9 +77,9 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   }
 
   limb_add(A, B, A, n);         // a + b, about 1.694
-  fft_multiply(A, A, A, n, W, margin);  // (a + b)^2, about 2.871
+  fft_multiply(A, A, A, n, W, margin, team);  // (a + b)^2, about 2.871
   limb_mul_small(T, 4, n);      // 4t, about 0.9139
-  reciprocal(T, B, S, n, W, margin);    // 1/(10000 * 4t)
+  reciprocal(T, B, S, n, W, margin, team);    // 1/(10000 * 4t)
 #ifdef PI_FAULT_HOOK
   // Test builds only: the final product as fft_multiply forms it, but with every term of its
   // convolution moved by the hook's shift: shift n added to both parts of the spectrum's point 0
@@ -86,15 +87,15 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   // by 1/n. Shift 0 changes nothing, 1 gives wrong digits while every term still lies on an integer,
   // 0.01 right digits with a larger rounding distance, 0.3 a product that fails the rounding check.
   if (const double shift = fault_hook_shift()) {
-    limbs_spectrum(A, n, W);
-    limbs_spectrum(B, n, W + 2 * n);
-    multiply_spectra(2 * n, W, W, W + 2 * n);
+    limbs_spectrum(A, n, W, team);
+    limbs_spectrum(B, n, W + 2 * n, team);
+    multiply_spectra(2 * n, W, W, W + 2 * n, team);
     W[0] += shift * n;
     W[1] += shift * n;
-    spectrum_to_limbs(A, n, W, margin);
+    spectrum_to_limbs(A, n, W, margin, team);
   } else
 #endif
-    fft_multiply(A, B, A, n, W, margin);  // pi / 10000
+    fft_multiply(A, B, A, n, W, margin, team);  // pi / 10000
   run.A = A;
   run.P = P;
   return close_pi_run(&run, A);

@@ -20,6 +20,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   int16_t *A = run.A, *B = run.B, *T = run.T, *P = run.P, *S = run.S;
   double* W = run.W;
   rounding_margin* margin = &run.margin;
+  work_team* team = run.team;
 
   limb_set(A, 10000, n + 4);  // a^2 = 1
   limb_set(B, 5000, n + 4);   // b^2 = 1/2
@@ -34,8 +35,8 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   for (int32_t j = 1; j <= run.iterations; ++j) {
     limb_add(A, B, P, n);
     limb_quarter(P, n);           // P = (a^2 + b^2)/4
-    fft_multiply(A, B, B, n, W, margin);  // B = a^2 b^2
-    square_root(B, A, S, n, W, margin, agreeing_limbs);  // B = ab = b'^2
+    fft_multiply(A, B, B, n, W, margin, team);  // B = a^2 b^2
+    square_root(B, A, S, n, W, margin, agreeing_limbs, team);  // B = ab = b'^2
     limb_half_into(B, A, n);      // A = ab/2
     limb_add(A, P, A, n);         // A = (a + b)^2/4 = a'^2
     limb_sub(A, B, P, n);         // P = a'^2 - b'^2 = (a - a')^2 >= 0
@@ -48,7 +49,7 @@ pi_status compute_pi_squared(int32_t D, const pi_events* events, pi_result* resu
   }
 
   limb_add(A, B, A, n);         // a^2 + b^2, about 1.4355
-  reciprocal(T, B, S, n, W, margin);    // 1/(10000 T), T about 0.4569
-  fft_multiply(A, B, A, n, W, margin);  // pi / 10000
+  reciprocal(T, B, S, n, W, margin, team);    // 1/(10000 T), T about 0.4569
+  fft_multiply(A, B, A, n, W, margin, team);  // pi / 10000
   return close_pi_run(&run, A);
 }

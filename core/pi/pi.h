@@ -15,6 +15,7 @@
 //                known answer of this program and size (core/pi/known_answers.h): the run ended
 //                there, pi.txt left as it was
 //   cancelled    stop_requested answered true: pi.txt left as it was
+//   threads      a thread of the computation could not be created (nothing else happened)
 enum class pi_status {
   ok,
   memory,
@@ -23,7 +24,8 @@ enum class pi_status {
   rounding,
   verification,
   not_reproducible,
-  cancelled
+  cancelled,
+  threads
 };
 
 // What a run reports while it goes; every member may be null. Called on the thread that runs the driver.
@@ -43,6 +45,10 @@ struct pi_events {
   // True: the phases are digested (pi_result::phase_digests) but not compared with the known answers,
   // so not_reproducible cannot happen. Only for the generator of the table of known answers.
   bool without_known_answers = false;
+  // The threads that compute, the caller's included (>= 1). They are created when the run starts and
+  // ended when it ends; the digits, the phases' states and the rounding distances are the same for
+  // every count.
+  int32_t threads = 1;
 };
 
 constexpr int32_t pi_max_phases = 32;
@@ -63,12 +69,16 @@ struct pi_result {
   // pi_rounding_differs when every phase agreed but the largest rounding distance did not.
   int32_t differing_phase;
   double known_rounding_distance;  // the known answer's largest rounding distance
+  int32_t threads;                 // the threads that computed (pi_events::threads)
 };
 constexpr int32_t pi_rounding_differs = -1;
 
 constexpr char pi_file_name[] = "pi.txt";  // the digit file, in the current directory
 
 int64_t pi_memory_bytes(int32_t digits);  // 42 (D/4) + 40: the one place of this formula
+// What each thread beyond the caller's adds: the stack its passes touch (some 100 KiB of local
+// buffers of factors, tiles and weights), with room to spare. Not part of the "use memory" figure.
+constexpr int64_t pi_thread_bytes = 256 << 10;
 int32_t pi_iterations(int32_t digits);     // k - 1, with k the smallest integer >= 1 such that 2^k >= D
 pi_status compute_pi_direct(int32_t digits, const pi_events* events,
                             pi_result* result);  // Gauss-Legendre on a and b

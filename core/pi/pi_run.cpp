@@ -46,9 +46,11 @@ void release_buffers(pi_run* run) {
   run->W = nullptr;
 }
 
-// Releases everything (a temporary file not committed is removed), records the total time and
-// returns `status`.
+// Ends the threads, releases everything (a temporary file not committed is removed), records the
+// total time and returns `status`.
 pi_status end_run(pi_run* run, pi_status status) {
+  end_work_team(run->team);
+  run->team = nullptr;
   discard_file_replacement(&run->digit_file);
   release_buffers(run);
   run->result->total_ms = static_cast<int32_t>(clock_ms() - run->start_ms);
@@ -78,7 +80,9 @@ pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_event
   run->result->iterations = run->iterations;
   run->result->memory_bytes = pi_memory_bytes(D);
   run->result->rounding_limit = PI_ROUNDING_LIMIT;
+  run->result->threads = events && events->threads > 1 ? events->threads : 1;
   run->digit_file = file_replacement{};
+  run->team = nullptr;
   run->known = events && events->without_known_answers ? nullptr : &known_answer_for(variant, D);
   if (run->known)
     std::memcpy(&run->result->known_rounding_distance, &run->known->rounding_distance_bits, sizeof(double));
@@ -88,6 +92,10 @@ pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_event
     *p = static_cast<int16_t*>(allocate_aligned(sizeof(int16_t) * limbs));
   run->W = static_cast<double*>(allocate_aligned(sizeof(double) * 4 * static_cast<size_t>(run->n)));
   if (!run->A || !run->B || !run->T || !run->P || !run->S || !run->W) return end_run(run, pi_status::memory);
+  if (run->result->threads > 1) {
+    run->team = start_work_team(run->result->threads);
+    if (!run->team) return end_run(run, pi_status::threads);
+  }
   // Created now, so that an unwritable directory is reported before the work rather than after.
   run->in_memory = events && events->in_memory;
   if (!run->in_memory && !begin_file_replacement(&run->digit_file, pi_file_name, true))

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/arith/rounding_margin.h"
+#include "core/parallel/work_team.h"
 #include "core/numbers/file_replacement.h"
 #include "core/pi/known_answers.h"
 #include "core/pi/pi.h"
@@ -39,6 +40,7 @@ struct pi_run {
   int16_t *A, *B, *T, *P, *S;
   double* W;
   rounding_margin margin;       // lent to every product with W
+  work_team* team;              // lent to every product with W: the run's threads (null: one thread)
   file_replacement digit_file;  // the temporary file that replaces pi.txt when the run succeeds
   bool in_memory;               // no digit file: pi_events::in_memory
   const known_answer* known;    // the phases' known answers; null: pi_events::without_known_answers
@@ -47,10 +49,10 @@ struct pi_run {
   pi_result own_result;
 };
 
-// Reads the clock, allocates every buffer, creates the temporary digit file beside pi.txt (not for
-// a run in memory) and resets the record of the rounding margin. Returns pi_status::memory or
-// pi_status::file_open (nothing left allocated or created), or pi_status::ok after reporting
-// `started`.
+// Reads the clock, allocates every buffer, starts the run's threads, creates the temporary digit file
+// beside pi.txt (not for a run in memory) and resets the record of the rounding margin. Returns
+// pi_status::memory, pi_status::threads or pi_status::file_open (nothing left allocated, running or
+// created), or pi_status::ok after reporting `started`.
 pi_status open_pi_run(pi_run* run, int32_t D, pi_variant variant, const pi_events* events,
                       pi_result* result);
 
