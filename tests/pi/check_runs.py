@@ -51,7 +51,8 @@ def parse_transcript(lines, at, digits):
 
 def check_record(record, run, number, args, version):
     expected = {"program": args.program, "run": number, "digits": args.digits,
-                "iterations": iterations_of(args.digits), "status": "ok", "exit_status": 0}
+                "iterations": iterations_of(args.digits), "status": "ok", "exit_status": 0,
+                "threads": args.threads}
     if version:
         expected["version"] = version["version"]
         expected["vector_path"] = version["vector_path"]
@@ -95,6 +96,7 @@ def main():
     parser.add_argument("--json")
     parser.add_argument("--program", default="")
     parser.add_argument("--version-text")
+    parser.add_argument("--threads", type=int, default=1)
     args = parser.parse_args()
     version = read_version(args.version_text) if args.version_text else None
 

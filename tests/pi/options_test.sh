@@ -78,6 +78,9 @@ expect_json() {  # "FILE N D [--quiet]": the records against the run's own lines
 
 (cd "$work" && "${runner[@]}" "$program" --version </dev/null | tr -d '\r' >"$work/version")
 
+# The CPUs this process may use, which --threads all takes (ALLOWED in a row).
+allowed_cpus=$(nproc)
+
 # name | arguments | exit status | check | what the check needs (words; regular expressions
 # without blanks)
 while IFS='|' read -r case arguments want check detail; do
@@ -91,7 +94,7 @@ while IFS='|' read -r case arguments want check detail; do
   esac
   run "${args[@]}"
   [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want; $out $err"; continue; }
-  read -r -a details <<<"$detail"
+  read -r -a details <<<"${detail//ALLOWED/$allowed_cpus}"
   failed_before=$failed
   "$check" "${details[@]}"
   [ "$failed" -eq "$failed_before" ] && passed=$((passed + 1))
@@ -137,6 +140,11 @@ refused length, record file kept | --json runs.json        | 2 | expect_records_
 --simd naming no path         | --simd avx3 64             | 2 | expect_refusal | --simd avx3 refused: the vector paths are sse2, avx2 and avx512
 --simd without a path         | 64 --simd                  | 2 | expect_usage   | option '--simd' needs a vector path
 --simd all without --stress   | --simd all 64              | 2 | expect_usage   | option '--simd all' needs --stress
+--threads 0                   | --threads 0 64             | 2 | expect_refusal | invalid number of threads for '--threads': '0' (a count from 1 to
+--threads that is no count    | --threads=two 64           | 2 | expect_refusal | invalid number of threads for '--threads': 'two'
+more threads than CPUs        | --threads 99999 64         | 2 | expect_refusal | --threads 99999 refused: this process may use
+--threads without a count     | 64 --threads               | 2 | expect_usage   | option '--threads' needs a number of threads, or all
+--threads all, its record     | --threads all --json - 64K | 0 | expect_json    | - 1 65536 --threads ALLOWED
 --cycle without --stress      | --cycle 5 64               | 2 | expect_usage   | option '--cycle' needs --stress
 --cycle 0                     | --stress --cycle 0 64      | 2 | expect_usage   | invalid number of seconds for '--cycle': '0'
 --cycle with --workers        | --stress --cycle 1 --workers 2 64 | 2 | expect_usage | options '--cycle' and '--workers' exclude each other

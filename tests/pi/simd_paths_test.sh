@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A console program writes the same pi.txt on every vector path this processor has, and the same as
-# REFERENCE (the native build of the program, when this is the Windows build; the Windows programs
+# A console program writes the same pi.txt on every vector path this processor has, on two threads as
+# on one, and the same as REFERENCE (the native build of the program, when this is the Windows build; the Windows programs
 # write text-mode line ends, CR LF, so carriage returns are left out of the comparison). A value of
 # PI_AGM_SIMD that names no path is refused before the prompt, with a non-zero status and pi.txt
 # untouched.
@@ -42,6 +42,14 @@ for D in "${sizes[@]}"; do
     [ "$got" = "$expected" ] && passed=$((passed + 1)) || fail "$D digits: pi.txt differs from the reference build"
   fi
 done
+
+# One computation on two threads writes the pi.txt of one thread (and of the reference build).
+expected=$(digest sse2 262144 "${runner[@]}" "$program")
+got=$(digest "" 262144 "${runner[@]}" "$program" --threads 2)
+if [ "$got" = refused ]; then
+  echo "--threads 2: refused here (fewer than two CPUs), not compared"
+elif [ "$got" = "$expected" ]; then passed=$((passed + 1))
+else fail "262144 digits: pi.txt on two threads differs from one thread's"; fi
 
 for bad in avx AVX2 sse4; do
   dir=$(mktemp -d "$work/bad.XXXX")
