@@ -68,7 +68,11 @@ inline int32_t balanced_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t
 // after it, as balanced_head does: while those lie in 0..9999, the first that is not 4999 decides it
 // alone. A part that finds a limb outside 0..9999 (never in a limb number) sends the whole conversion
 // back to the serial walk, which gives the same digits.
-constexpr int32_t threaded_conversion_limbs = int32_t{1} << 15;
+// Conversions of fewer limbs run on one thread (bench/arith/bench_thread_passes measures the threshold).
+#ifndef PI_THREADED_CONVERSION_LIMBS
+#define PI_THREADED_CONVERSION_LIMBS (1 << 15)
+#endif
+constexpr int32_t threaded_conversion_limbs = PI_THREADED_CONVERSION_LIMBS;
 constexpr int32_t conversion_parts = 64;
 
 inline bool limbs_in_range(const int16_t* P, int32_t lo, int32_t hi) {

@@ -32,6 +32,12 @@
 #include "core/fft/transform_engine.h"
 #include "core/parallel/work_team.h"
 
+// Transforms of fewer doubles run on one thread (bench/arith/bench_thread_passes measures where a
+// threaded one starts to pay).
+#ifndef PI_THREADED_TRANSFORM_DOUBLES
+#define PI_THREADED_TRANSFORM_DOUBLES (1 << 16)
+#endif
+
 namespace {
 
 template <class V>
@@ -186,7 +192,7 @@ struct engine {
   // Every stage and leaf block does what it does in the serial order, so the doubles are the same.
   // Sizes up to threaded_transform_doubles, and one thread, take the serial order, which keeps each
   // block in the caches of one core from its stage to its leaves.
-  static constexpr int32_t threaded_transform_doubles = int32_t{1} << 16;
+  static constexpr int32_t threaded_transform_doubles = PI_THREADED_TRANSFORM_DOUBLES;
   static constexpr int32_t unit_blocks = 16;   // blocks of the last level: enough to keep 5 threads busy
   static constexpr int32_t stage_parts = 64;   // units of a pass of stages, at most
 

@@ -1,6 +1,7 @@
 #include "core/parallel/work_team.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -37,6 +38,7 @@ struct work_team {
   // Workers that took the current pass and have not left it: changed under the lock, read also by the spin.
   std::atomic<int32_t> workers_in_pass{0};
   std::vector<std::thread> threads;
+  std::chrono::steady_clock::duration in_passes{};  // the caller's time in run_units, over the team's life
 };
 
 namespace {
@@ -103,6 +105,7 @@ void end_work_team(work_team* team) {
 int32_t team_threads(const work_team* team) { return team ? static_cast<int32_t>(team->threads.size()) + 1 : 1; }
 
 void run_units(work_team* team, int32_t units, void (*body)(void*, int32_t), void* context) {
+  const auto start = std::chrono::steady_clock::now();
   {
     // A worker that woke late for the last pass may still be in it, finding no unit left; the unit
     // counters are reset only once it has left, so that it cannot take a unit of this pass.
@@ -124,4 +127,9 @@ void run_units(work_team* team, int32_t units, void (*body)(void*, int32_t), voi
   }
   std::unique_lock<std::mutex> hold(team->lock);
   team->finished.wait(hold, [&] { return team->workers_in_pass == 0; });
+  team->in_passes += std::chrono::steady_clock::now() - start;
+}
+
+double team_seconds_in_passes(const work_team* team) {
+  return team ? std::chrono::duration<double>(team->in_passes).count() : 0.0;
 }

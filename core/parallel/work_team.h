@@ -24,6 +24,10 @@ void end_work_team(work_team* team);  // ends and joins the threads; null: nothi
 // The number of threads that run a team's passes, the caller's included: 1 for null.
 int32_t team_threads(const work_team* team);
 
+// The time the team's passes took from their start to the end of their last unit, summed over the
+// team's life: what of a computation ran on its threads (the rest ran on the caller's alone).
+double team_seconds_in_passes(const work_team* team);
+
 // The loop behind for_each_unit: body(context, u) for u in 0..units-1.
 void run_units(work_team* team, int32_t units, void (*body)(void* context, int32_t unit), void* context);
 

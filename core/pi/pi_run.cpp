@@ -49,6 +49,11 @@ void release_buffers(pi_run* run) {
 // Ends the threads, releases everything (a temporary file not committed is removed), records the
 // total time and returns `status`.
 pi_status end_run(pi_run* run, pi_status status) {
+#ifdef PI_REPORT_PASSES
+  if (run->team)  // bench builds only
+    std::fprintf(stderr, "threaded passes: %.0f ms of %lld ms\n", 1000 * team_seconds_in_passes(run->team),
+                 static_cast<long long>(clock_ms() - run->start_ms));
+#endif
   end_work_team(run->team);
   run->team = nullptr;
   discard_file_replacement(&run->digit_file);
