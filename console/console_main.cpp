@@ -121,15 +121,25 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
 
   std::vector<int32_t> cpus;  // of the stress test's workers
+  std::vector<int32_t> idle_cpus;
   std::vector<int32_t> sizes;
   size_class_plan classes;
+  int32_t workers = 1;  // computing at once
   if (options.stress) {
+    // --threads all: one worker on every CPU of the test.
+    if (options.threads == "all" && !options.cpus.empty()) threads = static_cast<int32_t>(options.cpus.size());
     std::string refusal;
-    bool accepted = choose_stress_cpus(options, &cpus, &refusal);
+    bool accepted = choose_stress_cpus(options, threads, &cpus, &idle_cpus, &refusal);
+    if (options.cycle_seconds == 0) workers = static_cast<int32_t>(cpus.size()) / threads;
     if (accepted && !options.size_class.empty()) {
+      // The classes are planned per worker: a threaded worker by the caches of its first CPU.
+      std::vector<int32_t> firsts;
       std::vector<std::vector<cpu_cache>> caches;
-      for (int32_t cpu : cpus) caches.push_back(cpu_caches(cpu));
-      accepted = plan_size_class(options.size_class, cpus, caches, options.cycle_seconds > 0, &classes, &refusal);
+      for (size_t i = 0; i < cpus.size(); i += options.cycle_seconds > 0 ? 1 : threads) {
+        firsts.push_back(cpus[i]);
+        caches.push_back(cpu_caches(cpus[i]));
+      }
+      accepted = plan_size_class(options.size_class, firsts, caches, options.cycle_seconds > 0, &classes, &refusal);
     }
     if (!accepted) {
       std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
@@ -143,9 +153,7 @@ int run_console_program(int argc, const char* const* argv, const console_program
   else
     sizes = {options.digits_given || !options.stress ? run_digits(asked.value) : default_stress_digits};
   const int32_t digits = sizes.back();  // the largest
-  const int32_t runs_at_once =
-      options.stress && options.cycle_seconds == 0 ? static_cast<int32_t>(cpus.size()) : 1;
-  if (!check_physical_memory(digits, runs_at_once, pi_memory_bytes(digits) + (threads - 1) * pi_thread_bytes))
+  if (!check_physical_memory(digits, workers, pi_memory_bytes(digits) + (threads - 1) * pi_thread_bytes))
     return exit_failed;
 
   // The record file is opened only once the run is accepted: a refusal leaves it as it was.
@@ -169,6 +177,8 @@ int run_console_program(int argc, const char* const* argv, const console_program
     } else {
       plan.paths = {selected_simd_path()};
     }
+    plan.threads = threads;
+    plan.idle_cpus = idle_cpus;
     plan.cycle_seconds = options.cycle_seconds;
     plan.runs_per_worker = options.repeat;
     plan.seconds = options.seconds;

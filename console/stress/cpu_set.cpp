@@ -106,6 +106,26 @@ bool pin_current_thread(int32_t cpu) {
 #endif
 }
 
+bool pin_current_process(const std::vector<int32_t>& cpus) {
+  if (cpus.empty()) return false;
+#ifdef _WIN32
+  DWORD_PTR mask = 0;
+  for (int32_t cpu : cpus) {
+    if (cpu >= static_cast<int32_t>(8 * sizeof(DWORD_PTR))) return false;
+    mask |= DWORD_PTR{1} << cpu;
+  }
+  // The threads a run creates take the process's mask; the calling thread's own must lie within it.
+  return SetProcessAffinityMask(GetCurrentProcess(), mask) != 0 &&
+         SetThreadAffinityMask(GetCurrentThread(), mask) != 0;
+#else
+  linux_cpu_set set(*std::max_element(cpus.begin(), cpus.end()) + 1);
+  if (!set.set) return false;
+  for (int32_t cpu : cpus) CPU_SET_S(cpu, set.bytes, set.set);
+  // Pid 0: the calling thread only; the threads it creates later inherit its mask.
+  return sched_setaffinity(0, set.bytes, set.set) == 0;
+#endif
+}
+
 std::string cpu_sysfs_directory() {
   const char* stand_in = std::getenv("PI_AGM_CPU_SYSFS");
   return stand_in && *stand_in ? stand_in : "/sys/devices/system/cpu";

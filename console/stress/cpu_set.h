@@ -22,6 +22,11 @@ std::string cpu_list_text(const std::vector<int32_t>& cpus);
 // Binds the calling thread to one CPU for the rest of its life; false when the system refuses.
 bool pin_current_thread(int32_t cpu);
 
+// Binds the calling thread, and every thread it starts from then on, to the CPUs of the set (Linux:
+// the calling thread's affinity, which the threads it creates inherit; Windows: the process's and
+// the calling thread's masks); false when the system refuses.
+bool pin_current_process(const std::vector<int32_t>& cpus);
+
 // The directory that stands for /sys/devices/system/cpu: that one, or the value of the environment
 // variable PI_AGM_CPU_SYSFS, through which the tests describe a machine of their own (Linux only).
 std::string cpu_sysfs_directory();

@@ -59,13 +59,16 @@ struct finished_run {
   int32_t phases_done;
   pi_result result;
   std::string worker_failure;  // crashed, hung, killed, not_started: what the error line says
-  hardware_figures hardware;   // what the hardware reported on its CPU during the run
+  hardware_figures hardware;   // what the hardware reported on its CPUs during the run
+  std::vector<hardware_figures> hardware_of_cpus;  // the same per CPU of its worker's set, in order
 };
 
-// One CPU of the test.
+// One worker of the test: its CPU, or the set of a threaded worker.
 struct worker_slot {
-  int32_t cpu;
-  cpu_place place;
+  int32_t cpu;                    // its first CPU, by which records and lines are ordered
+  std::vector<int32_t> cpus;      // all of them, the first included
+  std::string label;              // cpu_list_text(cpus): "3", "0-7"
+  std::vector<cpu_place> places;  // of each CPU
   std::vector<int32_t> verified_ms;  // total times of the verified runs
   int32_t runs = 0, errors = 0;    // errors: the runs that failed
   int64_t hardware_errors = 0;      // reported by the hardware, in its runs or between them
@@ -184,7 +187,7 @@ void post_notice(stress_state* s, const hardware_notice& notice) {
   std::lock_guard<std::mutex> hold(s->lock);
   s->notices.push_back(notice);
   for (worker_slot& w : s->workers)
-    if (w.cpu == notice.cpu) w.hardware_errors += notice.errors;
+    if (std::find(w.cpus.begin(), w.cpus.end(), notice.cpu) != w.cpus.end()) w.hardware_errors += notice.errors;
   if (notice.errors > 0 && s->plan->stop_on_error) s->stop = true;
   s->changed.notify_all();
 }
@@ -200,13 +203,15 @@ void record_run(stress_state* s, const finished_run& f) {
                                                              : nullptr;
   run_description description{plan.program->name, f.run, f.phases_done, f.status, f.exit_status, &f.result};
   description.worker = plan.cycle_seconds > 0 ? 0 : f.slot;
-  description.cpu = s->workers[f.slot].cpu;
+  const worker_slot& w = s->workers[f.slot];
+  description.cpu = w.cpu;
   description.time = time.c_str();
   description.vector_path = simd_path_name(f.path);
   description.worker_status = worker_status;
   description.worker_failure = worker_status ? f.worker_failure.c_str() : nullptr;
-  const std::string hardware = hardware_json_members(*s->hardware, description.cpu, f.hardware);
-  description.more_members = hardware.c_str();
+  const std::string more =
+      "\"cpus\": " + json_string(w.label.c_str()) + ", " + hardware_json_members(*s->hardware, w.cpu, f.hardware);
+  description.more_members = more.c_str();
   write_record(s, json_record(description));
 }
 
@@ -227,7 +232,7 @@ void hear(stress_state* s, int32_t slot, const worker_report& r, int32_t next_di
   std::lock_guard<std::mutex> hold(s->lock);
   worker_slot& w = s->workers[slot];
   w.last_heard = steady::now();
-  if (r.kind != worker_report_kind::not_pinned) s->hardware->learn_apic_id(w.cpu, r.apic_id);
+  if (r.kind != worker_report_kind::not_pinned) s->hardware->learn_apic_id(r.cpu, r.apic_id);
   // A size has its entry only once one of its phases was heard.
   const auto heard = [&](int32_t phase_ms) {
     int32_t& longest = w.longest_phase_ms[w.running_digits];
@@ -290,6 +295,19 @@ struct watched_process {
   }
 };
 
+// The runs on `cpus` (a worker's) ended, and run `next_run` (0: none) began on them: what the
+// hardware reported on each during it, and in all.
+hardware_figures runs_ended(stress_state* s, const std::vector<int32_t>& cpus, int32_t next_run,
+                            std::vector<hardware_figures>* each) {
+  hardware_figures all;
+  each->clear();
+  for (int32_t cpu : cpus) {
+    each->push_back(s->hardware->run_ended(cpu, next_run));
+    all.add(each->back());
+  }
+  return all;
+}
+
 // Runs `job` in a worker process on the CPU of `slot` and hands each of its runs to the main thread
 // as it ends, its record on the disk first; a worker that died during a run is that run's error.
 // Returns how the last run ended; *turns: the turns of the job that were used (runs started).
@@ -308,14 +326,15 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     return run_end::error;
   }
   worker.watch(digits_of(0));
-  const int32_t cpu = s->workers[slot].cpu;
-  s->hardware->run_started(cpu, s->workers[slot].started + 1);
+  const std::vector<int32_t>& cpus = s->workers[slot].cpus;
+  const std::string& label = s->workers[slot].label;
+  for (int32_t cpu : cpus) s->hardware->run_started(cpu, s->workers[slot].started + 1);
   run_end end = run_end::cancelled;
   steady::time_point run_start = steady::now();
   worker_report r;
   while (receive_from_worker(&worker.process, &r, sizeof r)) {
     hear(s, slot, r, digits_of(r.turn + 1));
-    if (r.kind == worker_report_kind::phase_ended) continue;
+    if (r.kind == worker_report_kind::phase_ended || r.kind == worker_report_kind::cpu_named) continue;
     if (r.kind == worker_report_kind::not_pinned) {
       post_no_run(s, slot, verdict::not_pinned, "this worker could not be pinned to its CPU");
       end = run_end::error;
@@ -330,7 +349,7 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     f.phases_done = r.phases_done;
     f.result = r.result;
     // The worker goes on to its next run at once, unless this one failed.
-    f.hardware = s->hardware->run_ended(cpu, r.status == pi_status::ok ? f.run + 1 : 0);
+    f.hardware = runs_ended(s, cpus, r.status == pi_status::ok ? f.run + 1 : 0, &f.hardware_of_cpus);
     judge(&f);
     record_run(s, f);
     end = post(s, f) ? run_end::error : run_end::verified;
@@ -341,17 +360,21 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     run_start = steady::now();
   }
   worker.wait();
-  hardware_figures after = s->hardware->run_ended(cpu, 0);
+  std::vector<hardware_figures> after_each;
+  hardware_figures after = runs_ended(s, cpus, 0, &after_each);
   if (worker.hung_after_ms == 0 && worker.end.kind == worker_end_kind::exited && worker.end.code == 0) {
     // Errors heard after its last run, before it ended.
-    if (after.errors() > 0)
-      post_notice(s, {cpu, after.errors(), cpu_hardware_line(cpu, after, "after its last run")});
+    for (size_t i = 0; i < cpus.size(); ++i)
+      if (after_each[i].errors() > 0)
+        post_notice(s, {cpus[i], after_each[i].errors(),
+                        cpu_hardware_line(label, cpus[i], after_each[i], "after its last run")});
     return end;
   }
 
   // It died in the run after the last one it handed over.
   finished_run f{};
   f.hardware = std::move(after);
+  f.hardware_of_cpus = std::move(after_each);
   f.slot = slot;
   f.run = ++s->workers[slot].started;
   f.digits = digits_of(*turns);
@@ -376,7 +399,8 @@ worker_job job_for(const stress_state& s, int32_t slot, int32_t turn) {
 #else
   job.parent = getpid();
 #endif
-  job.cpu = s.workers[slot].cpu;
+  job.cpus = s.workers[slot].cpus;
+  job.threads = static_cast<int32_t>(job.cpus.size());
   job.first_turn = turn;
   job.runs = plan.cycle_seconds > 0 ? 0 : plan.runs_per_worker;
   // A visit of the cycle ends after cycle_seconds, and no run starts once the test's seconds are up.
@@ -489,6 +513,8 @@ std::string failure_text(const finished_run& f) {
   switch (f.status) {
     case pi_status::memory:
       return "Memory Allocation Failure!";
+    case pi_status::threads:
+      return "the " + std::to_string(f.result.threads) + " threads of the computation could not be created";
     case pi_status::rounding:
       std::snprintf(text, sizeof text, "rounding error too large (%.3g > %.3g), checked after the final quotient",
                     f.result.max_rounding_distance, f.result.rounding_limit);
@@ -503,16 +529,19 @@ std::string failure_text(const finished_run& f) {
 }
 
 void print_run(const stress_state& s, const finished_run& f) {
-  const int32_t cpu = s.workers[f.slot].cpu;
+  const worker_slot& w = s.workers[f.slot];
+  const char* cpu = w.label.c_str();
   if (f.outcome == verdict::not_pinned || f.outcome == verdict::not_started) {
-    std::printf("cpu %d  error: %s\n", cpu, failure_text(f).c_str());
+    std::printf("cpu %s  error: %s\n", cpu, failure_text(f).c_str());
   } else if (f.outcome != verdict::verified || !s.plan->quiet) {
-    std::printf("cpu %d  run %d  %d digits  %s  %d msec  %s%s\n", cpu, f.run, f.digits, simd_path_name(f.path),
+    std::printf("cpu %s  run %d  %d digits  %s  %d msec  %s%s\n", cpu, f.run, f.digits, simd_path_name(f.path),
                 f.result.total_ms, f.outcome == verdict::verified ? "verified" : "error: ",
                 f.outcome == verdict::verified ? "" : failure_text(f).c_str());
   }
-  if (f.hardware.errors() > 0)
-    std::printf("%s\n", cpu_hardware_line(cpu, f.hardware, "during run " + std::to_string(f.run)).c_str());
+  for (size_t i = 0; i < f.hardware_of_cpus.size(); ++i)
+    if (f.hardware_of_cpus[i].errors() > 0)
+      std::printf("%s\n", cpu_hardware_line(w.label, w.cpus[i], f.hardware_of_cpus[i],
+                                             "during run " + std::to_string(f.run)).c_str());
   std::fflush(stdout);
 }
 
@@ -521,7 +550,26 @@ void print_notice(const stress_state& s, const hardware_notice& n) {
   if (n.errors > 0 || !s.plan->quiet) std::printf("%s\n", n.text.c_str());
 }
 
-std::string place_text(int32_t value) { return value >= 0 ? std::to_string(value) : "-"; }
+// The cores (or packages) of a worker's CPUs, each once: "3", "0-3"; "-" where one is not known.
+std::string places_text(const worker_slot& w, int32_t cpu_place::*member) {
+  std::vector<int32_t> values;
+  for (const cpu_place& p : w.places) {
+    if (p.*member < 0) return "-";
+    add_once(&values, p.*member);
+  }
+  std::sort(values.begin(), values.end());
+  return cpu_list_text(values);
+}
+
+// What the hardware reported over the test on a worker's CPUs, together.
+hardware_figures test_figures_of(const stress_state& s, const worker_slot& w) {
+  hardware_figures all;
+  for (int32_t cpu : w.cpus) all.add(s.hardware->test_figures(cpu));
+  return all;
+}
+
+// "CPU 3", "CPUs 0-7": a worker in the sentences of the last line.
+std::string cpus_named(const worker_slot& w) { return (w.cpus.size() == 1 ? "CPU " : "CPUs ") + w.label; }
 
 // The best, median and worst time of a CPU's verified runs, as `none` where it has none.
 std::vector<std::string> time_texts(const worker_slot& w, const std::string& none) {
@@ -539,7 +587,7 @@ void print_summary(const stress_state& s) {
   std::vector<size_t> widths;
   for (const std::string& c : columns) widths.push_back(c.size());
   for (const worker_slot& w : s.workers) {
-    cells.push_back(hardware_cells(*s.hardware, w.cpu, s.hardware->test_figures(w.cpu)));
+    cells.push_back(hardware_cells(*s.hardware, w.cpu, test_figures_of(s, w)));
     for (size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], cells.back()[i].size());
   }
   const auto print_extra = [&](const std::vector<std::string>& row) {
@@ -553,15 +601,15 @@ void print_summary(const stress_state& s) {
     const worker_slot& w = s.workers[row];
     const std::vector<std::string> t = time_texts(w, "-");
     const std::string &best = t[0], &median = t[1], &worst = t[2];
-    std::printf("%4d %5s %8s %6d %7d %8s %10s %9s", w.cpu, place_text(w.place.core).c_str(),
-                place_text(w.place.package).c_str(), w.runs, w.errors, best.c_str(), median.c_str(),
+    std::printf("%4s %5s %8s %6d %7d %8s %10s %9s", w.label.c_str(), places_text(w, &cpu_place::core).c_str(),
+                places_text(w, &cpu_place::package).c_str(), w.runs, w.errors, best.c_str(), median.c_str(),
                 worst.c_str());
     print_extra(cells[row]);
   }
   // "cpu 5: 2 errors, at 32768 digits on avx2": where each failed CPU failed.
   for (const worker_slot& w : s.workers) {
     if (w.errors == 0) continue;
-    std::printf("cpu %d: %d %s", w.cpu, w.errors, w.errors == 1 ? "error" : "errors");
+    std::printf("cpu %s: %d %s", w.label.c_str(), w.errors, w.errors == 1 ? "error" : "errors");
     if (!w.error_sizes.empty())
       std::printf(", at %s digits on %s",
                   listed(w.error_sizes, [](int32_t d) { return std::to_string(d); }).c_str(),
@@ -569,11 +617,14 @@ void print_summary(const stress_state& s) {
     std::printf("\n");
   }
   // "cpu 3: the hardware reported 2 corrected errors (THR) during the test": every hardware error.
-  for (const worker_slot& w : s.workers) {
-    const hardware_figures f = s.hardware->test_figures(w.cpu);
-    if (f.errors() > 0)
-      std::printf("cpu %d: the hardware reported %s during the test\n", w.cpu, machine_checks_text(f).c_str());
-  }
+  // A threaded worker's line names its set and the CPU of the set that reported them.
+  for (const worker_slot& w : s.workers)
+    for (int32_t cpu : w.cpus) {
+      const hardware_figures f = s.hardware->test_figures(cpu);
+      if (f.errors() == 0) continue;
+      std::printf("cpu %s: the hardware reported %s during the test", w.label.c_str(), machine_checks_text(f).c_str());
+      std::printf(w.cpus.size() > 1 ? " (reported by CPU %d)\n" : "\n", cpu);
+    }
   for (const memory_error_count& m : s.hardware->memory_rises())
     std::printf("%s during the test\n", memory_errors_text(m).c_str());
   const int64_t others = s.hardware->errors_on_other_cpus();
@@ -587,7 +638,7 @@ void print_summary(const stress_state& s) {
 std::string hardware_error_sources(const stress_state& s) {
   std::vector<std::string> sources;
   for (const worker_slot& w : s.workers)
-    if (w.hardware_errors > 0) sources.push_back("CPU " + std::to_string(w.cpu));
+    if (w.hardware_errors > 0) sources.push_back(cpus_named(w));
   for (const memory_error_count& m : s.hardware->memory_rises()) add_once(&sources, "memory controller " + m.controller);
   if (s.hardware->errors_on_other_cpus() > 0) sources.push_back("CPUs not under test");
   return listed(sources);
@@ -596,12 +647,12 @@ std::string hardware_error_sources(const stress_state& s) {
 // "all 54 runs verified on 2 CPUs", or the CPUs that failed.
 std::string last_line(const stress_state& s) {
   int32_t runs = 0, errors = 0;
-  std::vector<int32_t> failed;
+  size_t cpus = 0;
+  std::vector<const worker_slot*> failed;
   for (const worker_slot& w : s.workers) {
-    runs += w.runs, errors += w.errors;
-    if (w.errors > 0) failed.push_back(w.cpu);
+    runs += w.runs, errors += w.errors, cpus += w.cpus.size();
+    if (w.errors > 0) failed.push_back(&w);
   }
-  const size_t cpus = s.workers.size();
   const std::string on = std::to_string(cpus) + (cpus == 1 ? " CPU" : " CPUs");
   const std::string hardware = hardware_error_sources(s);
   if (errors == 0)
@@ -609,8 +660,9 @@ std::string last_line(const stress_state& s) {
                       : "all " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " verified on " + on) +
            (hardware.empty() ? "" : ", but the hardware reported errors: " + hardware);
   std::string list;
-  for (int32_t cpu : failed) list += (list.empty() ? "" : ", ") + std::to_string(cpu);
-  return std::string(failed.size() == 1 ? "errors on CPU " : "errors on CPUs ") + list + ": " +
+  for (const worker_slot* w : failed) list += (list.empty() ? "" : ", ") + w->label;
+  const bool one = failed.size() == 1 && failed[0]->cpus.size() == 1;
+  return std::string(one ? "errors on CPU " : "errors on CPUs ") + list + ": " +
          std::to_string(errors) + " of " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " failed" +
          (hardware.empty() ? "" : "; the hardware reported errors: " + hardware);
 }
@@ -632,6 +684,15 @@ std::string count_text(int64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The CPUs of each worker: one each, or `threads` consecutive ones of the plan's (with --cycle one
+// each: the CPUs visited).
+std::vector<std::vector<int32_t>> worker_sets(const stress_plan& plan) {
+  std::vector<std::vector<int32_t>> sets;
+  const size_t n = plan.cycle_seconds > 0 ? 1 : static_cast<size_t>(plan.threads);
+  for (size_t i = 0; i + n <= plan.cpus.size(); i += n) sets.emplace_back(plan.cpus.begin() + i, plan.cpus.begin() + i + n);
+  return sets;
+}
+
 std::string start_line(const stress_plan& plan) {
   const std::vector<int32_t>& sizes = plan.sizes;
   std::string until = "until Ctrl-C";
@@ -640,13 +701,23 @@ std::string start_line(const stress_plan& plan) {
                                    : count_text(plan.runs_per_worker, "run", "runs") + " each";
   if (plan.seconds > 0)
     until = (plan.runs_per_worker > 0 ? until + ", " : "") + "for " + std::to_string(plan.seconds) + " seconds";
-  const std::string workers =
-      plan.cycle_seconds > 0 ? "1 worker of " + std::string(plan.program->name) + " cycling over CPUs " +
-                                   cpu_list_text(plan.cpus) + " every " +
-                                   count_text(plan.cycle_seconds, "second", "seconds")
-                             : count_text(static_cast<int64_t>(plan.cpus.size()), "worker", "workers") + " of " +
-                                   plan.program->name + " on CPU" + (plan.cpus.size() == 1 ? " " : "s ") +
-                                   cpu_list_text(plan.cpus);
+  std::string workers;
+  if (plan.cycle_seconds > 0) {
+    workers = "1 worker of " + std::string(plan.program->name) + " cycling over CPUs " + cpu_list_text(plan.cpus) +
+              " every " + count_text(plan.cycle_seconds, "second", "seconds");
+  } else if (plan.threads == 1) {
+    workers = count_text(static_cast<int64_t>(plan.cpus.size()), "worker", "workers") + " of " + plan.program->name +
+              " on CPU" + (plan.cpus.size() == 1 ? " " : "s ") + cpu_list_text(plan.cpus);
+  } else {
+    // "2 workers of P on CPUs 0-3 and 4-7 (4 threads each; CPUs 8-9 left idle)"
+    const std::vector<std::vector<int32_t>> sets = worker_sets(plan);
+    workers = count_text(static_cast<int64_t>(sets.size()), "worker", "workers") + " of " + plan.program->name +
+              " on CPUs " + listed(sets, cpu_list_text) + " (" + std::to_string(plan.threads) + " threads each" +
+              (plan.idle_cpus.empty() ? ""
+                                      : std::string("; CPU") + (plan.idle_cpus.size() == 1 ? " " : "s ") +
+                                            cpu_list_text(plan.idle_cpus) + " left idle") +
+              ")";
+  }
   const std::string size =
       sizes.size() == 1 ? std::to_string(sizes[0]) + " digits, " + std::to_string(pi_memory_bytes(sizes[0])) + " bytes each"
                         : std::to_string(sizes.front()) + " to " + std::to_string(sizes.back()) +
@@ -688,6 +759,8 @@ std::string start_record(const stress_plan& plan, const hardware_watch& hardware
   add_json_member(&out, "program", json_string(plan.program->name));
   add_json_member(&out, "version", json_string(program_version()));
   add_json_member(&out, "cpus", json_numbers(plan.cpus));
+  add_json_member(&out, "threads", std::to_string(plan.threads));
+  add_json_member(&out, "idle_cpus", json_numbers(plan.idle_cpus));
   add_json_member(&out, "cycle_seconds", std::to_string(plan.cycle_seconds));
   add_json_member(&out, "sizes", json_numbers(plan.sizes));
   add_json_member(&out, "vector_paths", json_list(paths));
@@ -709,10 +782,11 @@ std::string end_record(const stress_state& s, int exit_status) {
   std::vector<std::string> cpus;
   for (const worker_slot& w : s.workers) {
     const std::vector<std::string> t = time_texts(w, "null");
-    cpus.push_back("{\"cpu\": " + std::to_string(w.cpu) + ", \"runs\": " + std::to_string(w.runs) +
+    cpus.push_back("{\"cpu\": " + std::to_string(w.cpu) + ", \"cpus\": " + json_string(w.label.c_str()) +
+                   ", \"runs\": " + std::to_string(w.runs) +
                    ", \"errors\": " + std::to_string(w.errors) + ", \"best_ms\": " + t[0] +
                    ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + ", " +
-                   hardware_json_members(*s.hardware, w.cpu, s.hardware->test_figures(w.cpu)) + "}");
+                   hardware_json_members(*s.hardware, w.cpu, test_figures_of(s, w)) + "}");
   }
   std::vector<std::string> memory;
   for (const memory_error_count& m : s.hardware->memory_rises())
@@ -752,7 +826,9 @@ struct worker_threads {
 
 }  // namespace
 
-bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cpus, std::string* refusal) {
+bool choose_stress_cpus(const console_options& options, int32_t threads, std::vector<int32_t>* cpus,
+                        std::vector<int32_t>* idle, std::string* refusal) {
+  idle->clear();
   const std::vector<int32_t> allowed = allowed_cpus();
   if (allowed.empty()) {
     *refusal = "--stress refused: the system does not tell which CPUs this process may use";
@@ -765,14 +841,31 @@ bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cp
                  " is not one of the CPUs this process may use (" + cpu_list_text(allowed) + ")";
       return false;
     }
-  if (options.workers > static_cast<int64_t>(chosen.size())) {
-    *refusal = "--workers " + std::to_string(options.workers) +
-               " refused: " + (options.cpus.empty() ? "this process may use " : "--cpus names ") +
-               std::to_string(chosen.size()) + (chosen.size() == 1 ? " CPU (" : " CPUs (") +
-               cpu_list_text(chosen) + ")";
+  const std::string there = std::string(options.cpus.empty() ? "this process may use " : "--cpus names ") +
+                            std::to_string(chosen.size()) + (chosen.size() == 1 ? " CPU (" : " CPUs (") +
+                            cpu_list_text(chosen) + ")";
+  if (threads > 1 && options.cycle_seconds > 0) {
+    *refusal = "--cycle refused with --threads " + std::to_string(threads) +
+               ": the cycle tests one CPU at a time, on one thread";
     return false;
   }
-  if (options.workers > 0) chosen.resize(options.workers);
+  const int64_t needed = int64_t{options.workers > 0 ? options.workers : 1} * threads;
+  if (needed > static_cast<int64_t>(chosen.size())) {
+    *refusal = threads == 1 ? "--workers " + std::to_string(options.workers) + " refused: " + there
+               : options.workers > 0
+                   ? "--workers " + std::to_string(options.workers) + " with --threads " + std::to_string(threads) +
+                         " refused: they need " + std::to_string(needed) + " CPUs, " + there
+                   : "--threads " + std::to_string(threads) + " refused: " + there;
+    return false;
+  }
+  if (options.workers > 0) {
+    chosen.resize(static_cast<size_t>(needed));
+  } else if (options.cycle_seconds == 0 && chosen.size() % threads != 0) {
+    // The sets are whole: the CPUs after the last one are not tested, and the start line says so.
+    const size_t used = chosen.size() - chosen.size() % threads;
+    idle->assign(chosen.begin() + used, chosen.end());
+    chosen.resize(used);
+  }
   if (options.cycle_seconds > 0 && options.cpus.empty()) chosen = one_per_core(chosen);
   *cpus = options.cycle_order == "alternate" ? alternate_order(chosen) : chosen;
   return true;
@@ -783,11 +876,13 @@ int run_stress_test(const stress_plan& plan) {
 
   stress_state s;
   s.plan = &plan;
-  for (int32_t cpu : plan.cpus) {
-    s.workers.emplace_back();
-    s.workers.back().cpu = cpu, s.workers.back().place = cpu_topology(cpu);
-  }
   s.hardware = std::make_unique<hardware_watch>(open_hardware_readers(plan.cpus), plan.cpus);
+  for (const std::vector<int32_t>& cpus : worker_sets(plan)) {
+    worker_slot& w = s.workers.emplace_back();
+    w.cpu = cpus[0], w.cpus = cpus, w.label = cpu_list_text(cpus);
+    for (int32_t cpu : cpus) w.places.push_back(cpu_topology(cpu));
+    if (cpus.size() > 1) s.hardware->name_worker_cpus(cpus);
+  }
   if (!plan.quiet) {
     std::printf("%s\n", start_line(plan).c_str());
     for (const std::string& line : plan.classes) std::printf("%s\n", line.c_str());
@@ -801,7 +896,7 @@ int run_stress_test(const stress_plan& plan) {
   s.start = steady::now();
   {
     worker_threads threads{&s, {}};
-    const int32_t workers = plan.cycle_seconds > 0 ? 1 : static_cast<int32_t>(plan.cpus.size());
+    const int32_t workers = plan.cycle_seconds > 0 ? 1 : static_cast<int32_t>(s.workers.size());
     try {
       if (plan.cycle_seconds > 0) threads.threads.emplace_back(run_cycle, &s);
       for (int32_t i = 0; plan.cycle_seconds == 0 && i < workers; ++i) threads.threads.emplace_back(watch_cpu, &s, i);
@@ -810,8 +905,8 @@ int run_stress_test(const stress_plan& plan) {
       std::lock_guard<std::mutex> hold(s.lock);
       const int32_t started = static_cast<int32_t>(threads.threads.size());
       for (int32_t i = started; i < static_cast<int32_t>(s.workers.size()); ++i) {
-        std::printf("cpu %d  error: no thread could be started for its worker (%s)\n", s.workers[i].cpu,
-                    e.what());
+        std::printf("cpu %s  error: no thread could be started for its worker (%s)\n",
+                    s.workers[i].label.c_str(), e.what());
         ++s.workers[i].runs, ++s.workers[i].errors;
         s.workers[i].exit_status = exit_failed;
       }
@@ -839,9 +934,9 @@ int run_stress_test(const stress_plan& plan) {
       batch.swap(s.finished);
       std::deque<hardware_notice> notices;
       notices.swap(s.notices);
-      std::vector<std::pair<int32_t, int32_t>> lost;  // (cpu, run)
+      std::vector<std::pair<std::string, int32_t>> lost;  // (its CPUs, run)
       for (worker_slot& w : s.workers)
-        if (w.lost_run) lost.emplace_back(w.cpu, w.lost_run), w.lost_run = 0;
+        if (w.lost_run) lost.emplace_back(w.label, w.lost_run), w.lost_run = 0;
       int32_t runs = 0, errors = 0;
       for (const worker_slot& w : s.workers) runs += w.runs, errors += w.errors;
       hold.unlock();
@@ -859,8 +954,8 @@ int run_stress_test(const stress_plan& plan) {
         if (n.errors == 0) s.source_failures.push_back(n.text);
       }
       for (const auto& [cpu, run] : lost)
-        std::printf("cpu %d  run %d  error: Memory Allocation Failure! (no memory left to report the run)\n",
-                    cpu, run);
+        std::printf("cpu %s  run %d  error: Memory Allocation Failure! (no memory left to report the run)\n",
+                    cpu.c_str(), run);
       std::fflush(stdout);
       if (all_done) break;
       const auto elapsed =

@@ -3,7 +3,8 @@
 // range, digits against the built-in table) but in memory: pi.txt is never touched. The main
 // process plans, starts the workers, watches each from a thread of its own, prints the lines and
 // writes the records; a worker that crashes, hangs or is killed ends only itself, and is an error
-// of its CPU in the run it was computing. The runs take their size and vector path in turn from the
+// of its CPU in the run it was computing. With --threads N each worker is one computation on N
+// threads, pinned to a set of N CPUs, and an error of it is an error of that set ("cpu 0-7"). The runs take their size and vector path in turn from the
 // plan's lists (one size, or the sizes of a blend; one path, or every path the processor has). With
 // --cycle one worker moves from CPU to CPU instead, so that each core is tested alone, at the clock
 // it reaches when the others idle. A run that fails a check is an error of the CPU it ran on: that
@@ -30,8 +31,10 @@ struct stress_plan {
   std::vector<int32_t> sizes;        // the digits of a worker's runs, one after the other in turn
   std::vector<simd_path> paths;      // the vector paths of a worker's runs, in turn
   std::vector<std::string> classes;  // what the size classes became (size_class_plan), or none
-  std::vector<int32_t> cpus;         // one worker per CPU in this order; with --cycle the CPUs in
-                                     // the order visited
+  std::vector<int32_t> cpus;         // one worker per CPU in this order (per `threads` consecutive
+                                     // CPUs: its set); with --cycle the CPUs in the order visited
+  int32_t threads = 1;               // of each run, one per CPU of its worker's set; 1 with --cycle
+  std::vector<int32_t> idle_cpus{};  // of those chosen, left over by the sets: not tested
   int32_t cycle_seconds = 0;         // 0: every worker at once; else one worker that moves to the
                                      // next CPU after this many seconds (the run in progress first)
   int32_t runs_per_worker = 0;       // 0: no limit; with --cycle the rounds over the CPUs
@@ -44,12 +47,15 @@ struct stress_plan {
 };
 
 // The CPUs of the workers: those of --cpus, else those the process may use; with --workers N the
-// first N of them. With --cycle, the CPUs in the order visited: by default one logical CPU per
+// first N of them, or with `threads` above 1 the first N sets of that many consecutive CPUs (without
+// --workers as many sets as there are; the CPUs left over go to *idle). With --cycle, the CPUs in the order visited: by default one logical CPU per
 // physical core (of --cpus: every CPU named); --cycle-order alternate takes them from both ends in
 // turn (first, last, second, second to last ...), so that every move lands far from the core that
 // just worked. Returns false with a one-line refusal (no program name, no line end) when
-// --cpus names a CPU the process may not use or N exceeds the CPUs there are.
-bool choose_stress_cpus(const console_options& options, std::vector<int32_t>* cpus, std::string* refusal);
+// --cpus names a CPU the process may not use, the sets need more CPUs than there are, or --cycle
+// comes with threads above 1.
+bool choose_stress_cpus(const console_options& options, int32_t threads, std::vector<int32_t>* cpus,
+                        std::vector<int32_t>* idle, std::string* refusal);
 
 // Runs the test: one line per finished run, the summary table, a line per CPU that failed and a last
 // line on standard output, each flushed as written; Ctrl-C or SIGTERM stop every worker at its next

@@ -83,7 +83,8 @@ bool stop_polled(void* context) {
 
 std::vector<std::string> worker_arguments(const worker_job& job) {
   return {"parent=" + std::to_string(job.parent),
-          "cpu=" + std::to_string(job.cpu),
+          "cpus=" + cpu_list_text(job.cpus),
+          "threads=" + std::to_string(job.threads),
           "first-turn=" + std::to_string(job.first_turn),
           "runs=" + std::to_string(job.runs),
           "start-for-ms=" + std::to_string(job.start_for_ms),
@@ -106,8 +107,8 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
     return read_int32(text, digits) && *digits >= smallest_length && *digits <= largest_length &&
            (*digits & (*digits - 1)) == 0;
   };
-  static const char* const names[] = {"parent", "cpu",   "first-turn", "runs", "start-for-ms", "acknowledged",
-                                      "sizes",  "paths"};
+  static const char* const names[] = {"parent",       "cpus",         "threads", "first-turn", "runs",
+                                      "start-for-ms", "acknowledged", "sizes",   "paths"};
   constexpr int name_count = sizeof names / sizeof names[0];
   bool seen[name_count] = {};
   int32_t acknowledged = 0;
@@ -121,7 +122,8 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
     seen[index] = true;
     bool ok;
     if (name == "parent") ok = read_number(value, INT64_MAX, &job->parent);
-    else if (name == "cpu") ok = read_int32(value, &job->cpu) && job->cpu <= largest_cpu_number;
+    else if (name == "cpus") ok = parse_cpu_list(value, &job->cpus);
+    else if (name == "threads") ok = read_int32(value, &job->threads);
     else if (name == "first-turn") ok = read_int32(value, &job->first_turn);
     else if (name == "runs") ok = read_int32(value, &job->runs);
     else if (name == "start-for-ms") ok = read_number(value, INT64_MAX, &job->start_for_ms);
@@ -132,24 +134,39 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
     if (!ok) return false;
   }
   job->acknowledged = acknowledged == 1;
-  return std::all_of(seen, seen + name_count, [](bool s) { return s; });
+  // One thread per CPU of the set.
+  return std::all_of(seen, seen + name_count, [](bool s) { return s; }) &&
+         job->threads == static_cast<int32_t>(job->cpus.size());
 }
 
 int run_stress_worker(int argc, const char* const* argv, const console_program& program) {
   worker_job job;
   if (!parse_worker_arguments(argc, argv, &job) || !become_worker_process(job.parent)) return 1;
   worker_state w{{}, steady::now()};
-  if (!pin_current_thread(job.cpu)) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
-
+  w.report.cpu = job.cpus[0];
+  if (!pin_current_thread(job.cpus[0])) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
   const int64_t apic_id = current_apic_id();
+  if (job.cpus.size() > 1) {
+    // The APIC id of each CPU of the set, read on it, then the whole set: the run's threads,
+    // created by the run, inherit it.
+    for (size_t i = 1; i < job.cpus.size(); ++i) {
+      if (!pin_current_thread(job.cpus[i])) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
+      w.report.cpu = job.cpus[i], w.report.apic_id = current_apic_id();
+      if (!send_report(&w, worker_report_kind::cpu_named)) return 1;
+    }
+    w.report.cpu = job.cpus[0];
+    if (!pin_current_process(job.cpus)) return send_report(&w, worker_report_kind::not_pinned) ? 0 : 1;
+  }
+
   const steady::time_point start = steady::now();
-  const pi_events events{&w, nullptr, on_phase, stop_polled, true};
+  pi_events events{&w, nullptr, on_phase, stop_polled, true};
+  events.threads = job.threads;
   for (int32_t turn = 0; job.runs == 0 || turn < job.runs; ++turn) {
     if (turn > 0 && job.start_for_ms > 0 && steady::now() - start >= std::chrono::milliseconds(job.start_for_ms))
       break;
     w.report = worker_report{};
     w.report.turn = turn;
-    w.report.apic_id = apic_id;
+    w.report.cpu = job.cpus[0], w.report.apic_id = apic_id;
     const uint32_t at = static_cast<uint32_t>(job.first_turn) + static_cast<uint32_t>(turn);
     select_thread_simd_path(job.paths[at % job.paths.size()]);
     const pi_status status = program.compute_pi(job.sizes[at % job.sizes.size()], &events, &w.report.result);

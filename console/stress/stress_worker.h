@@ -1,4 +1,5 @@
-// A stress test's worker process: pinned to one CPU, it computes its runs back to back, each
+// A stress test's worker process: pinned to its CPUs (one, or the set of a threaded worker, whose
+// runs each compute on one thread per CPU of the set), it computes its runs back to back, each
 // checked as any run is but in memory, and hands each run's end to the main process, which judges,
 // prints and records it. The main process starts it as PROGRAM --stress-worker ARGUMENTS (not
 // listed by --help) with the words of worker_arguments.
@@ -18,7 +19,8 @@ constexpr char stress_worker_option[] = "--stress-worker";
 // since it started (0: no limit), before its next run: its first run always starts.
 struct worker_job {
   int64_t parent = 0;  // the main process's id
-  int32_t cpu = 0;
+  std::vector<int32_t> cpus;  // the CPUs it is pinned to, as many as threads
+  int32_t threads = 1;        // of each run
   int32_t first_turn = 0;
   int32_t runs = 0;
   int64_t start_for_ms = 0;
@@ -34,7 +36,8 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job);
 
 // What a worker process sends to the main process, as raw bytes: both ends are the same program.
 enum class worker_report_kind : int32_t {
-  not_pinned,  // the system refused to pin it to its CPU; nothing was computed
+  not_pinned,  // the system refused to pin it to its CPUs; nothing was computed
+  cpu_named,   // before the runs of a threaded worker: `cpu` of its set has the APIC id `apic_id`
   phase_ended, // a sign of life: phase `phase` of run `turn` ended after phase_ms
   run_ended,   // run `turn` ended (not cancelled) with `status`
 };
@@ -45,7 +48,8 @@ struct worker_report {
   int32_t phase_ms;
   pi_status status;
   int32_t phases_done;  // result.phase_ms[0 .. phases_done - 1] ran
-  int64_t apic_id;      // of the CPU it is pinned to, by which the hardware's reports name it
+  int32_t cpu;          // the CPU whose APIC id apic_id is: its first (cpu_named: the one named)
+  int64_t apic_id;      // by which the hardware's reports name that CPU
   pi_result result;
 };
 

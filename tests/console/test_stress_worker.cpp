@@ -17,7 +17,7 @@ bool parsed(const std::vector<std::string>& words, worker_job* job) {
 
 TEST(StressWorker, JobWordsReadBackAndRefusals) {
   worker_job job;
-  job.parent = 4194305, job.cpu = 63, job.first_turn = 7, job.runs = 3, job.start_for_ms = int64_t{2147483647} * 1000;
+  job.parent = 4194305, job.cpus = {5, 2, 3, 63}, job.threads = 4, job.first_turn = 7, job.runs = 3, job.start_for_ms = int64_t{2147483647} * 1000;
   job.acknowledged = true;
   job.sizes = {32768, 65536, 268435456};
   job.paths = {simd_path::sse2};
@@ -25,7 +25,8 @@ TEST(StressWorker, JobWordsReadBackAndRefusals) {
   worker_job back;
   ASSERT_TRUE(parsed(words, &back));
   EXPECT_EQ(back.parent, job.parent);
-  EXPECT_EQ(back.cpu, job.cpu);
+  EXPECT_EQ(back.cpus, job.cpus);
+  EXPECT_EQ(back.threads, job.threads);
   EXPECT_EQ(back.first_turn, job.first_turn);
   EXPECT_EQ(back.runs, job.runs);
   EXPECT_EQ(back.start_for_ms, job.start_for_ms);
@@ -39,19 +40,22 @@ TEST(StressWorker, JobWordsReadBackAndRefusals) {
     const char* word;
   } refused[] = {
       {1, ""},                    // a word missing
-      {-1, "cpu=1"},              // a word twice
+      {-1, "cpus=1"},             // a word twice
       {-1, "colour=blue"},        // an unknown word
-      {1, "cpu"},                 // no value
-      {1, "cpu=-1"},              // not a count
-      {1, "cpu=65536"},           // beyond the largest CPU
-      {3, "runs=3x"},             // trailing text
-      {5, "acknowledged=2"},      // not a flag
-      {6, "sizes=32768,3000"},    // not a power of two
-      {6, "sizes=32"},            // below the smallest length
-      {6, "sizes=536870912"},     // above the largest
-      {6, "sizes=32768,,65536"},  // an empty item
-      {6, "sizes="},              // no size
-      {7, "paths=sse3"},          // no such path
+      {1, "cpus"},                // no value
+      {1, "cpus=-1"},             // not a list of CPUs
+      {1, "cpus=65536"},          // beyond the largest CPU
+      {1, "cpus=2,3,2,63"},       // a CPU twice
+      {1, "cpus=2-3,63"},         // fewer CPUs than threads
+      {2, "threads=5"},           // more threads than CPUs
+      {4, "runs=3x"},             // trailing text
+      {6, "acknowledged=2"},      // not a flag
+      {7, "sizes=32768,3000"},    // not a power of two
+      {7, "sizes=32"},            // below the smallest length
+      {7, "sizes=536870912"},     // above the largest
+      {7, "sizes=32768,,65536"},  // an empty item
+      {7, "sizes="},              // no size
+      {8, "paths=sse3"},          // no such path
   };
   for (const auto& r : refused) {
     std::vector<std::string> changed = words;

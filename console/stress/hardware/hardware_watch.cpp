@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "console/json_record.h"
+#include "console/stress/cpu_set.h"
 #include "console/stress/text_list.h"
 
 const char* const machine_check_names[machine_check_kinds] = {"MCE", "THR", "DFR", "WHEA"};
@@ -92,8 +93,9 @@ std::string machine_checks_text(const hardware_figures& f) {
   return listed(parts);
 }
 
-std::string cpu_hardware_line(int32_t cpu, const hardware_figures& f, const std::string& when) {
-  return "cpu " + std::to_string(cpu) + ": the hardware reported " + machine_checks_text(f) + " " + when +
+std::string cpu_hardware_line(const std::string& worker, int32_t cpu, const hardware_figures& f,
+                              const std::string& when) {
+  return "cpu " + worker + ": the hardware reported " + machine_checks_text(f) + " " + when +
          reported_by(cpu);
 }
 
@@ -139,7 +141,8 @@ void hardware_watch::charge(int32_t cpu, cpu_state& c, const hardware_figures& f
   if (c.running)
     c.run.add(f);
   else if (f.errors() > 0)
-    notices->push_back({cpu, f.errors(), cpu_hardware_line(cpu, f, "while no run was on it")});
+    notices->push_back({cpu, f.errors(), cpu_hardware_line(c.worker.empty() ? std::to_string(cpu) : c.worker, cpu, f,
+                                                              "while no run was on it")});
   c.test.add(f);
 }
 
@@ -167,7 +170,7 @@ std::vector<hardware_notice> hardware_watch::sample() {
     if (mine == cpus_.end()) {
       if (f.errors() == 0) continue;
       errors_on_other_cpus_ += f.errors();
-      notices.push_back({-1, f.errors(), cpu_hardware_line(cpu, f, "during the test, on a CPU not under test")});
+      notices.push_back({-1, f.errors(), cpu_hardware_line(std::to_string(cpu), cpu, f, "during the test, on a CPU not under test")});
       continue;
     }
     if (mine->second.running) {
@@ -238,6 +241,11 @@ hardware_figures hardware_watch::run_ended(int32_t cpu, int32_t next_run) {
   c.running = next_run;
   c.run = hardware_figures{};
   return ended;
+}
+
+void hardware_watch::name_worker_cpus(const std::vector<int32_t>& cpus) {
+  std::lock_guard<std::mutex> hold(lock_);
+  for (int32_t cpu : cpus) cpus_[cpu].worker = cpu_list_text(cpus);
 }
 
 hardware_figures hardware_watch::test_figures(int32_t cpu) const {

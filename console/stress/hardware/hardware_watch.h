@@ -63,6 +63,9 @@ class hardware_watch {
   void run_started(int32_t cpu, int32_t run);
   hardware_figures run_ended(int32_t cpu, int32_t next_run);
 
+  // The CPUs of one threaded worker: a line of the errors of one of them names them all ("cpu 0-7").
+  void name_worker_cpus(const std::vector<int32_t>& cpus);
+
   hardware_figures test_figures(int32_t cpu) const;
   // The memory controllers' and DIMMs' rises over the test, those that rose.
   std::vector<memory_error_count> memory_rises() const;
@@ -74,6 +77,7 @@ class hardware_watch {
     hardware_figures run, test;
     int32_t running = 0;  // the run on it; 0: none
     int64_t apic_id = -1;
+    std::string worker;  // the CPUs its lines name; empty: itself
   };
   // What rose on a CPU of the test: the run's on it, else a line of its own (errors only); the test's.
   static void charge(int32_t cpu, cpu_state& c, const hardware_figures& f,
@@ -101,8 +105,10 @@ std::string source_text(const hardware_source& source);
 std::string memory_errors_text(const memory_error_count& rise);
 
 // The line of a CPU's hardware errors: "cpu 3: the hardware reported 2 corrected errors (THR)
-// during run 17 (reported by CPU 3; ...)", `when` being "during run 17".
-std::string cpu_hardware_line(int32_t cpu, const hardware_figures& f, const std::string& when);
+// during run 17 (reported by CPU 3; ...)", `when` being "during run 17"; `worker` the CPUs the line
+// is of (those of a threaded worker's set, "0-7", of which `cpu` reported the errors).
+std::string cpu_hardware_line(const std::string& worker, int32_t cpu, const hardware_figures& f,
+                              const std::string& when);
 
 // The JSON members of figures, without braces: "\"hardware_errors\": 2, \"machine_checks\": {...}, ...",
 // each source as found at the start.
