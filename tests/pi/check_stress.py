@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks what a stress test (--stress) printed, and its JSON records.
 
-  check_stress.py STDOUT --cpus 0,1 [--runs N] [--quiet] [--error CPU:RUN:TEXT] [--stop-on-error]
-                  [--stopped-by NAME] [--json FILE] [--sizes D,D..] [--paths P,P..] [--cycle]
+  check_stress.py STDOUT --cpus 0,1 [--threads N] [--runs N] [--quiet] [--error CPU:RUN:TEXT]
+                  [--stop-on-error] [--stopped-by NAME] [--json FILE] [--sizes D,D..] [--paths P,P..]
+                  [--cycle]
 
 Without --quiet STDOUT must hold the start line, the lines of the size classes, the line of the
 hardware report sources ("hardware reports: ..."), one line per
@@ -17,6 +18,9 @@ worst times must be those of the lines. --runs N: every CPU without an error did
 no run after it. A worker process that crashed, hung or was killed has the record of its run's
 status "crashed", "hung" or "killed". With --quiet, --runs gives the number of runs in the last line. --stop-on-error:
 after the error line no other CPU finished more than one run.
+--threads N: each worker is N consecutive CPUs of --cpus, named in the lines as a list ("0-1",
+"0,2"): CPU in the lines above stands for such a list, and a record's "cpu" is its first CPU and
+"cpus" the list.
 --json: one record per run line, with its cpu, worker, run, total_ms and status. Exit status 1 and
 one line per fault when anything differs.
 """
@@ -26,9 +30,9 @@ import re
 import sys
 
 faults = []
-RUN = re.compile(r"cpu (\d+)  run (\d+)  (\d+) digits  (\w+)  (\d+) msec  (verified|error: (.*))")
+RUN = re.compile(r"cpu ([\d,-]+)  run (\d+)  (\d+) digits  (\w+)  (\d+) msec  (verified|error: (.*))")
 CLASS = re.compile(r"(l2|l3|ram|blend): .*")
-ROW = re.compile(r"\s*(\d+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)(?:\s+.*)?")
+ROW = re.compile(r"\s*([\d,-]+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\S+)\s+(\S+)\s+(\S+)(?:\s+.*)?")
 
 
 def median(times):
@@ -37,10 +41,23 @@ def median(times):
     return times[middle] if len(times) % 2 else (times[middle - 1] + times[middle]) // 2
 
 
+def cpu_list_text(cpus):
+    """The CPUs as the programs name a set: runs of consecutive numbers as ranges, "0-3,6"."""
+    parts, i = [], 0
+    while i < len(cpus):
+        end = i + 1
+        while end < len(cpus) and cpus[end] == cpus[end - 1] + 1:
+            end += 1
+        parts.append(str(cpus[i]) + (f"-{cpus[end - 1]}" if end - i > 1 else ""))
+        i = end
+    return ",".join(parts)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("stdout")
     parser.add_argument("--cpus", required=True)
+    parser.add_argument("--threads", type=int, default=1)
     parser.add_argument("--runs", type=int)
     parser.add_argument("--quiet", action="store_true")
     parser.add_argument("--error")
@@ -51,7 +68,9 @@ def main():
     parser.add_argument("--paths")
     parser.add_argument("--cycle", action="store_true")
     args = parser.parse_args()
-    cpus = [int(c) for c in args.cpus.split(",")]
+    every_cpu = [int(c) for c in args.cpus.split(",")]
+    sets = [every_cpu[i:i + args.threads] for i in range(0, len(every_cpu) - args.threads + 1, args.threads)]
+    cpus = [cpu_list_text(s) for s in sets]  # the workers, as their lines name them
     lines = open(args.stdout).read().replace("\r", "").splitlines()
 
     if not args.quiet:
@@ -70,7 +89,7 @@ def main():
     at = 0
     while at < len(lines) and RUN.fullmatch(lines[at]):
         cpu, run, digits, path, msec, _, error = RUN.fullmatch(lines[at]).groups()
-        runs.append((int(cpu), int(run), int(msec), error))
+        runs.append((cpu, int(run), int(msec), error))
         made.append((int(digits), path))
         at += 1
     for given, index in ((args.sizes, 0), (args.paths, 1)):
@@ -118,13 +137,13 @@ def main():
                 break
     if args.error:
         cpu, run, text = args.error.split(":", 2)
-        if len(errors) != 1 or errors[0][:2] != (int(cpu), int(run)) or not errors[0][2].startswith(text):
+        if len(errors) != 1 or errors[0][:2] != (cpu, int(run)) or not errors[0][2].startswith(text):
             faults.append(f"errors {errors}, expected cpu {cpu} run {run}: {text}")
-        elif max(run for c, run, *_ in runs if c == int(cpu)) != int(run):
+        elif max(run for c, run, *_ in runs if c == cpu) != int(run):
             faults.append(f"cpu {cpu} went on after its error")
         if args.stop_on_error:
             first = next(i for i, r in enumerate(runs) if r[3] is not None)
-            later = [r for r in runs[first + 1:] if r[0] != int(cpu)]
+            later = [r for r in runs[first + 1:] if r[0] != cpu]
             if any(sum(1 for r in later if r[0] == c) > 1 for c in cpus):
                 faults.append(f"other CPUs went on after the error: {later}")
     elif errors:
@@ -149,7 +168,7 @@ def main():
                 continue
             mine = [r for r in runs if r[0] == cpu]
             good = [msec for _, _, msec, error in mine if error is None]
-            want = [str(cpu), match[2], match[3], str(len(mine)), str(sum(1 for r in mine if r[3])),
+            want = [cpu, match[2], match[3], str(len(mine)), str(sum(1 for r in mine if r[3])),
                     str(min(good)) if good else "-", str(median(good)) if good else "-",
                     str(max(good)) if good else "-"]
             if list(match.groups()) != want:
@@ -170,11 +189,13 @@ def main():
     if args.quiet and args.runs is not None:  # the verified runs were not printed
         error_run = {c: run for c, run, _ in errors}
         total = sum(error_run.get(cpu, args.runs) for cpu in cpus)
-    failed_cpus = sorted({c for c, *_ in errors}, key=cpus.index)
-    on = f"{len(cpus)} CPU" + ("s" if len(cpus) != 1 else "")
+    failed_cpus = sorted({c for c, *_ in errors}, key=lambda c: cpus.index(c) if c in cpus else len(cpus))
+    tested = len(sets) * args.threads
+    on = f"{tested} CPU" + ("s" if tested != 1 else "")
     if errors:
-        listed = ", ".join(str(c) for c in failed_cpus)
-        want = (f"errors on CPU{'s' if len(failed_cpus) > 1 else ''} {listed}: {len(errors)} of {total} "
+        listed = ", ".join(failed_cpus)
+        one = len(failed_cpus) == 1 and failed_cpus[0].isdigit()
+        want = (f"errors on CPU{'' if one else 's'} {listed}: {len(errors)} of {total} "
                 f"run{'s' if total != 1 else ''} failed")
     elif total == 0:
         want = f"no run finished on {on}"
@@ -190,23 +211,24 @@ def main():
             records = []
             faults.append(f"{args.json}: not JSON Lines: {error}")
         # A start record, the runs' records, an end record with the exit status.
-        if not records or records[0].get("record") != "start" or records[0].get("cpus") != cpus:
-            faults.append(f"{args.json}: no start record naming the CPUs {cpus}: {records[:1]!r}")
+        if not records or records[0].get("record") != "start" or records[0].get("cpus") != sum(sets, []) or \
+                records[0].get("threads") != args.threads:
+            faults.append(f"{args.json}: no start record naming the CPUs {sets}: {records[:1]!r}")
         if not records or records[-1].get("record") != "end" or records[-1].get("last_line") != lines[-1]:
             faults.append(f"{args.json}: no end record with the last line: {records[-1:]!r}")
         elif not args.quiet:
-            counts = [{"cpu": c, "runs": sum(1 for r in runs if r[0] == c), "errors": sum(1 for r in errors if r[0] == c)}
-                      for c in cpus]
-            if [{k: r.get(k) for k in ("cpu", "runs", "errors")} for r in records[-1].get("cpus", [])] != counts:
+            counts = [{"cpu": s[0], "cpus": c, "runs": sum(1 for r in runs if r[0] == c),
+                       "errors": sum(1 for r in errors if r[0] == c)} for s, c in zip(sets, cpus)]
+            if [{k: r.get(k) for k in ("cpu", "cpus", "runs", "errors")} for r in records[-1].get("cpus", [])] != counts:
                 faults.append(f"{args.json}: the end record's CPUs {records[-1].get('cpus')!r}, the lines say {counts}")
         records = [r for r in records if r.get("record") == "run"]
         if len(records) != total:
             faults.append(f"{len(records)} JSON records for {total} runs")
         # Each worker's watcher writes its records as they come, so two CPUs' records may come in either order.
-        by_run = {(r.get("cpu"), r.get("run")): r for r in records}
+        by_run = {(r.get("cpus"), r.get("run")): r for r in records}
         for (cpu, run, msec, error), (digits, path) in zip(runs, made):
             record = by_run.get((cpu, run), {})
-            want = {"cpu": cpu, "worker": 0 if args.cycle else cpus.index(cpu), "run": run, "total_ms": msec,
+            want = {"cpu": int(re.match(r"\d+", cpu)[0]), "cpus": cpu, "worker": 0 if args.cycle else cpus.index(cpu) if cpu in cpus else None, "run": run, "total_ms": msec,
                     "digits": digits, "vector_path": path,
                     "exit_status": 0 if error is None else record.get("exit_status")}
             if error is None:

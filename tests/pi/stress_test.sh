@@ -30,6 +30,9 @@ else
 fi
 first=${allowed[0]} second=${allowed[1]:-}
 two=$first,$second
+# How the programs name sets of CPUs: both of the two (--threads 2), and every allowed CPU.
+pair=$([ "$second" = $((first + 1)) ] && echo "$first-$second" || echo "$two")
+every=$(IFS=,; echo "${allowed[*]}")
 # The vector paths this processor has, from its own flags.
 paths=sse2
 grep -qw avx2 /proc/cpuinfo 2>/dev/null && paths+=,avx2
@@ -50,7 +53,8 @@ checked() {  # check_stress.py arguments, run in $dir
   (cd "$dir" && python3 "$here/check_stress.py" stdout "$@" >"$work/faults") || { fail "$(head -n 5 "$work/faults")"; return 1; }
 }
 
-# Runs that end by themselves.
+# Runs that end by themselves, and refusals (status 2: the check is the start of the one line on
+# standard error after the program's name).
 # name | PI_TEST_FAULT ("-": the plain program) | arguments | exit status | check_stress.py arguments
 cases() {
   cat <<CASES
@@ -73,6 +77,10 @@ a CPU that failed is skipped | 1 $second 1 | --stress --cpus $two --cycle 1 --re
 cycling and every path in turn | - | --stress --cpus $two --cycle 1 --repeat 1 --simd all 4K | 0 | --cpus $two --cycle --paths $paths
 a worker that crashes | crash $second 2 | --stress --workers 2 --repeat 4 --json runs.json 16K | 3 | --cpus $two --runs 4 --json runs.json --error $second:2:the worker crashed (
 a crash in a cycle skips its CPU | crash $second 1 | --stress --cpus $two --cycle 1 --repeat 2 --json runs.json 4K | 3 | --cpus $two --cycle --json runs.json --error $second:1:the worker crashed (
+a threaded worker's error names its CPUs | 1 -1 1 | --stress --cpus $two --threads 2 --repeat 2 --json runs.json 4K | 3 | --cpus $two --threads 2 --runs 2 --json runs.json --error $pair:1:the digits differ from pi from decimal 1 on
+one computation over the whole machine | - | --stress --threads all --repeat 1 --json runs.json 4K | 0 | --cpus $every --threads ${#allowed[@]} --runs 1 --json runs.json
+a cycle of threaded workers | - | --stress --cycle 5 --threads 2 4K | 2 | --cycle refused with --threads 2:
+more threaded workers than CPUs | - | --stress --cpus $two --workers 2 --threads 2 4K | 2 | --workers 2 with --threads 2 refused: they need 4 CPUs, --cpus names 2 CPUs
 CASES
 }
 while IFS='|' read -r case fault arguments want check; do
@@ -96,6 +104,15 @@ while IFS='|' read -r case fault arguments want check; do
   (cd "$dir" && PI_TEST_FAULT=$fault "${runner[@]}" "$executable" "${args[@]}" </dev/null >stdout 2>stderr)
   status=$?
   [ "$status" -eq "$want" ] || { fail "exit status $status, expected $want: $(tail -n 3 "$dir/stdout") $(cat "$dir/stderr")"; continue; }
+  if [ "$want" -eq 2 ]; then
+    if [ -s "$dir/stdout" ] || [ "$(wc -l <"$dir/stderr")" -ne 1 ] ||
+       [[ "$(cat "$dir/stderr")" != "$(basename "$program"): ${check# }"* ]]; then
+      fail "refusal: $(cat "$dir/stdout" "$dir/stderr")"
+    else
+      untouched && passed=$((passed + 1))
+    fi
+    continue
+  fi
   [ -s "$dir/stderr" ] && { fail "standard error: $(cat "$dir/stderr")"; continue; }
   checked "${checks[@]}" && untouched && passed=$((passed + 1))
 done < <(cases)
