@@ -40,7 +40,7 @@ enum class verdict {
   verified,
   failed,
   not_reproducible,
-  not_pinned,   // the worker could not be pinned to its CPU: no run
+  not_pinned,   // the worker could not be pinned to its CPU (or CPUs): no run
   not_started,  // no worker process (or no thread to watch it) could be started: no run
   crashed,      // the worker process died of a fault (a signal, an exception) during the run
   hung,         // the worker went silent for longer than the hang limit and was stopped
@@ -336,7 +336,9 @@ run_end watch_worker(stress_state* s, int32_t slot, const worker_job& job, int32
     hear(s, slot, r, digits_of(r.turn + 1));
     if (r.kind == worker_report_kind::phase_ended || r.kind == worker_report_kind::cpu_named) continue;
     if (r.kind == worker_report_kind::not_pinned) {
-      post_no_run(s, slot, verdict::not_pinned, "this worker could not be pinned to its CPU");
+      post_no_run(s, slot, verdict::not_pinned,
+                  cpus.size() == 1 ? "this worker could not be pinned to its CPU"
+                                   : "this worker could not be pinned to its CPUs");
       end = run_end::error;
       continue;
     }
