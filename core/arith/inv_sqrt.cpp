@@ -21,7 +21,7 @@ bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, doub
   // V = X U in T; X's spectrum stays in W[0..2m-1]. For X = 1/2 (the AGM's first square root) the
   // exact truncation of X U is U/2 truncated: the same limbs without the product.
   if (limb_is_one_half(X, m + 4)) {
-    limb_half(T, m + 4);
+    limb_half(T, m + 4, team);
   } else {
     factor_spectrum(X, m + 4, W, 2 * m, team);
     factor_spectrum(T, m + 4, W + 2 * m, 2 * m, team);
@@ -30,16 +30,16 @@ bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, doub
   }
 
   // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
-  const int32_t sign = distance_from_ten_thousandth(T, m + 4);
+  const int32_t sign = distance_from_ten_thousandth(T, m + 4, team);
   if (limb_leading_zeros(T, zero_limbs) < zero_limbs) return false;
   factor_spectrum(T + h, h + 4, W + 2 * m, m, team);
   multiply_spectra(m, W + 2 * m, W + 2 * m, y_spectrum, team);
   release_wrapped(T, h + 4, W + 2 * m, m, Y, h + 4, T + h, h + 4, margin, team);
 
   // Y' = Y +- (C/2) 10000^-(h-1), Y read to h + 4 limbs as the products read it.
-  limb_half(T, h + 4);
-  limb_set(Y + h + 4, 0, m - h);
-  limb_add_at(Y, h - 1, T, h + 4, sign);
+  limb_half(T, h + 4, team);
+  limb_set(Y + h + 4, 0, m - h, team);
+  limb_add_at(Y, h - 1, T, h + 4, sign, team);
   return true;
 }
 

@@ -18,13 +18,13 @@ void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, do
   release_wrapped(T, m + 4, W, 2 * m, X, m + 4, Y, h + 4, margin, team);
 
   // D = |0.0001 - V|, of which limbs 0..h-1 are 0; C = Y D' in T[0..h+3].
-  const int32_t sign = distance_from_ten_thousandth(T, m + 4);
+  const int32_t sign = distance_from_ten_thousandth(T, m + 4, team);
   assert(limb_leading_zeros(T, h) == h);
   wrapped_multiply(Y, h + 4, T + h, h + 4, T, h + 4, m, W, margin, team);
 
   // Y' = Y +- C 10000^-(h-1), Y read to h + 4 limbs as the products read it.
-  limb_set(Y + h + 4, 0, m - h);
-  limb_add_at(Y, h - 1, T, h + 4, sign);
+  limb_set(Y + h + 4, 0, m - h, team);
+  limb_add_at(Y, h - 1, T, h + 4, sign, team);
 }
 
 void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin, work_team* team) {

@@ -222,7 +222,9 @@ struct engine {
       });
     }
     int32_t block = halves ? doubles / 2 : doubles, blocks = halves ? 2 : 1, depth = 0;
-    for (; blocks < unit_blocks; block /= 4, blocks *= 4, ++depth) {  // stage the quarters of every block
+    // Stage the quarters of every block, down to blocks of 128 doubles at the smallest (which end in
+    // their quarter kernels).
+    for (; blocks < unit_blocks && block / 4 >= 128; block /= 4, blocks *= 4, ++depth) {
       const int32_t quarter = block / 4, batches = stage_batches(quarter);
       const int32_t parts = std::max(1, std::min(batches, stage_parts / (4 * blocks)));
       const stage_factor_sets* arrays = leaf.of_size(quarter);

@@ -11,32 +11,39 @@
 //
 // The operations are single passes, allocate nothing and keep no state. Carries and borrows run
 // from the last limb towards limb 0; divisions from limb 0 towards the last limb and drop the final
-// remainder.
+// remainder. The passes take the computation's team of threads (core/parallel/work_team.h; null:
+// one thread): long ones run in parts whose carries a short serial pass joins (carry_chains.h), with
+// the limbs of one walk.
 #pragma once
 #include <cstdint>
 
+struct work_team;
+
 // p[0] := v; p[1..limbs-1] := 0.
-void limb_set(int16_t* p, int16_t v, int32_t limbs);
+void limb_set(int16_t* p, int16_t v, int32_t limbs, work_team* team = nullptr);
 
 // out := a + b. out may be a or b. Limb 0 is not reduced: it ends as a[0] + b[0] + carry.
 // Precondition: a[0] + b[0] + 1 <= 32767.
-void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
+void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs, work_team* team = nullptr);
 
 // out := a - b. out may be a or b. Precondition: a >= b (the borrow out of limb 0 is discarded).
-void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs);
+void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs, work_team* team = nullptr);
+
+// dst[0..limbs-1] := src[0..limbs-1] (distinct arrays).
+void limb_copy(const int16_t* src, int16_t* dst, int32_t limbs, work_team* team = nullptr);
 
 // p := p * factor in place, 0 <= factor <= 2^27. The carry out of limb 0 (the whole part of
 // p * factor) is discarded.
-void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs);
+void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs, work_team* team = nullptr);
 
 // p := p / 2 in place, truncated after the last limb.
-void limb_half(int16_t* p, int32_t limbs);
+void limb_half(int16_t* p, int32_t limbs, work_team* team = nullptr);
 
 // p := p / 4 in place, truncated after the last limb.
-void limb_quarter(int16_t* p, int32_t limbs);
+void limb_quarter(int16_t* p, int32_t limbs, work_team* team = nullptr);
 
 // dst := src / 2, truncated after the last limb. dst may be src.
-void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs);
+void limb_half_into(const int16_t* src, int16_t* dst, int32_t limbs, work_team* team = nullptr);
 
 // The number of leading limbs of p[0..limbs-1] that are 0 (limbs when all are).
 int32_t limb_leading_zeros(const int16_t* p, int32_t limbs);

@@ -40,9 +40,9 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   rounding_margin* margin = &run.margin;
   work_team* team = run.team;
 
-  limb_set(A, 10000, n + 4);  // a = 1
-  limb_set(T, 2500, n + 4);   // t = 1/4
-  limb_set(B, 5000, n + 4);   // 1/2
+  limb_set(A, 10000, n + 4, team);              // a = 1
+  limb_set(T, 2500, n + 4, team);               // t = 1/4
+  limb_set(B, 5000, n + 4, team);               // 1/2
   square_root(B, P, S, n, W, margin, 0, team);  // b0 = 1/sqrt(2)
   if (const pi_status s = finish_phase(&run, 0, A, B, T); s != pi_status::ok) return abandon_pi_run(&run, s);
 
@@ -53,19 +53,19 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
   // inverse square root from the last one when that saves Newton steps.
   int32_t agreeing_limbs = 0;
   for (int32_t j = 1; j <= run.iterations; ++j) {
-    limb_add(A, B, P, n);         // P = a + b, about 1.7
+    limb_add(A, B, P, n, team);                 // P = a + b, about 1.7
     fft_multiply(P, P, B, n, W, margin, team);  // B = (a + b)^2
-    limb_half(P, n);              // P = a' = (a + b)/2
-    limb_sub(A, P, A, n);         // A = a - a'
+    limb_half(P, n, team);                      // P = a' = (a + b)/2
+    limb_sub(A, P, A, n, team);                 // A = a - a'
     const int32_t next_agreeing_limbs = 2 * limb_leading_zeros(A, n) - 1;
     fft_multiply(A, A, A, n, W, margin, team);  // A = (a - a')^2
-    limb_quarter(B, n + 4);
-    limb_sub(B, A, B, n + 4);     // B = ab = ((a + b)/2)^2 - ((a - b)/2)^2, all n + 4 limbs
-    limb_mul_small(A, w, n);
-    limb_sub(T, A, T, n);         // T = t' = t - w (a - a')^2
+    limb_quarter(B, n + 4, team);
+    limb_sub(B, A, B, n + 4, team);  // B = ab = ((a + b)/2)^2 - ((a - b)/2)^2, all n + 4 limbs
+    limb_mul_small(A, w, n, team);
+    limb_sub(T, A, T, n, team);                                // T = t' = t - w (a - a')^2
     square_root(B, A, S, n, W, margin, agreeing_limbs, team);  // B = b' = sqrt(ab)
     agreeing_limbs = next_agreeing_limbs;
-    std::swap(A, P);              // A = a'; P's array is free again
+    std::swap(A, P);  // A = a'; P's array is free again
     w *= 2;
 #ifdef PI_FAULT_HOOK
     fault_hook_phase(j, T, n);
@@ -76,9 +76,9 @@ pi_status compute_pi_direct(int32_t D, const pi_events* events, pi_result* resul
     }
   }
 
-  limb_add(A, B, A, n);         // a + b, about 1.694
+  limb_add(A, B, A, n, team);                 // a + b, about 1.694
   fft_multiply(A, A, A, n, W, margin, team);  // (a + b)^2, about 2.871
-  limb_mul_small(T, 4, n);      // 4t, about 0.9139
+  limb_mul_small(T, 4, n, team);              // 4t, about 0.9139
   reciprocal(T, B, S, n, W, margin, team);    // 1/(10000 * 4t)
 #ifdef PI_FAULT_HOOK
   // Test builds only: the final product as fft_multiply forms it, but with every term of its
