@@ -95,10 +95,11 @@ int32_t release_small_carries_range(int16_t* out, int32_t first_limb, int32_t la
   return carry;
 }
 
-// Linear passes over fewer limbs run on one thread; longer ones in linear_parts parts (work_team.h),
-// a pass over 2^17 limbs (256 KiB) being worth the hand-over to the threads (bench_thread_passes).
+// Linear passes over fewer limbs run on one thread; longer ones in linear_parts parts (work_team.h).
+// Measured with bench_thread_passes (an addition and a halving, two threads): the hand-over costs as
+// much as it saves at 2^15 limbs, and pays 1.3 times at 2^16, 1.5 at 2^17.
 #ifndef PI_THREADED_LINEAR_LIMBS
-#define PI_THREADED_LINEAR_LIMBS (1 << 17)
+#define PI_THREADED_LINEAR_LIMBS (1 << 16)
 #endif
 constexpr int32_t threaded_linear_limbs = PI_THREADED_LINEAR_LIMBS;
 constexpr int32_t linear_parts = 32;
