@@ -64,17 +64,10 @@ inline int32_t balanced_digits(const int16_t* P, int32_t lo, int32_t hi, int32_t
   return carry;
 }
 
-// Threads: limbs 1.. in parts of their own, each finding the carry into its last limb from the limbs
-// after it, as balanced_head does: while those lie in 0..9999, the first that is not 4999 decides it
-// alone. A part that finds a limb outside 0..9999 (never in a limb number) sends the whole conversion
-// back to the serial walk, which gives the same digits.
-// Conversions of fewer limbs run on one thread (bench/arith/bench_thread_passes measures the threshold).
-#ifndef PI_THREADED_CONVERSION_LIMBS
-#define PI_THREADED_CONVERSION_LIMBS (1 << 15)
-#endif
-constexpr int32_t threaded_conversion_limbs = PI_THREADED_CONVERSION_LIMBS;
-constexpr int32_t conversion_parts = 64;
-
+// Threads: limbs 1.. in the parts of the linear passes (carry_chains.h), each finding the carry into its
+// last limb from the limbs after it, as balanced_head does: while those lie in 0..9999, the first that
+// is not 4999 decides it alone. A part that finds a limb outside 0..9999 (never in a limb number)
+// sends the whole conversion back to the serial walk, which gives the same digits.
 inline bool limbs_in_range(const int16_t* P, int32_t lo, int32_t hi) {
   int outside = 0;
   for (int32_t i = lo; i <= hi; ++i) outside |= P[i] < 0 || P[i] > 9999;
@@ -83,22 +76,19 @@ inline bool limbs_in_range(const int16_t* P, int32_t lo, int32_t hi) {
 
 template <class V>
 void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t doubles, work_team* team) {
-  if (team_threads(team) > 1 && limbs >= threaded_conversion_limbs) {
-    const int32_t digits = limbs - 1;  // limbs 1 .. limbs - 1
-    int32_t carries[conversion_parts];
-    bool in_range[conversion_parts];
-    for_each_unit(team, conversion_parts, [&](int32_t u) {
-      const int32_t lo = 1 + static_cast<int32_t>(unit_first(digits, conversion_parts, u));
-      const int32_t hi = static_cast<int32_t>(unit_first(digits, conversion_parts, u + 1));
+  if (threaded_linear(team, limbs)) {
+    int32_t carries[linear_parts];
+    bool in_range[linear_parts];
+    for_each_unit(team, linear_parts, [&](int32_t u) {
+      const int32_t lo = part_limb(limbs, u), hi = part_limb(limbs, u + 1) - 1;
       int32_t j = hi + 1;
       while (j < limbs && P[j] == 4999) ++j;
       in_range[u] = limbs_in_range(P, lo, hi);
       carries[u] = balanced_digits(P, lo, hi, j < limbs && P[j] >= 5000 ? 1 : 0, a);
       const int64_t zeros = doubles > limbs ? doubles - limbs : 0;
-      std::fill(a + limbs + unit_first(zeros, conversion_parts, u), a + limbs + unit_first(zeros, conversion_parts, u + 1),
-                0.0);
+      std::fill(a + limbs + unit_first(zeros, linear_parts, u), a + limbs + unit_first(zeros, linear_parts, u + 1), 0.0);
     });
-    if (std::all_of(in_range, in_range + conversion_parts, [](bool b) { return b; })) {
+    if (std::all_of(in_range, in_range + linear_parts, [](bool b) { return b; })) {
       a[0] = static_cast<double>(P[0] + carries[0]);
       return;
     }
@@ -165,23 +155,19 @@ void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t dou
   // makes Out the exact truncation of the convolution's value: with balanced digits the terms beyond
   // the stored limbs may be negative, and dropping them would leave Out one unit above or below it.
   const int64_t tail = tail_carry(a, out_limbs - 1, doubles, next);
-  const int32_t stored = out_limbs - 1;  // terms 0 .. out_limbs - 2
-  if (team_threads(team) == 1 || stored < threaded_conversion_limbs) {
+  if (!threaded_linear(team, out_limbs)) {
     // Limb 0 keeps the integer part: 0 <= carry <= 32767.
     Out[0] = static_cast<int16_t>(release_carries<int64_t>(0, out_limbs - 2, tail, store, absorb));
     return;
   }
-  int64_t carries[conversion_parts];  // out of each part, from carry 0
-  auto part_first = [&](int32_t u) { return static_cast<int32_t>(unit_first(stored, conversion_parts, u)); };
-  for_each_unit(team, conversion_parts, [&](int32_t u) {
-    carries[u] = release_carries<int64_t>(part_first(u), part_first(u + 1) - 1, 0, store, absorb);
+  // The parts of limbs 1 .. out_limbs - 1, from the terms idx = limb - 1.
+  int64_t carries[linear_parts];  // out of each part, from carry 0
+  for_each_unit(team, linear_parts, [&](int32_t u) {
+    carries[u] =
+        release_carries<int64_t>(part_limb(out_limbs, u) - 1, part_limb(out_limbs, u + 1) - 2, 0, store, absorb);
   });
-  int64_t carry = tail;
-  for (int32_t u = conversion_parts - 1; u >= 0; --u) {
-    for (int32_t idx = part_first(u + 1) - 1; carry != 0 && idx >= part_first(u); --idx) carry = absorb(idx, carry);
-    carry += carries[u];
-  }
-  Out[0] = static_cast<int16_t>(carry);
+  Out[0] = static_cast<int16_t>(
+      resolve_part_carries(out_limbs, carries, tail, [&](int32_t limb, int64_t c) { return absorb(limb - 1, c); }));
 }
 
 template <class V>

@@ -112,12 +112,12 @@ inline int32_t part_limb(int32_t limbs, int32_t u) {
   return 1 + static_cast<int32_t>(unit_first(limbs - 1, linear_parts, u));
 }
 
-// Hands each part, from the last, the true carry into its last limb, which its limbs (in 0..9999)
-// absorb within a few limbs; part_carries[u] is what part u gave out from carry 0. Returns the carry
-// into limb 0: the limbs are those of one walk over all of them.
+// Hands each part, from the last (which receives carry_in), the true carry into its last limb, which
+// its limbs (in 0..9999) absorb within a few limbs; part_carries[u] is what part u gave out from carry
+// 0. Returns the carry into limb 0: the limbs are those of one walk over all of them.
 template <typename Carry, typename Absorb>
-Carry resolve_part_carries(int32_t limbs, const Carry* part_carries, Absorb absorb) {
-  Carry carry = 0;
+Carry resolve_part_carries(int32_t limbs, const Carry* part_carries, Carry carry_in, Absorb absorb) {
+  Carry carry = carry_in;
   for (int32_t u = linear_parts - 1; u >= 0; --u) {
     for (int32_t idx = part_limb(limbs, u + 1) - 1; carry != 0 && idx >= part_limb(limbs, u); --idx)
       carry = absorb(idx, carry);
@@ -144,7 +144,7 @@ void release_small_carries(int16_t* out, int32_t limbs, Raw raw, work_team* team
     for_each_unit(team, linear_parts, [&](int32_t u) {
       carries[u] = release_small_carries_range(out, part_limb(limbs, u), part_limb(limbs, u + 1) - 1, 0, raw);
     });
-    carry = resolve_part_carries(limbs, carries, [out](int32_t idx, int32_t c) {
+    carry = resolve_part_carries(limbs, carries, 0, [out](int32_t idx, int32_t c) {
       const int32_t v = out[idx] + c;
       const int32_t up = static_cast<int32_t>(limb_carry_of(v));
       out[idx] = static_cast<int16_t>(v - 10000 * up);

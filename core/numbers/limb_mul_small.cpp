@@ -59,7 +59,7 @@ void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs, work_team* team) 
     for_each_unit(team, linear_parts, [&](int32_t u) {
       carries[u] = release_carries<uint64_t>(part_limb(limbs, u), part_limb(limbs, u + 1) - 1, 0, step, absorb);
     });
-    step(0, resolve_part_carries(limbs, carries, absorb));
+    step(0, resolve_part_carries(limbs, carries, uint64_t{0}, absorb));
   }
   // The carry out of limb 0 is dropped: the product is below 1.0 by precondition.
 }
