@@ -13,6 +13,7 @@
 # 1: ours is faster), and for every count after the first the median per-round speedup of each program,
 # its time on the first count / its time on this one ("m 1/T": mevroc on 1 thread against T).
 set -euo pipefail
+. "$(dirname "$0")/timing.sh"
 build=$(realpath "$1")
 runs=${2:-5}
 shift $(($# >= 2 ? 2 : 1))
@@ -27,15 +28,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/m" "$work/s" "$work/a"
 
-seconds() {  # COMMAND...: the wall-clock time of COMMAND in seconds
-  local t0 t1
-  t0=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-  t1=$(date +%s%N)
-  awk -v ns=$((t1 - t0)) 'BEGIN {printf "%.3f", ns / 1e9}'
-}
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {printf "%.3f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-ratio() { awk "BEGIN {printf \"%.3f\", $1 / $2}"; }
 # Each program in a directory of its own, where it writes its digit file.
 run_console() { cd "$work/${1:0:1}" && "$build/console/$1" -q --threads "$2" "$3"; }  # PROGRAM THREADS DIGITS
 run_arb() { cd "$work/a" && "$build/bench/pi/arb_pi" "$2" "$1"; }                       # THREADS DIGITS

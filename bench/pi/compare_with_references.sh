@@ -14,6 +14,7 @@
 # holding mevroc and sudel of an earlier build: they take their turns too, and two more columns give
 # the median per-round ratio new / earlier.
 set -euo pipefail
+. "$(dirname "$0")/timing.sh"
 build=$(realpath "$1")
 runs=${2:-5}
 shift $(($# >= 2 ? 2 : 1))
@@ -23,15 +24,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-seconds() {  # COMMAND...: the wall-clock time of COMMAND in seconds
-  local t0 t1
-  t0=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-  t1=$(date +%s%N)
-  awk -v ns=$((t1 - t0)) 'BEGIN {printf "%.3f", ns / 1e9}'
-}
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {printf "%.3f", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-ratio() { awk "BEGIN {printf \"%.3f\", $1 / $2}"; }
 run_console() { printf '%s\n' "$2" | "$build/console/$1"; }
 run_baseline() { printf '%s\n' "$2" | "$PI_BASELINE/$1"; }
 baseline=${PI_BASELINE:-}
