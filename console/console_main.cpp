@@ -15,11 +15,11 @@
 #endif
 
 #include "console/console_options.h"
-#include "console/stress/cpu_caches.h"
-#include "console/stress/cpu_set.h"
 #include "console/physical_memory.h"
 #include "console/progress.h"
 #include "console/repeat_loop.h"
+#include "console/stress/cpu_caches.h"
+#include "console/stress/cpu_set.h"
 #include "console/stress/size_classes.h"
 #include "console/stress/stress_mode.h"
 #include "console/stress/stress_worker.h"
@@ -96,8 +96,8 @@ int run_console_program(int argc, const char* const* argv, const console_program
   }
 
   int32_t threads = 1;
-  if (std::string refusal; !thread_count(options.threads, static_cast<int32_t>(allowed_cpus().size()), &threads,
-                                         &refusal)) {
+  if (std::string refusal;
+      !thread_count(options.threads, static_cast<int32_t>(allowed_cpus().size()), &threads, &refusal)) {
     std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());
     return exit_refused;
   }
@@ -127,7 +127,8 @@ int run_console_program(int argc, const char* const* argv, const console_program
   int32_t workers = 1;  // computing at once
   if (options.stress) {
     // --threads all: one worker on every CPU of the test.
-    if (options.threads == "all" && !options.cpus.empty()) threads = static_cast<int32_t>(options.cpus.size());
+    if (options.threads == "all" && !options.cpus.empty())
+      threads = static_cast<int32_t>(options.cpus.size());
     std::string refusal;
     bool accepted = choose_stress_cpus(options, threads, &cpus, &idle_cpus, &refusal);
     if (options.cycle_seconds == 0) workers = static_cast<int32_t>(cpus.size()) / threads;
@@ -135,11 +136,12 @@ int run_console_program(int argc, const char* const* argv, const console_program
       // The classes are planned per worker: a threaded worker by the caches of its first CPU.
       std::vector<int32_t> firsts;
       std::vector<std::vector<cpu_cache>> caches;
-      for (size_t i = 0; i < cpus.size(); i += options.cycle_seconds > 0 ? 1 : threads) {
+      for (size_t i = 0; i<cpus.size(); i += options.cycle_seconds> 0 ? 1 : threads) {
         firsts.push_back(cpus[i]);
         caches.push_back(cpu_caches(cpus[i]));
       }
-      accepted = plan_size_class(options.size_class, firsts, caches, options.cycle_seconds > 0, &classes, &refusal);
+      accepted =
+          plan_size_class(options.size_class, firsts, caches, options.cycle_seconds > 0, &classes, &refusal);
     }
     if (!accepted) {
       std::fprintf(stderr, "%s: %s\n", program.name, refusal.c_str());

@@ -79,7 +79,8 @@ int report(pi_status status, const pi_result& result, bool quiet) {
       std::printf("cancelled: pi.txt not replaced\n");
       return exit_failed;
     case pi_status::threads:
-      std::printf("the %d threads of the computation could not be created\n", static_cast<int>(result.threads));
+      std::printf("the %d threads of the computation could not be created\n",
+                  static_cast<int>(result.threads));
       return exit_failed;
   }
   return exit_failed;

@@ -28,8 +28,7 @@ const char* status_name(pi_status status) {
       return "not_reproducible";
     case pi_status::cancelled:
       return "cancelled";
-    case pi_status::threads:
-      return "threads";
+    case pi_status::threads: return "threads";
   }
   return "unknown";
 }

@@ -119,7 +119,9 @@ void format_failure_message(char* buffer, size_t size, pi_status status, const p
       return;
     }
     case pi_status::cancelled: std::snprintf(buffer, size, "計算を中断しました。\n%s", unchanged); return;
-    case pi_status::threads: std::snprintf(buffer, size, "計算のスレッドを作成できませんでした。\n%s", unchanged); return;
+    case pi_status::threads:
+      std::snprintf(buffer, size, "計算のスレッドを作成できませんでした。\n%s", unchanged);
+      return;
   }
   // A status this front end does not know yet.
   std::snprintf(buffer, size, "計算に失敗しました。\n%s", unchanged);

@@ -57,30 +57,30 @@ int main(int argc, char** argv) {
   }
   std::mt19937 gen(1);
   for (bool linear : {false, true}) {
-  std::printf("%s\n%10s %10s %12s %12s %9s\n", linear ? "limb_add + limb_half" : "square (fft_multiply)", "limbs",
-              "doubles", "1 thread", "team", "1 / team");
-  for (int bits = from; bits <= to; ++bits) {
-    const int32_t limbs = int32_t{1} << bits;
-    std::vector<int16_t> P(limbs + 4), one(limbs + 4), many(limbs + 4);
-    std::uniform_int_distribution<int> limb(0, 9999);
-    for (int16_t& p : P) p = static_cast<int16_t>(limb(gen));
-    P[0] = 1;
-    std::vector<double> W(4 * static_cast<size_t>(limbs));
-    int reps = 1;
-    while (batch(P, one, limbs, W.data(), reps, nullptr, linear) * reps < 0.02) reps *= 2;
-    std::vector<double> serial, threaded, ratios;
-    for (int round = 0; round < 7; ++round) {
-      serial.push_back(batch(P, one, limbs, W.data(), reps, nullptr, linear));
-      threaded.push_back(batch(P, many, limbs, W.data(), reps, team, linear));
-      ratios.push_back(serial.back() / threaded.back());
+    std::printf("%s\n%10s %10s %12s %12s %9s\n", linear ? "limb_add + limb_half" : "square (fft_multiply)",
+                "limbs", "doubles", "1 thread", "team", "1 / team");
+    for (int bits = from; bits <= to; ++bits) {
+      const int32_t limbs = int32_t{1} << bits;
+      std::vector<int16_t> P(limbs + 4), one(limbs + 4), many(limbs + 4);
+      std::uniform_int_distribution<int> limb(0, 9999);
+      for (int16_t& p : P) p = static_cast<int16_t>(limb(gen));
+      P[0] = 1;
+      std::vector<double> W(4 * static_cast<size_t>(limbs));
+      int reps = 1;
+      while (batch(P, one, limbs, W.data(), reps, nullptr, linear) * reps < 0.02) reps *= 2;
+      std::vector<double> serial, threaded, ratios;
+      for (int round = 0; round < 7; ++round) {
+        serial.push_back(batch(P, one, limbs, W.data(), reps, nullptr, linear));
+        threaded.push_back(batch(P, many, limbs, W.data(), reps, team, linear));
+        ratios.push_back(serial.back() / threaded.back());
+      }
+      if (one != many) {
+        std::fprintf(stderr, "bench_thread_passes: the team's limbs differ at %d limbs\n", limbs);
+        return 1;
+      }
+      std::printf("%10d %10d %10.1f us %10.1f us %9.2f\n", limbs, 2 * limbs, 1e6 * median(serial),
+                  1e6 * median(threaded), median(ratios));
     }
-    if (one != many) {
-      std::fprintf(stderr, "bench_thread_passes: the team's limbs differ at %d limbs\n", limbs);
-      return 1;
-    }
-    std::printf("%10d %10d %10.1f us %10.1f us %9.2f\n", limbs, 2 * limbs, 1e6 * median(serial), 1e6 * median(threaded),
-                median(ratios));
-  }
   }
   end_work_team(team);
   return 0;

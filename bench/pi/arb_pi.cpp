@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   // shorter text means the precision was too low.
   char* text = arb_get_str(pi, digits, ARB_STR_NO_RADIUS);
   arb_clear(pi);
-  const bool complete = std::strncmp(text, "3.", 2) == 0 && std::strlen(text) == static_cast<size_t>(digits) + 1;
+  const bool complete =
+      std::strncmp(text, "3.", 2) == 0 && std::strlen(text) == static_cast<size_t>(digits) + 1;
   std::FILE* out = complete ? std::fopen(file, "w") : nullptr;
   const bool written =
       out && std::fputc('3', out) != EOF && std::fputs(text + 2, out) >= 0 && std::fclose(out) == 0;

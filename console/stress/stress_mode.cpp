@@ -65,10 +65,10 @@ struct finished_run {
 
 // One worker of the test: its CPU, or the set of a threaded worker.
 struct worker_slot {
-  int32_t cpu;                    // its first CPU, by which records and lines are ordered
-  std::vector<int32_t> cpus;      // all of them, the first included
-  std::string label;              // cpu_list_text(cpus): "3", "0-7"
-  std::vector<cpu_place> places;  // of each CPU
+  int32_t cpu;                       // its first CPU, by which records and lines are ordered
+  std::vector<int32_t> cpus;         // all of them, the first included
+  std::string label;                 // cpu_list_text(cpus): "3", "0-7"
+  std::vector<cpu_place> places;     // of each CPU
   std::vector<int32_t> verified_ms;  // total times of the verified runs
   int32_t runs = 0, errors = 0;    // errors: the runs that failed
   int64_t hardware_errors = 0;      // reported by the hardware, in its runs or between them
@@ -187,7 +187,8 @@ void post_notice(stress_state* s, const hardware_notice& notice) {
   std::lock_guard<std::mutex> hold(s->lock);
   s->notices.push_back(notice);
   for (worker_slot& w : s->workers)
-    if (std::find(w.cpus.begin(), w.cpus.end(), notice.cpu) != w.cpus.end()) w.hardware_errors += notice.errors;
+    if (std::find(w.cpus.begin(), w.cpus.end(), notice.cpu) != w.cpus.end())
+      w.hardware_errors += notice.errors;
   if (notice.errors > 0 && s->plan->stop_on_error) s->stop = true;
   s->changed.notify_all();
 }
@@ -209,8 +210,8 @@ void record_run(stress_state* s, const finished_run& f) {
   description.vector_path = simd_path_name(f.path);
   description.worker_status = worker_status;
   description.worker_failure = worker_status ? f.worker_failure.c_str() : nullptr;
-  const std::string more =
-      "\"cpus\": " + json_string(w.label.c_str()) + ", " + hardware_json_members(*s->hardware, w.cpu, f.hardware);
+  const std::string more = "\"cpus\": " + json_string(w.label.c_str()) + ", " +
+                           hardware_json_members(*s->hardware, w.cpu, f.hardware);
   description.more_members = more.c_str();
   write_record(s, json_record(description));
 }
@@ -536,14 +537,16 @@ void print_run(const stress_state& s, const finished_run& f) {
   if (f.outcome == verdict::not_pinned || f.outcome == verdict::not_started) {
     std::printf("cpu %s  error: %s\n", cpu, failure_text(f).c_str());
   } else if (f.outcome != verdict::verified || !s.plan->quiet) {
-    std::printf("cpu %s  run %d  %d digits  %s  %d msec  %s%s\n", cpu, f.run, f.digits, simd_path_name(f.path),
-                f.result.total_ms, f.outcome == verdict::verified ? "verified" : "error: ",
+    std::printf("cpu %s  run %d  %d digits  %s  %d msec  %s%s\n", cpu, f.run, f.digits,
+                simd_path_name(f.path), f.result.total_ms,
+                f.outcome == verdict::verified ? "verified" : "error: ",
                 f.outcome == verdict::verified ? "" : failure_text(f).c_str());
   }
   for (size_t i = 0; i < f.hardware_of_cpus.size(); ++i)
     if (f.hardware_of_cpus[i].errors() > 0)
       std::printf("%s\n", cpu_hardware_line(w.label, w.cpus[i], f.hardware_of_cpus[i],
-                                             "during run " + std::to_string(f.run)).c_str());
+                                            "during run " + std::to_string(f.run))
+                              .c_str());
   std::fflush(stdout);
 }
 
@@ -624,7 +627,8 @@ void print_summary(const stress_state& s) {
     for (int32_t cpu : w.cpus) {
       const hardware_figures f = s.hardware->test_figures(cpu);
       if (f.errors() == 0) continue;
-      std::printf("cpu %s: the hardware reported %s during the test", w.label.c_str(), machine_checks_text(f).c_str());
+      std::printf("cpu %s: the hardware reported %s during the test", w.label.c_str(),
+                  machine_checks_text(f).c_str());
       std::printf(w.cpus.size() > 1 ? " (reported by CPU %d)\n" : "\n", cpu);
     }
   for (const memory_error_count& m : s.hardware->memory_rises())
@@ -664,8 +668,8 @@ std::string last_line(const stress_state& s) {
   std::string list;
   for (const worker_slot* w : failed) list += (list.empty() ? "" : ", ") + w->label;
   const bool one = failed.size() == 1 && failed[0]->cpus.size() == 1;
-  return std::string(one ? "errors on CPU " : "errors on CPUs ") + list + ": " +
-         std::to_string(errors) + " of " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " failed" +
+  return std::string(one ? "errors on CPU " : "errors on CPUs ") + list + ": " + std::to_string(errors) +
+         " of " + std::to_string(runs) + (runs == 1 ? " run" : " runs") + " failed" +
          (hardware.empty() ? "" : "; the hardware reported errors: " + hardware);
 }
 
@@ -691,7 +695,8 @@ std::string count_text(int64_t count, const char* one, const char* many) {
 std::vector<std::vector<int32_t>> worker_sets(const stress_plan& plan) {
   std::vector<std::vector<int32_t>> sets;
   const size_t n = plan.cycle_seconds > 0 ? 1 : static_cast<size_t>(plan.threads);
-  for (size_t i = 0; i + n <= plan.cpus.size(); i += n) sets.emplace_back(plan.cpus.begin() + i, plan.cpus.begin() + i + n);
+  for (size_t i = 0; i + n <= plan.cpus.size(); i += n)
+    sets.emplace_back(plan.cpus.begin() + i, plan.cpus.begin() + i + n);
   return sets;
 }
 
@@ -705,16 +710,18 @@ std::string start_line(const stress_plan& plan) {
     until = (plan.runs_per_worker > 0 ? until + ", " : "") + "for " + std::to_string(plan.seconds) + " seconds";
   std::string workers;
   if (plan.cycle_seconds > 0) {
-    workers = "1 worker of " + std::string(plan.program->name) + " cycling over CPUs " + cpu_list_text(plan.cpus) +
-              " every " + count_text(plan.cycle_seconds, "second", "seconds");
+    workers = "1 worker of " + std::string(plan.program->name) + " cycling over CPUs " +
+              cpu_list_text(plan.cpus) + " every " + count_text(plan.cycle_seconds, "second", "seconds");
   } else if (plan.threads == 1) {
-    workers = count_text(static_cast<int64_t>(plan.cpus.size()), "worker", "workers") + " of " + plan.program->name +
-              " on CPU" + (plan.cpus.size() == 1 ? " " : "s ") + cpu_list_text(plan.cpus);
+    workers = count_text(static_cast<int64_t>(plan.cpus.size()), "worker", "workers") + " of " +
+              plan.program->name + " on CPU" + (plan.cpus.size() == 1 ? " " : "s ") +
+              cpu_list_text(plan.cpus);
   } else {
     // "2 workers of P on CPUs 0-3 and 4-7 (4 threads each; CPUs 8-9 left idle)"
     const std::vector<std::vector<int32_t>> sets = worker_sets(plan);
-    workers = count_text(static_cast<int64_t>(sets.size()), "worker", "workers") + " of " + plan.program->name +
-              " on CPUs " + listed(sets, cpu_list_text) + " (" + std::to_string(plan.threads) + " threads each" +
+    workers = count_text(static_cast<int64_t>(sets.size()), "worker", "workers") + " of " +
+              plan.program->name + " on CPUs " + listed(sets, cpu_list_text) + " (" +
+              std::to_string(plan.threads) + " threads each" +
               (plan.idle_cpus.empty() ? ""
                                       : std::string("; CPU") + (plan.idle_cpus.size() == 1 ? " " : "s ") +
                                             cpu_list_text(plan.idle_cpus) + " left idle") +
@@ -785,9 +792,8 @@ std::string end_record(const stress_state& s, int exit_status) {
   for (const worker_slot& w : s.workers) {
     const std::vector<std::string> t = time_texts(w, "null");
     cpus.push_back("{\"cpu\": " + std::to_string(w.cpu) + ", \"cpus\": " + json_string(w.label.c_str()) +
-                   ", \"runs\": " + std::to_string(w.runs) +
-                   ", \"errors\": " + std::to_string(w.errors) + ", \"best_ms\": " + t[0] +
-                   ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + ", " +
+                   ", \"runs\": " + std::to_string(w.runs) + ", \"errors\": " + std::to_string(w.errors) +
+                   ", \"best_ms\": " + t[0] + ", \"median_ms\": " + t[1] + ", \"worst_ms\": " + t[2] + ", " +
                    hardware_json_members(*s.hardware, w.cpu, test_figures_of(s, w)) + "}");
   }
   std::vector<std::string> memory;
@@ -853,11 +859,11 @@ bool choose_stress_cpus(const console_options& options, int32_t threads, std::ve
   }
   const int64_t needed = int64_t{options.workers > 0 ? options.workers : 1} * threads;
   if (needed > static_cast<int64_t>(chosen.size())) {
-    *refusal = threads == 1 ? "--workers " + std::to_string(options.workers) + " refused: " + there
-               : options.workers > 0
-                   ? "--workers " + std::to_string(options.workers) + " with --threads " + std::to_string(threads) +
-                         " refused: they need " + std::to_string(needed) + " CPUs, " + there
-                   : "--threads " + std::to_string(threads) + " refused: " + there;
+    *refusal = threads == 1          ? "--workers " + std::to_string(options.workers) + " refused: " + there
+               : options.workers > 0 ? "--workers " + std::to_string(options.workers) + " with --threads " +
+                                           std::to_string(threads) + " refused: they need " +
+                                           std::to_string(needed) + " CPUs, " + there
+                                     : "--threads " + std::to_string(threads) + " refused: " + there;
     return false;
   }
   if (options.workers > 0) {

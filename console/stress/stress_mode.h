@@ -4,8 +4,9 @@
 // process plans, starts the workers, watches each from a thread of its own, prints the lines and
 // writes the records; a worker that crashes, hangs or is killed ends only itself, and is an error
 // of its CPU in the run it was computing. With --threads N each worker is one computation on N
-// threads, pinned to a set of N CPUs, and an error of it is an error of that set ("cpu 0-7"). The runs take their size and vector path in turn from the
-// plan's lists (one size, or the sizes of a blend; one path, or every path the processor has). With
+// threads, pinned to a set of N CPUs, and an error of it is an error of that set ("cpu 0-7"). The runs take
+// their size and vector path in turn from the plan's lists (one size, or the sizes of a blend; one path, or
+// every path the processor has). With
 // --cycle one worker moves from CPU to CPU instead, so that each core is tested alone, at the clock
 // it reaches when the others idle. A run that fails a check is an error of the CPU it ran on: that
 // CPU is tested no more (its worker stops; a cycle skips it), the others go on (all stop at the first
@@ -48,10 +49,10 @@ struct stress_plan {
 
 // The CPUs of the workers: those of --cpus, else those the process may use; with --workers N the
 // first N of them, or with `threads` above 1 the first N sets of that many consecutive CPUs (without
-// --workers as many sets as there are; the CPUs left over go to *idle). With --cycle, the CPUs in the order visited: by default one logical CPU per
-// physical core (of --cpus: every CPU named); --cycle-order alternate takes them from both ends in
-// turn (first, last, second, second to last ...), so that every move lands far from the core that
-// just worked. Returns false with a one-line refusal (no program name, no line end) when
+// --workers as many sets as there are; the CPUs left over go to *idle). With --cycle, the CPUs in the order
+// visited: by default one logical CPU per physical core (of --cpus: every CPU named); --cycle-order alternate
+// takes them from both ends in turn (first, last, second, second to last ...), so that every move lands far
+// from the core that just worked. Returns false with a one-line refusal (no program name, no line end) when
 // --cpus names a CPU the process may not use, the sets need more CPUs than there are, or --cycle
 // comes with threads above 1.
 bool choose_stress_cpus(const console_options& options, int32_t threads, std::vector<int32_t>* cpus,

@@ -122,8 +122,10 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job) 
     seen[index] = true;
     bool ok;
     if (name == "parent") ok = read_number(value, INT64_MAX, &job->parent);
-    else if (name == "cpus") ok = parse_cpu_list(value, &job->cpus);
-    else if (name == "threads") ok = read_int32(value, &job->threads);
+    else if (name == "cpus")
+      ok = parse_cpu_list(value, &job->cpus);
+    else if (name == "threads")
+      ok = read_int32(value, &job->threads);
     else if (name == "first-turn") ok = read_int32(value, &job->first_turn);
     else if (name == "runs") ok = read_int32(value, &job->runs);
     else if (name == "start-for-ms") ok = read_number(value, INT64_MAX, &job->start_for_ms);

@@ -36,10 +36,10 @@ bool parse_worker_arguments(int argc, const char* const* argv, worker_job* job);
 
 // What a worker process sends to the main process, as raw bytes: both ends are the same program.
 enum class worker_report_kind : int32_t {
-  not_pinned,  // the system refused to pin it to its CPUs; nothing was computed
-  cpu_named,   // before the runs of a threaded worker: `cpu` of its set has the APIC id `apic_id`
-  phase_ended, // a sign of life: phase `phase` of run `turn` ended after phase_ms
-  run_ended,   // run `turn` ended (not cancelled) with `status`
+  not_pinned,   // the system refused to pin it to its CPUs; nothing was computed
+  cpu_named,    // before the runs of a threaded worker: `cpu` of its set has the APIC id `apic_id`
+  phase_ended,  // a sign of life: phase `phase` of run `turn` ended after phase_ms
+  run_ended,    // run `turn` ended (not cancelled) with `status`
 };
 struct worker_report {
   worker_report_kind kind;

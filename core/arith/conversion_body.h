@@ -86,7 +86,8 @@ void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t double
       in_range[u] = limbs_in_range(P, lo, hi);
       carries[u] = balanced_digits(P, lo, hi, j < limbs && P[j] >= 5000 ? 1 : 0, a);
       const int64_t zeros = doubles > limbs ? doubles - limbs : 0;
-      std::fill(a + limbs + unit_first(zeros, linear_parts, u), a + limbs + unit_first(zeros, linear_parts, u + 1), 0.0);
+      std::fill(a + limbs + unit_first(zeros, linear_parts, u),
+                a + limbs + unit_first(zeros, linear_parts, u + 1), 0.0);
     });
     if (std::all_of(in_range, in_range + linear_parts, [](bool b) { return b; })) {
       a[0] = static_cast<double>(P[0] + carries[0]);
@@ -163,11 +164,11 @@ void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t dou
   // The parts of limbs 1 .. out_limbs - 1, from the terms idx = limb - 1.
   int64_t carries[linear_parts];  // out of each part, from carry 0
   for_each_unit(team, linear_parts, [&](int32_t u) {
-    carries[u] =
-        release_carries<int64_t>(part_limb(out_limbs, u) - 1, part_limb(out_limbs, u + 1) - 2, 0, store, absorb);
+    carries[u] = release_carries<int64_t>(part_limb(out_limbs, u) - 1, part_limb(out_limbs, u + 1) - 2, 0,
+                                          store, absorb);
   });
-  Out[0] = static_cast<int16_t>(
-      resolve_part_carries(out_limbs, carries, tail, [&](int32_t limb, int64_t c) { return absorb(limb - 1, c); }));
+  Out[0] = static_cast<int16_t>(resolve_part_carries(
+      out_limbs, carries, tail, [&](int32_t limb, int64_t c) { return absorb(limb - 1, c); }));
 }
 
 template <class V>

@@ -8,7 +8,9 @@
 thread_local int64_t transformed_doubles = 0;
 #endif
 
-void limbs_spectrum(const int16_t* P, int32_t limbs, double* a, work_team* team) { factor_spectrum(P, limbs, a, 2 * limbs, team); }
+void limbs_spectrum(const int16_t* P, int32_t limbs, double* a, work_team* team) {
+  factor_spectrum(P, limbs, a, 2 * limbs, team);
+}
 
 void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin, work_team* team) {
   record_rounding(margin, integer_convolution(2 * limbs, a, team));

@@ -58,7 +58,8 @@ void fft_multiply(const int16_t* P, const int16_t* Q, int16_t* Out, int32_t limb
 void limbs_spectrum(const int16_t* P, int32_t limbs, double* a, work_team* team = nullptr);
 // Out[0..limbs+3] := the limbs of the product whose spectrum (multiply_spectra or square_spectrum of
 // two such spectra) is a[0..2 limbs - 1] (a destroyed).
-void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin, work_team* team = nullptr);
+void spectrum_to_limbs(int16_t* Out, int32_t limbs, double* a, rounding_margin* margin,
+                       work_team* team = nullptr);
 
 // a[0..limbs-1] := the balanced digits of P[0..limbs-1]: the same value sum a[i] 10000^-(i+1), with
 // a[1..limbs-1] in -5000..4999 (for limbs 1.. in 0..9999) and a[0] = P[0] or P[0] + 1;
@@ -71,7 +72,8 @@ void limbs_to_doubles(const int16_t* P, int32_t limbs, double* a, int32_t double
 // 1 <= k < out_limbs, reduced to 0..9999, Out[0] = the final carry, not reduced. The terms
 // c[out_limbs-1..doubles-1] beyond the ones stored only feed the carry, so Out is the exact truncation
 // of sum_k c[k] 10000^-(k+2) to out_limbs limbs. Precondition: the final carry is in 0..32767.
-void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles, work_team* team = nullptr);
+void release_limbs(int16_t* Out, int32_t out_limbs, const double* a, int32_t doubles,
+                   work_team* team = nullptr);
 
 // The largest distance of a product's terms from integers (as integer_convolution returns it) raised
 // into the record.

@@ -8,8 +8,8 @@
 #include "core/fft/convolution.h"
 #include "core/numbers/limb.h"
 
-bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
-                   int32_t zero_limbs, work_team* team) {
+bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
+                   rounding_margin* margin, int32_t zero_limbs, work_team* team) {
   const int32_t m = limbs, h = limbs / 2;
   double* const y_spectrum = W + 4 * m;  // kept for the correction
 

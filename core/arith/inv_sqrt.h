@@ -51,5 +51,5 @@ void inv_sqrt(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W
 // (at least m/2) are not all 0, it returns false with Y unchanged. From the start estimate and along
 // the schedule, zero_limbs = m/2 always holds; a start from another value asks for m/2 + 2, so that
 // the step's result has the full precision of one that followed the schedule.
-bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
-                   int32_t zero_limbs, work_team* team = nullptr);
+bool inv_sqrt_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
+                   rounding_margin* margin, int32_t zero_limbs, work_team* team = nullptr);

@@ -9,7 +9,8 @@ int32_t distance_from_ten_thousandth(int16_t* p, int32_t limbs, work_team* team)
     return -1;
   }
   // 0.0001 - p: limbs 1.. from 0 - p[i] (-9999..0, borrows of -1 or 0), limb 0 from 1.
-  release_small_carries(p, limbs, [p](int32_t i) { return i ? -p[i] : 1; }, team);
+  release_small_carries(
+      p, limbs, [p](int32_t i) { return i ? -p[i] : 1; }, team);
   return 1;
 }
 
@@ -34,7 +35,8 @@ void limb_add_at(int16_t* p, int32_t offset, const int16_t* q, int32_t count, in
   // of -1, 0 or 1, released over limbs offset + 1 .. offset + count - 1 as over a number of their own
   // whose limb 0, at offset, receives only the carry.
   const int16_t at_offset = p[offset];
-  release_small_carries(p + offset, count, [=](int32_t i) { return i ? p[offset + i] + sign * q[i] : 0; }, team);
+  release_small_carries(
+      p + offset, count, [=](int32_t i) { return i ? p[offset + i] + sign * q[i] : 0; }, team);
   const int32_t carry = p[offset];
   if (offset == 0) {  // limb 0 takes q[0] and the carry unreduced
     p[0] = static_cast<int16_t>(at_offset + sign * q[0] + carry);

@@ -8,7 +8,8 @@
 #include "core/fft/convolution.h"
 #include "core/numbers/limb.h"
 
-void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin, work_team* team) {
+void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
+                     rounding_margin* margin, work_team* team) {
   const int32_t m = limbs, h = limbs / 2;
 
   // V = X Y in T.
@@ -27,7 +28,8 @@ void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, do
   limb_add_at(Y, h - 1, T, h + 4, sign, team);
 }
 
-void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin, work_team* team) {
+void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
+                work_team* team) {
   // For 0.0001 < x < 1 five multiplications by 10000 leave 10^20 / s = 1/x, between 1 and 10000.
   set_start_estimate(1.0 / leading_value(X), Y, limbs);
   for_newton_lengths(limbs, [&](int32_t m) { reciprocal_step(X, Y, T, m, W, margin, team); });

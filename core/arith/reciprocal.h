@@ -28,8 +28,10 @@ struct work_team;
 // limbs; T is scratch (destroyed). limbs: a power of two, 8 <= limbs <= 2^26. W: 4n doubles. margin: the
 // computation's record of the rounding margin, raised by every product.
 // Inputs outside the range are not detected; X's first five limbs must not all be 0.
-void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin, work_team* team = nullptr);
+void reciprocal(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin,
+                work_team* team = nullptr);
 
 // One Newton step at working length m = limbs: reads X[0..m+3] and Y[0..m/2+3], writes Y[0..m+3],
 // uses T[0..m+3] as scratch. Y[m+4..] is neither read nor written. W: 4m doubles.
-void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W, rounding_margin* margin, work_team* team = nullptr);
+void reciprocal_step(const int16_t* X, int16_t* Y, int16_t* T, int32_t limbs, double* W,
+                     rounding_margin* margin, work_team* team = nullptr);

@@ -92,8 +92,9 @@ void release_wrapped_heads(int16_t* Out, int32_t out_limbs, double* a, int32_t d
   release_limbs(Out, std::min(out_limbs, low + 1), a, doubles, team);
 }
 
-void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out, int32_t out_limbs,
-                      int32_t doubles, double* W, rounding_margin* margin, work_team* team) {
+void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out,
+                      int32_t out_limbs, int32_t doubles, double* W, rounding_margin* margin,
+                      work_team* team) {
   factor_spectrum(P, p, W, doubles, team);
   if (P == Q && p == q) {
     square_spectrum(doubles, W, W, team);

@@ -37,12 +37,14 @@ void release_wrapped(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles
 // release_wrapped for factors given by their first balanced digits (balanced_head): head_p and
 // head_q hold at least `wrapped` = p + q - 1 - doubles of them, for a factor whose limbs are gone.
 void release_wrapped_heads(int16_t* Out, int32_t out_limbs, double* a, int32_t doubles, const int64_t* head_p,
-                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin, work_team* team = nullptr);
+                           const int64_t* head_q, int32_t wrapped, rounding_margin* margin,
+                           work_team* team = nullptr);
 
 // Out[0..out_limbs-1] := P[0..p-1] * Q[0..q-1] through a cyclic convolution of `doubles` terms, with
 // W[0..2 doubles - 1] (P == Q: one forward transform and W[0..doubles - 1]). As release_wrapped.
-void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out, int32_t out_limbs,
-                      int32_t doubles, double* W, rounding_margin* margin, work_team* team = nullptr);
+void wrapped_multiply(const int16_t* P, int32_t p, const int16_t* Q, int32_t q, int16_t* Out,
+                      int32_t out_limbs, int32_t doubles, double* W, rounding_margin* margin,
+                      work_team* team = nullptr);
 
 // head[0..count-1] := the first count balanced digits of P[0..limbs-1], those that limbs_to_doubles
 // writes (zero beyond limb limbs - 1). Reads P from limb count on only as far as the first limb

@@ -23,7 +23,8 @@ void convolution_spectrum_upper_half_zero(int32_t doubles, double* a, work_team*
 
 // out := the unseparated spectrum of the convolution of the sequences whose spectra are x and y
 // (multiply_spectra; out may be x or y) or x and x (square_spectrum; out may be x).
-void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y, work_team* team = nullptr);
+void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y,
+                      work_team* team = nullptr);
 void square_spectrum(int32_t doubles, double* out, const double* x, work_team* team = nullptr);
 
 // a := the convolution whose unseparated spectrum a holds, (2/doubles) complex_backward(a), each term

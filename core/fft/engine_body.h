@@ -194,10 +194,12 @@ struct engine {
   // Sizes up to threaded_transform_doubles, and one thread, take the serial order, which keeps each
   // block in the caches of one core from its stage to its leaves.
   static constexpr int32_t threaded_transform_doubles = PI_THREADED_TRANSFORM_DOUBLES;
-  static constexpr int32_t unit_blocks = 16;   // blocks of the last level: enough to keep 5 threads busy
-  static constexpr int32_t stage_parts = 64;   // units of a pass of stages, at most
+  static constexpr int32_t unit_blocks = 16;  // blocks of the last level: enough to keep 5 threads busy
+  static constexpr int32_t stage_parts = 64;  // units of a pass of stages, at most
 
-  static bool is_even_power(int32_t doubles) { return (__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0; }
+  static bool is_even_power(int32_t doubles) {
+    return (__builtin_ctz(static_cast<uint32_t>(doubles)) & 1) == 0;
+  }
 
   // The kind of block b of a level `depth` quarterings below the top blocks (two halves of an array of
   // 2^even doubles, plain and shifted; else the whole array, plain).
@@ -248,10 +250,12 @@ struct engine {
   static void bit_reverse(int32_t doubles, double* a, work_team* team, Store* stores, int32_t* parts_used) {
     const int32_t middles = tile_shape(doubles).middles();
     const int32_t parts = team_threads(team) > 1 && doubles >= threaded_transform_doubles
-                              ? std::min(middles, reversal_parts) : 1;
+                              ? std::min(middles, reversal_parts)
+                              : 1;
     *parts_used = parts;
     for_each_unit(team, parts, [&](int32_t u) {
-      bit_reverse_tiles_part<V, conjugate>(doubles, a, stores[u], static_cast<int32_t>(unit_first(middles, parts, u)),
+      bit_reverse_tiles_part<V, conjugate>(doubles, a, stores[u],
+                                           static_cast<int32_t>(unit_first(middles, parts, u)),
                                            static_cast<int32_t>(unit_first(middles, parts, u + 1)));
     });
   }
@@ -329,8 +333,8 @@ struct engine {
   }
 
   // a := (2/doubles) complex_backward(a), rounded to integers; returns the largest distance. The
-  // rounding is the last step of the final permutation, which stores every point once anyway.
-  // The largest distance is a maximum over the parts of the rounding permutation: the same whatever their order.
+  // rounding is the last step of the final permutation, which stores every point once anyway. On
+  // threads the largest distance is the maximum over the permutation's parts, whatever their order.
   static double integer_convolution(int32_t doubles, double* a, work_team* team) {
     const double scale = 2.0 / doubles;  // exact: doubles is a power of two
     if (doubles <= 32) {
@@ -356,11 +360,13 @@ struct engine {
     product_of_lone_bins<Square>(doubles, out, x, y);
     const int32_t batches = weight_batches<V>(doubles), parts = std::min(batches, stage_parts);
     for_each_unit(team, parts, [&](int32_t u) {
-      product_of_spectra_part<V, Square>(doubles, out, x, y, static_cast<int32_t>(unit_first(batches, parts, u)),
+      product_of_spectra_part<V, Square>(doubles, out, x, y,
+                                         static_cast<int32_t>(unit_first(batches, parts, u)),
                                          static_cast<int32_t>(unit_first(batches, parts, u + 1)));
     });
   }
-  static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y, work_team* team) {
+  static void multiply_spectra(int32_t doubles, double* out, const double* x, const double* y,
+                               work_team* team) {
     product_of_spectra_by_units<false>(doubles, out, x, y, team);
   }
   static void square_spectrum(int32_t doubles, double* out, const double* x, work_team* team) {

@@ -144,11 +144,12 @@ void product_of_lone_bins(int32_t doubles, double* out, const double* x, const d
 // The bins of the weight batches first_batch .. last_batch - 1 of product_of_spectra; the parts of one
 // product write disjoint bins.
 template <class V, bool Square>
-void product_of_spectra_part(int32_t doubles, double* out, const double* x, const double* y, int32_t first_batch,
-                             int32_t last_batch) {
-  for_each_weight_batch<V>(doubles, first_batch, last_batch, [&](int32_t first, int32_t count, const double* w) {
-    product_bins<V, Square>(doubles, out, x, y, first, count, w);
-  });
+void product_of_spectra_part(int32_t doubles, double* out, const double* x, const double* y,
+                             int32_t first_batch, int32_t last_batch) {
+  for_each_weight_batch<V>(doubles, first_batch, last_batch,
+                           [&](int32_t first, int32_t count, const double* w) {
+                             product_bins<V, Square>(doubles, out, x, y, first, count, w);
+                           });
 }
 
 template <class V, bool Square>

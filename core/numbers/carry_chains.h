@@ -62,10 +62,12 @@ Carry release_carries(int32_t first, int32_t last, Carry carry_in, Step step, Ab
 // Limbs first .. last (>= 1) of release_small_carries, `carry` received by limb last from the limbs
 // after it; returns the carry out of limb first.
 template <typename Raw>
-int32_t release_small_carries_range(int16_t* out, int32_t first_limb, int32_t last_limb, int32_t carry, Raw raw) {
+int32_t release_small_carries_range(int16_t* out, int32_t first_limb, int32_t last_limb, int32_t carry,
+                                    Raw raw) {
   constexpr int32_t kBlock = 512;
   for (int32_t last = last_limb; last >= first_limb; last -= kBlock) {
-    const int32_t first = last - kBlock + 1 < first_limb ? first_limb : last - kBlock + 1, count = last - first + 1;
+    const int32_t first = last - kBlock + 1 < first_limb ? first_limb : last - kBlock + 1,
+                  count = last - first + 1;
     // Sixteen-bit lanes: raw, digit and carry fit, so a vector holds as many limbs as it can.
     int16_t digit[kBlock + 1], up[kBlock + 1];  // up[k]: the carry out of limb first + k
     for (int32_t k = 0; k < count; ++k) {

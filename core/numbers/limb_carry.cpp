@@ -1,9 +1,8 @@
 // Operations whose carries or borrows run from the last limb towards limb 0.
+#include <algorithm>
+
 #include "core/numbers/carry_chains.h"
 #include "core/numbers/limb.h"
-
-
-#include <algorithm>
 
 void limb_set(int16_t* p, int16_t v, int32_t limbs, work_team* team) {
   p[0] = v;
@@ -24,10 +23,12 @@ void limb_copy(const int16_t* src, int16_t* dst, int32_t limbs, work_team* team)
 void limb_add(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs, work_team* team) {
   // a[i] + b[i] <= 2 * 9999 below limb 0; limb 0 keeps the integer part unreduced:
   // a[0] + b[0] + carry <= 32767 by precondition.
-  release_small_carries(out, limbs, [=](int32_t i) { return a[i] + b[i]; }, team);
+  release_small_carries(
+      out, limbs, [=](int32_t i) { return a[i] + b[i]; }, team);
 }
 
 void limb_sub(const int16_t* a, const int16_t* b, int16_t* out, int32_t limbs, work_team* team) {
   // -9999 <= a[i] - b[i] below limb 0; a >= b, so limb 0 cannot go negative and no borrow leaves it.
-  release_small_carries(out, limbs, [=](int32_t i) { return a[i] - b[i]; }, team);
+  release_small_carries(
+      out, limbs, [=](int32_t i) { return a[i] - b[i]; }, team);
 }

@@ -20,9 +20,8 @@ static void divide_small(const int16_t* src, int16_t* dst, int32_t limbs, work_t
   if (threaded_linear(team, limbs)) {
     int16_t before[linear_parts];
     for (int32_t u = 0; u < linear_parts; ++u) before[u] = src[part_limb(limbs, u) - 1];
-    for_each_unit(team, linear_parts, [&](int32_t u) {
-      quotients(part_limb(limbs, u), part_limb(limbs, u + 1) - 1, before[u]);
-    });
+    for_each_unit(team, linear_parts,
+                  [&](int32_t u) { quotients(part_limb(limbs, u), part_limb(limbs, u + 1) - 1, before[u]); });
   } else if (limbs > 1) {
     quotients(1, limbs - 1, src[0]);
   }

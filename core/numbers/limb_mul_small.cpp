@@ -57,7 +57,8 @@ void limb_mul_small(int16_t* p, int32_t factor, int32_t limbs, work_team* team) 
   } else {
     uint64_t carries[linear_parts];
     for_each_unit(team, linear_parts, [&](int32_t u) {
-      carries[u] = release_carries<uint64_t>(part_limb(limbs, u), part_limb(limbs, u + 1) - 1, 0, step, absorb);
+      carries[u] =
+          release_carries<uint64_t>(part_limb(limbs, u), part_limb(limbs, u + 1) - 1, 0, step, absorb);
     });
     step(0, resolve_part_carries(limbs, carries, uint64_t{0}, absorb));
   }

@@ -31,10 +31,10 @@ struct work_team {
   void (*body)(void*, int32_t) = nullptr;
   void* context = nullptr;
   int32_t units = 0;
-  bool ending = false;          // under the lock
-  std::atomic<uint64_t> pass{0};            // moves on (under the lock) when a pass starts
-  std::atomic<int32_t> next_unit{0};        // the next unit to take; reset only while no worker is in a pass
-  std::atomic<int32_t> units_done{0};       // units whose body has returned, in the current pass
+  bool ending = false;                 // under the lock
+  std::atomic<uint64_t> pass{0};       // moves on (under the lock) when a pass starts
+  std::atomic<int32_t> next_unit{0};   // the next unit to take; reset only while no worker is in a pass
+  std::atomic<int32_t> units_done{0};  // units whose body has returned, in the current pass
   // Workers that took the current pass and have not left it: changed under the lock, read also by the spin.
   std::atomic<int32_t> workers_in_pass{0};
   std::vector<std::thread> threads;
@@ -55,13 +55,15 @@ void take_units(work_team* team, void (*body)(void*, int32_t), void* context, in
 void work(work_team* team) {
   uint64_t seen = 0;
   for (;;) {
-    for (int i = 0; i < spin_rounds && team->pass.load(std::memory_order_acquire) == seen; ++i) PI_SPIN_PAUSE();
+    for (int i = 0; i < spin_rounds && team->pass.load(std::memory_order_acquire) == seen; ++i)
+      PI_SPIN_PAUSE();
     void (*body)(void*, int32_t);
     void* context;
     int32_t units;
     {
       std::unique_lock<std::mutex> hold(team->lock);
-      team->wake.wait(hold, [&] { return team->ending || team->pass.load(std::memory_order_relaxed) != seen; });
+      team->wake.wait(hold,
+                      [&] { return team->ending || team->pass.load(std::memory_order_relaxed) != seen; });
       if (team->ending) return;
       seen = team->pass.load(std::memory_order_relaxed);
       body = team->body, context = team->context, units = team->units;
@@ -102,7 +104,9 @@ void end_work_team(work_team* team) {
   delete team;
 }
 
-int32_t team_threads(const work_team* team) { return team ? static_cast<int32_t>(team->threads.size()) + 1 : 1; }
+int32_t team_threads(const work_team* team) {
+  return team ? static_cast<int32_t>(team->threads.size()) + 1 : 1;
+}
 
 void run_units(work_team* team, int32_t units, void (*body)(void*, int32_t), void* context) {
   const auto start = std::chrono::steady_clock::now();

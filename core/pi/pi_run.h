@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "core/arith/rounding_margin.h"
-#include "core/parallel/work_team.h"
 #include "core/numbers/file_replacement.h"
+#include "core/parallel/work_team.h"
 #include "core/pi/known_answers.h"
 #include "core/pi/pi.h"
 

@@ -17,7 +17,8 @@ bool parsed(const std::vector<std::string>& words, worker_job* job) {
 
 TEST(StressWorker, JobWordsReadBackAndRefusals) {
   worker_job job;
-  job.parent = 4194305, job.cpus = {5, 2, 3, 63}, job.threads = 4, job.first_turn = 7, job.runs = 3, job.start_for_ms = int64_t{2147483647} * 1000;
+  job.parent = 4194305, job.cpus = {5, 2, 3, 63}, job.threads = 4, job.first_turn = 7, job.runs = 3,
+  job.start_for_ms = int64_t{2147483647} * 1000;
   job.acknowledged = true;
   job.sizes = {32768, 65536, 268435456};
   job.paths = {simd_path::sse2};

@@ -24,7 +24,9 @@ struct Operands {
 Operands operands(int kind, int32_t limbs, std::mt19937_64& rng) {
   Operands o{Limbs(limbs), Limbs(limbs)};
   for (int32_t i = 1; i < limbs; ++i) {
-    const auto limb = [&] { return static_cast<int16_t>(rng() % 3 == 0 ? 9999 * (rng() % 2) : rng() % 10000); };
+    const auto limb = [&] {
+      return static_cast<int16_t>(rng() % 3 == 0 ? 9999 * (rng() % 2) : rng() % 10000);
+    };
     o.a[i] = kind == 0 ? limb() : kind == 1 ? 9999 : 0;
     o.b[i] = kind == 0 ? limb() : 0;
   }
@@ -42,23 +44,32 @@ TEST(LimbThreads, EveryLongPassGivesTheLimbsOfOneThread) {
     const char* name;
     std::function<void(Limbs& r, const Operands& o, int32_t limbs, work_team* team)> pass;
   } passes[] = {
-      {"add", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_add(o.a.data(), o.b.data(), r.data(), n, t); }},
-      {"sub", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_sub(o.a.data(), o.b.data(), r.data(), n, t); }},
-      {"mul 12345", [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_mul_small(r.data(), 12345, n, t); }},
-      {"mul 100", [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_mul_small(r.data(), 100, n, t); }},
+      {"add", [](Limbs& r, const Operands& o, int32_t n,
+                 work_team* t) { limb_add(o.a.data(), o.b.data(), r.data(), n, t); }},
+      {"sub", [](Limbs& r, const Operands& o, int32_t n,
+                 work_team* t) { limb_sub(o.a.data(), o.b.data(), r.data(), n, t); }},
+      {"mul 12345",
+       [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_mul_small(r.data(), 12345, n, t); }},
+      {"mul 100",
+       [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_mul_small(r.data(), 100, n, t); }},
       {"half", [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_half(r.data(), n, t); }},
       {"quarter", [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_quarter(r.data(), n, t); }},
-      {"half into", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_half_into(o.b.data(), r.data(), n, t); }},
-      {"copy", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_copy(o.b.data(), r.data(), n, t); }},
+      {"half into", [](Limbs& r, const Operands& o, int32_t n,
+                       work_team* t) { limb_half_into(o.b.data(), r.data(), n, t); }},
+      {"copy",
+       [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_copy(o.b.data(), r.data(), n, t); }},
       {"set", [](Limbs& r, const Operands&, int32_t n, work_team* t) { limb_set(r.data(), 7, n, t); }},
-      {"add at 5", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_add_at(r.data(), 5, o.b.data(), n - 5, 1, t); }},
-      {"subtract at 0", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_add_at(r.data(), 0, o.b.data(), n, -1, t); }},
+      {"add at 5", [](Limbs& r, const Operands& o, int32_t n,
+                      work_team* t) { limb_add_at(r.data(), 5, o.b.data(), n - 5, 1, t); }},
+      {"subtract at 0", [](Limbs& r, const Operands& o, int32_t n,
+                           work_team* t) { limb_add_at(r.data(), 0, o.b.data(), n, -1, t); }},
       {"distance from 0.0001",
        [](Limbs& r, const Operands&, int32_t n, work_team* t) {
          r[0] = 0;
          distance_from_ten_thousandth(r.data(), n, t);
        }},
-      {"distance", [](Limbs& r, const Operands& o, int32_t n, work_team* t) { limb_distance(o.b.data(), r.data(), n, t); }},
+      {"distance", [](Limbs& r, const Operands& o, int32_t n,
+                      work_team* t) { limb_distance(o.b.data(), r.data(), n, t); }},
   };
   std::mt19937_64 rng(test_seed());
   work_team* team = start_work_team(3);

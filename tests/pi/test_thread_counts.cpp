@@ -26,8 +26,9 @@ TEST(ThreadCounts, SameStateAtEveryPhaseOnEveryPath) {
     for (int32_t digits = int32_t{1} << 16; digits <= largest; digits *= 2)
       for (const auto& program : programs)
         for (int32_t threads : {1, 2, 3, 5}) {
-          SCOPED_TRACE(testing::Message() << simd_path_name(static_cast<simd_path>(path)) << ", " << program.name << ", " << digits
-                                          << " digits, " << threads << " threads");
+          SCOPED_TRACE(testing::Message()
+                       << simd_path_name(static_cast<simd_path>(path)) << ", " << program.name << ", "
+                       << digits << " digits, " << threads << " threads");
           pi_events events{};
           events.in_memory = true;
           events.threads = threads;

@@ -141,8 +141,9 @@ void hardware_watch::charge(int32_t cpu, cpu_state& c, const hardware_figures& f
   if (c.running)
     c.run.add(f);
   else if (f.errors() > 0)
-    notices->push_back({cpu, f.errors(), cpu_hardware_line(c.worker.empty() ? std::to_string(cpu) : c.worker, cpu, f,
-                                                              "while no run was on it")});
+    notices->push_back({cpu, f.errors(),
+                        cpu_hardware_line(c.worker.empty() ? std::to_string(cpu) : c.worker, cpu, f,
+                                          "while no run was on it")});
   c.test.add(f);
 }
 
@@ -170,7 +171,9 @@ std::vector<hardware_notice> hardware_watch::sample() {
     if (mine == cpus_.end()) {
       if (f.errors() == 0) continue;
       errors_on_other_cpus_ += f.errors();
-      notices.push_back({-1, f.errors(), cpu_hardware_line(std::to_string(cpu), cpu, f, "during the test, on a CPU not under test")});
+      notices.push_back(
+          {-1, f.errors(),
+           cpu_hardware_line(std::to_string(cpu), cpu, f, "during the test, on a CPU not under test")});
       continue;
     }
     if (mine->second.running) {
