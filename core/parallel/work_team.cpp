@@ -34,7 +34,6 @@ struct work_team {
   bool ending = false;                 // under the lock
   std::atomic<uint64_t> pass{0};       // moves on (under the lock) when a pass starts
   std::atomic<int32_t> next_unit{0};   // the next unit to take; reset only while no worker is in a pass
-  std::atomic<int32_t> units_done{0};  // units whose body has returned, in the current pass
   // Workers that took the current pass and have not left it: changed under the lock, read also by the spin.
   std::atomic<int32_t> workers_in_pass{0};
   std::vector<std::thread> threads;
@@ -46,10 +45,8 @@ namespace {
 // Takes units of the current pass until none is left.
 void take_units(work_team* team, void (*body)(void*, int32_t), void* context, int32_t units) {
   for (int32_t u = team->next_unit.fetch_add(1, std::memory_order_relaxed); u < units;
-       u = team->next_unit.fetch_add(1, std::memory_order_relaxed)) {
+       u = team->next_unit.fetch_add(1, std::memory_order_relaxed))
     body(context, u);
-    team->units_done.fetch_add(1, std::memory_order_release);
-  }
 }
 
 void work(work_team* team) {
@@ -117,18 +114,14 @@ void run_units(work_team* team, int32_t units, void (*body)(void*, int32_t), voi
     team->finished.wait(hold, [&] { return team->workers_in_pass == 0; });
     team->body = body, team->context = context, team->units = units;
     team->next_unit.store(0, std::memory_order_relaxed);
-    team->units_done.store(0, std::memory_order_relaxed);
     team->pass.fetch_add(1, std::memory_order_release);
   }
   team->wake.notify_all();
   take_units(team, body, context, units);
-  // Every unit has been taken; wait until each has returned and every worker has left the pass.
-  for (int i = 0; i < spin_rounds; ++i) {
-    if (team->units_done.load(std::memory_order_acquire) == units &&
-        team->workers_in_pass.load(std::memory_order_acquire) == 0)
-      break;
+  // Every unit has been taken, and a worker counts itself in the pass before it takes one: once no
+  // worker is in the pass, every unit has returned.
+  for (int i = 0; i < spin_rounds && team->workers_in_pass.load(std::memory_order_acquire) != 0; ++i)
     PI_SPIN_PAUSE();
-  }
   std::unique_lock<std::mutex> hold(team->lock);
   team->finished.wait(hold, [&] { return team->workers_in_pass == 0; });
   team->in_passes += std::chrono::steady_clock::now() - start;
