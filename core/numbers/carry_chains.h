@@ -50,17 +50,13 @@ Carry release_carries(int32_t first, int32_t last, Carry carry_in, Step step, Ab
   return carry;
 }
 
-// For idx = limbs - 1, ..., 1: limb idx := raw(idx) + carry into it, reduced to 0..9999, and limb 0 :=
-// raw(0) + carry, unreduced (limb 0 holds the integer part). For steps whose carries stay small:
-// raw(idx) in -9999..29997 for idx >= 1, so that with a carry of -1..2 a limb's value stays in
-// -10000..29999 and its carry out in -1..2. Every limb is the one of the serial walk.
+// Limbs first .. last (>= 1) of release_small_carries (below), `carry` received by limb last from the
+// limbs after it; returns the carry out of limb first.
 //
 // A limb's own carry, floor(raw / 10000), and its digit are computed for a block of limbs at once, in
 // vectors; the limb then receives the carry of the limb after it, which leaves it outside 0..9999 only
 // rarely (a digit of 9999 or 9998 receiving 1 or 2, a 0 receiving -1). Only a block with such a limb
 // is walked serially. out may be an array that raw reads (a block is read whole before it is written).
-// Limbs first .. last (>= 1) of release_small_carries, `carry` received by limb last from the limbs
-// after it; returns the carry out of limb first.
 template <typename Raw>
 int32_t release_small_carries_range(int16_t* out, int32_t first_limb, int32_t last_limb, int32_t carry,
                                     Raw raw) {
@@ -131,13 +127,8 @@ Carry resolve_part_carries(int32_t limbs, const Carry* part_carries, Carry carry
 // For idx = limbs - 1, ..., 1: limb idx := raw(idx) + carry into it, reduced to 0..9999, and limb 0 :=
 // raw(0) + carry, unreduced (limb 0 holds the integer part). For steps whose carries stay small:
 // raw(idx) in -9999..29997 for idx >= 1, so that with a carry of -1..2 a limb's value stays in
-// -10000..29999 and its carry out in -1..2. Every limb is the one of the serial walk.
-//
-// A limb's own carry, floor(raw / 10000), and its digit are computed for a block of limbs at once, in
-// vectors; the limb then receives the carry of the limb after it, which leaves it outside 0..9999 only
-// rarely (a digit of 9999 or 9998 receiving 1 or 2, a 0 receiving -1). Only a block with such a limb
-// is walked serially. out may be an array that raw reads (a block is read whole before it is written).
-// On threads the parts start from carry 0 and resolve_part_carries joins them.
+// -10000..29999 and its carry out in -1..2. Every limb is the one of the serial walk. out may be an
+// array that raw reads. On threads the parts start from carry 0 and resolve_part_carries joins them.
 template <typename Raw>
 void release_small_carries(int16_t* out, int32_t limbs, Raw raw, work_team* team = nullptr) {
   int32_t carry = 0;
