@@ -14,11 +14,7 @@
 # its time on the first count / its time on this one ("m 1/T": mevroc on 1 thread against T).
 set -euo pipefail
 . "$(dirname "$0")/timing.sh"
-build=$(realpath "$1")
-runs=${2:-5}
-shift $(($# >= 2 ? 2 : 1))
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(1048576 4194304)
+bench_arguments "$@"
 read -r -a threads <<<"${PI_THREADS:-1 2}"
 for T in "${threads[@]}"; do
   [[ "$T" =~ ^[1-9][0-9]*$ ]] || { echo "PI_THREADS: not a thread count: $T" >&2; exit 2; }

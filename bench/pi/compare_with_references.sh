@@ -15,11 +15,7 @@
 # the median per-round ratio new / earlier.
 set -euo pipefail
 . "$(dirname "$0")/timing.sh"
-build=$(realpath "$1")
-runs=${2:-5}
-shift $(($# >= 2 ? 2 : 1))
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(1048576 4194304)
+bench_arguments "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

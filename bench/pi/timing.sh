@@ -1,5 +1,15 @@
 # The timing helpers of the comparison scripts of bench/pi (sourced, not run).
 
+# BUILD_DIR [RUNS] [SIZES...] of a script's command line: sets build, runs (default 5) and sizes
+# (default 2^20 and 2^22 digits).
+bench_arguments() {
+  build=$(realpath "$1")
+  runs=${2:-5}
+  shift $(($# >= 2 ? 2 : 1))
+  sizes=("$@")
+  [ ${#sizes[@]} -gt 0 ] || sizes=(1048576 4194304)
+}
+
 seconds() {  # COMMAND...: the wall-clock time of COMMAND in seconds
   local t0 t1
   t0=$(date +%s%N)
